@@ -1,0 +1,17 @@
+# One interface target carries the flags every Kestavon target shares.
+add_library(kestavon_flags INTERFACE)
+target_compile_options(kestavon_flags INTERFACE
+    -Wall -Wextra -Wold-style-cast -Wnon-virtual-dtor)
+target_compile_definitions(kestavon_flags INTERFACE
+    QT_NO_CAST_FROM_ASCII QT_NO_CONTEXTLESS_CONNECT)
+
+if(KESTAVON_SANITIZE STREQUAL "address")
+    target_compile_options(kestavon_flags INTERFACE
+        -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(kestavon_flags INTERFACE -fsanitize=address,undefined)
+elseif(KESTAVON_SANITIZE STREQUAL "thread")
+    target_compile_options(kestavon_flags INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(kestavon_flags INTERFACE -fsanitize=thread)
+elseif(NOT KESTAVON_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "KESTAVON_SANITIZE must be empty, address or thread")
+endif()
