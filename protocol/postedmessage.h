@@ -27,8 +27,7 @@ public:
     CPostedMessage(int message, qint64 wParam = 0, qint64 lParam = 0, QString text = {})
         : QEvent(static_cast<QEvent::Type>(message)), m_wParam(wParam), m_lParam(lParam),
           m_strText(std::move(text))
-    {
-    }
+    {}
 
     int Message() const { return static_cast<int>(type()); }
     qint64 WParam() const { return m_wParam; }

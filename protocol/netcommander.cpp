@@ -1,0 +1,187 @@
+#include "netcommander.h"
+
+#include <QDeadlineTimer>
+#include <QTcpSocket>
+
+#include "commandcatalogue.h"
+#include "replydecoder.h"
+#include "resultstore.h"
+
+namespace {
+
+// Players act on these at once and do not answer: the exchange ends after
+// sending.
+bool ExpectsNoReply(qint32 id)
+{
+    return id == CMD_UPDATE_FIRMWARE || id == CMD_REBOOT_DEVICE;
+}
+
+bool HasTerminator(const QByteArray &reply)
+{
+    return reply.contains("</Tavrion>") || reply.contains("</deviceInfo>");
+}
+
+int Remaining(const QDeadlineTimer &deadline)
+{
+    return static_cast<int>(deadline.remainingTime());
+}
+
+} // namespace
+
+CNetCommander::CNetCommander(CResultStore *manager) : m_pManager(manager) {}
+
+void CNetCommander::SetTimeouts(int connectMs, int receiveMs)
+{
+    m_connectTimeoutMs = connectMs;
+    m_receiveTimeoutMs = receiveMs;
+}
+
+void CNetCommander::SetCommandTarget(const QString &address, const STP_CMD_TAG &command)
+{
+    m_strAddress = address;
+    m_command = command;
+    m_packet.SetCommand(command);
+}
+
+int CNetCommander::Execute(const QString &address, const STP_CMD_TAG &command)
+{
+    SetCommandTarget(address, command);
+    return Transact();
+}
+
+int CNetCommander::ExecuteWithArgs(const QString &address, const STP_CMD_TAG &command,
+                                   const QStringList &arguments)
+{
+    if (arguments.isEmpty()) {
+        // The new command is not taken; the previous one carries the error.
+        SetError(QStringLiteral("error: invalid argc"));
+        return 0;
+    }
+    SetCommandTarget(address, command);
+    m_packet.SetBody(CHttpPacket::FillBody(m_packet.GetBodyFormat(), arguments));
+    return Transact();
+}
+
+void CNetCommander::SetError(const QString &text)
+{
+    m_command.error.nCode = 1;
+    m_command.error.strText = text;
+}
+
+int CNetCommander::Transact()
+{
+    QTcpSocket socket;
+    socket.connectToHost(m_strAddress, COMMAND_PORT);
+    if (!socket.waitForConnected(m_connectTimeoutMs)) {
+        const bool timedOut = socket.error() == QAbstractSocket::SocketTimeoutError;
+        socket.abort();
+        SetError(timedOut ? QStringLiteral("error: socket connection timed out")
+                          : QStringLiteral("error: socket connection failed"));
+        return 0;
+    }
+    if (!SendRequest(socket)) {
+        socket.abort();
+        return 0;
+    }
+    if (ExpectsNoReply(m_command.nId)) {
+        socket.disconnectFromHost();
+        return 1;
+    }
+
+    QByteArray reply;
+    const ReadOutcome outcome = ReadUntilClosed(socket, reply);
+    socket.abort();
+    switch (outcome) {
+    case ReadOutcome::Closed:
+        return HandleReply(reply);
+    case ReadOutcome::TimedOut:
+        SetError(QStringLiteral("error: socket receive timed out"));
+        return 0;
+    case ReadOutcome::TooLarge:
+        SetError(QStringLiteral("error: reply too large"));
+        return 0;
+    case ReadOutcome::Failed:
+        break;
+    }
+    SetError(QStringLiteral("error: socket receive.. failed"));
+    return 0;
+}
+
+bool CNetCommander::SendRequest(QTcpSocket &socket)
+{
+    const QDeadlineTimer deadline(m_receiveTimeoutMs);
+    if (socket.write(m_packet.GetRequestBytes()) < 0)
+        return false;
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(Remaining(deadline)))
+            return false;
+    }
+    return true;
+}
+
+CNetCommander::ReadOutcome CNetCommander::ReadUntilClosed(QTcpSocket &socket, QByteArray &reply)
+{
+    const QDeadlineTimer deadline(m_receiveTimeoutMs);
+    for (;;) {
+        const QByteArray chunk = socket.read(RECV_CHUNK_SIZE);
+        if (!chunk.isEmpty()) {
+            reply += chunk;
+            if (reply.size() > MAX_REPLY_SIZE)
+                return ReadOutcome::TooLarge;
+            continue;
+        }
+        // The player's close is the end of the reply, once every byte is read.
+        if (socket.state() != QAbstractSocket::ConnectedState)
+            return ReadOutcome::Closed;
+        if (deadline.hasExpired())
+            return ReadOutcome::TimedOut;
+        if (!socket.waitForReadyRead(Remaining(deadline))) {
+            switch (socket.error()) {
+            case QAbstractSocket::RemoteHostClosedError:
+                continue; // drain what arrived before the close
+            case QAbstractSocket::SocketTimeoutError:
+                return ReadOutcome::TimedOut;
+            default:
+                return ReadOutcome::Failed;
+            }
+        }
+    }
+}
+
+int CNetCommander::HandleReply(const QByteArray &reply)
+{
+    // The whole reply is searched, so a terminator split across two reads
+    // still counts.
+    if (!HasTerminator(reply)) {
+        SetError(QStringLiteral("error: Invalid Packet"));
+        return 0;
+    }
+    return ParseReply(ExtractXml(QString::fromUtf8(reply)));
+}
+
+QString CNetCommander::ExtractXml(const QString &reply)
+{
+    return CReplyDecoder::ExtractXml(reply);
+}
+
+int CNetCommander::ParseReply(const QString &xml)
+{
+    if (m_command.bSet == 1)
+        return ParseStatusReply(xml, m_command.strOperation);
+    return ParseDataReply(xml);
+}
+
+int CNetCommander::ParseStatusReply(const QString &xml, const QString &operation)
+{
+    return CReplyDecoder::DecodeStatus(xml, operation, m_command.error);
+}
+
+int CNetCommander::ParseDataReply(const QString &xml)
+{
+    STP_CMD_RESULT_TAG result;
+    if (!CReplyDecoder::DecodeData(xml, m_command.nId, result, m_command.error))
+        return 0;
+    if (m_pManager)
+        m_pManager->StoreResult(result);
+    return 1;
+}

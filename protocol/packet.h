@@ -1,0 +1,8 @@
+#pragma once
+
+// Base of the request packets the command channel sends.
+class CPacket
+{
+public:
+    virtual ~CPacket() = default;
+};
