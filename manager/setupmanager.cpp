@@ -1,0 +1,178 @@
+#include "setupmanager.h"
+
+#include <QMutexLocker>
+#include <QThread>
+
+#include "devicediscover.h"
+#include "postedmessage.h"
+
+CSetupManager *g_pSetupManager = nullptr;
+
+CSetupManager::CSetupManager()
+    : m_commander(this), m_wait([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
+{}
+
+CSetupManager::~CSetupManager()
+{
+    StopDiscovery();
+}
+
+void CSetupManager::SetMainWindow(QObject *mainWindow)
+{
+    m_pMainWindow = mainWindow;
+}
+
+QObject *CSetupManager::MainWindow() const
+{
+    return m_pMainWindow;
+}
+
+void CSetupManager::SetWaitFunction(WaitFunction wait)
+{
+    m_wait = std::move(wait);
+}
+
+void CSetupManager::Post(int message, qint64 wParam) const
+{
+    CPostedMessage::Post(m_pMainWindow, message, wParam);
+}
+
+QMutex &CSetupManager::DeviceListLock() const
+{
+    return m_pDiscover ? m_pDiscover->Lock() : m_fallbackLock;
+}
+
+int CSetupManager::StartDiscovery()
+{
+    const QString hostIp = m_networkChecker.GetLocalAddress();
+    m_networkChecker.GetAdapterList(m_adapterDescriptions);
+    if (m_adapterDescriptions.isEmpty()) {
+        m_strLocalIp = hostIp;
+        return 0;
+    }
+    m_strAdapterDescription = m_adapterDescriptions.first();
+    // Sweep the adapter the list shows as chosen. The host name usually
+    // resolves to a loopback address here, which would sweep a range the user
+    // never chose; it only stands in when that adapter has no address.
+    m_strLocalIp = m_networkChecker.GetAdapterAddress(m_strAdapterDescription);
+    if (m_strLocalIp.isEmpty())
+        m_strLocalIp = hostIp;
+
+    m_pDiscover = new CDeviceDiscover();
+    m_pDiscover->SetParams(this, m_strLocalIp);
+    m_pDiscover->start();
+    ClearDeviceList();
+    return 1;
+}
+
+void CSetupManager::StopDiscovery()
+{
+    m_adapterDescriptions.clear();
+    ClearDeviceList();
+    m_errors.clear();
+    if (!m_pDiscover)
+        return;
+    m_pDiscover->Stop();
+    delete m_pDiscover;
+    m_pDiscover = nullptr;
+}
+
+void CSetupManager::ClearDeviceList()
+{
+    QMutexLocker locker(&DeviceListLock());
+    m_devices.clear();
+    m_deviceIps.fill(QString());
+}
+
+// Called with the discovery lock held, so announcements arrive one at a time.
+void CSetupManager::AddDevice(QString model, QString name, QString ip, QString udn)
+{
+    for (QString &slot : m_deviceIps) {
+        if (slot.isEmpty()) {
+            m_devices.append(CDeviceSummary(std::move(name), std::move(model), ip, std::move(udn)));
+            slot = std::move(ip);
+            return;
+        }
+        if (slot == ip)
+            return; // a repeat
+    }
+    // Every slot is taken: the player is ignored until the next refresh.
+}
+
+int CSetupManager::RefreshDevices()
+{
+    m_strSelectedName.clear();
+    ClearDeviceList();
+    if (!m_pDiscover)
+        return 0;
+    m_pDiscover->SetSweepAddress(m_strLocalIp);
+    m_pDiscover->PostSweep();
+
+    bool found = false;
+    for (int poll = 0; poll < REFRESH_POLLS && !found; ++poll) {
+        m_wait(REFRESH_POLL_MS);
+        QMutexLocker locker(&DeviceListLock());
+        found = !m_devices.isEmpty();
+    }
+    if (found)
+        m_wait(REFRESH_SETTLE_MS);
+    return found ? 1 : 0;
+}
+
+int CSetupManager::SelectAdapter(const QString &description)
+{
+    m_strAdapterDescription = description;
+    m_strLocalIp = m_networkChecker.GetAdapterAddress(description);
+    RefreshDevices();
+    return 1;
+}
+
+int CSetupManager::SelectDevice(const QString &name, const QString &ip)
+{
+    BeginUserAction();
+    m_strSelectedName = name;
+    m_strSelectedIp = ip;
+
+    qint32 modelClass = -1;
+    {
+        QMutexLocker locker(&DeviceListLock());
+        for (const CDeviceSummary &device : std::as_const(m_devices)) {
+            if (device.ip == ip) {
+                modelClass = device.modelClass;
+                break;
+            }
+        }
+    }
+    if (modelClass < 0)
+        return 1; // gone since the list was filled: nothing to show
+
+    m_device.ip = ip;
+    if (modelClass == 2) {
+        const int result = FetchDeviceData();
+        Post(WM_SHOW_DEVICE_PAGE, 1);
+        return result;
+    }
+    Post(WM_SHOW_DEVICE_PAGE, 0);
+    return 1;
+}
+
+void CSetupManager::UpdateDeviceName(int index, const QString &name)
+{
+    QMutexLocker locker(&DeviceListLock());
+    if (index >= 0 && index < m_devices.size())
+        m_devices[index].name = name;
+}
+
+QString CSetupManager::GetDeviceIp(int index) const
+{
+    QMutexLocker locker(&DeviceListLock());
+    if (index < 0 || index >= MAX_DEVICES)
+        return {};
+    return m_deviceIps[static_cast<size_t>(index)];
+}
+
+QList<CDeviceSummary> CSetupManager::GetDevices() const
+{
+    QMutexLocker locker(&DeviceListLock());
+    return m_devices;
+}

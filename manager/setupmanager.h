@@ -1,0 +1,131 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <functional>
+
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "accesspoint.h"
+#include "device.h"
+#include "devicesink.h"
+#include "devicesummary.h"
+#include "netcommander.h"
+#include "networkchecker.h"
+#include "resultstore.h"
+#include "stpcmderrortag.h"
+
+class CDeviceDiscover;
+
+// The one controller: it owns the adapters, the discovery thread, the list of
+// discovered players, the selected player's data, the command channel and the
+// errors of failed commands, and offers one operation per user action. Every
+// operation runs on the thread that created the manager (the user interface),
+// except AddDevice, which announcement threads call.
+//
+// What the manager tells the front end it posts, as CPostedMessage events, to
+// the object registered with SetMainWindow.
+class CSetupManager : public CResultStore, public CDeviceSink
+{
+public:
+    // Slots for discovered players between two refreshes; later ones are ignored.
+    static constexpr int MAX_DEVICES = 260;
+    // The wait for the first answer after a sweep: up to five polls of two
+    // seconds, then a little longer so that players answering together with
+    // the first one make it into the list.
+    static constexpr int REFRESH_POLLS = 5;
+    static constexpr int REFRESH_POLL_MS = 2000;
+    static constexpr int REFRESH_SETTLE_MS = 300;
+
+    // How the user-interface thread waits during a refresh; a front end may
+    // keep its windows painted meanwhile.
+    using WaitFunction = std::function<void(int milliseconds)>;
+
+    CSetupManager();
+    ~CSetupManager() override;
+    CSetupManager(const CSetupManager &) = delete;
+    CSetupManager &operator=(const CSetupManager &) = delete;
+
+    void SetMainWindow(QObject *mainWindow);
+    QObject *MainWindow() const override;
+    void SetWaitFunction(WaitFunction wait);
+
+    // Core
+    int StartDiscovery();
+    void StopDiscovery();
+    void AddDevice(QString model, QString name, QString ip, QString udn) override;
+    int RefreshDevices();
+    int SelectAdapter(const QString &description);
+    int SelectDevice(const QString &name, const QString &ip);
+    void UpdateDeviceName(int index, const QString &name);
+    QString GetAdapterDescription() const { return m_strAdapterDescription; }
+    QString GetSelectedDeviceIp() const { return m_strSelectedIp; }
+    QString GetDeviceIp(int index) const;
+    // A copy of the discovered players, taken under the device list's lock.
+    QList<CDeviceSummary> GetDevices() const;
+
+    // Result store
+    void StoreResult(const STP_CMD_RESULT_TAG &result) override;
+
+    // Device operations: 1 on success, 0 on failure with the error recorded.
+    int GetDeviceName();
+    int SetDeviceName(const QString &name);
+    int GetWifiOnOff();
+    int SetWifiOnOff(int on);
+    int GetApList();
+    int ConnectAp(const QString &essid, const QString &password, const QString &encryptionkey);
+    int GetDeviceInfo();
+    int DeleteProfile(const QString &essid);
+    int GetLanSetup();
+    int GetWifiSetup();
+    int SetLanSetup(const QString &setupmode, const QString &ipaddress, const QString &subnetmask,
+                    const QString &defaultgateway, const QString &primarydns,
+                    const QString &seconddns);
+    int SetWifiSetup(const QString &setupmode, const QString &ipaddress, const QString &subnetmask,
+                     const QString &defaultgateway, const QString &primarydns,
+                     const QString &seconddns);
+    int UpdateFirmware();
+    int ResetRender();
+    int RebootDevice();
+    int FetchDeviceData();
+    void AddCommandError(const STP_CMD_ERROR_TAG &record);
+    QString GetCommandErrorText() const;
+
+    CNetworkChecker m_networkChecker;
+    CDeviceDiscover *m_pDiscover = nullptr;
+    CNetCommander m_commander;
+    QString m_strLocalIp;
+    QString m_strAdapterDescription;
+    QString m_strSelectedName;
+    QString m_strSelectedIp;
+    QString m_strConnectedEssid;
+    CDevice m_device;
+    QStringList m_adapterDescriptions;
+    QList<CDeviceSummary> m_devices;
+    QList<CAccessPoint> m_accessPoints;
+    std::array<QString, MAX_DEVICES> m_deviceIps;
+    QList<STP_CMD_ERROR_TAG> m_errors;
+
+private:
+    QMutex &DeviceListLock() const;
+    void ClearDeviceList();
+    void BeginUserAction();
+    int SendCommand(qint32 id, const QStringList &arguments = {});
+    int SendUserCommand(qint32 id, const QStringList &arguments = {});
+    void Post(int message, qint64 wParam = 0) const;
+
+    std::atomic<QObject *> m_pMainWindow = nullptr;
+    WaitFunction m_wait;
+    // Guards the device list while no discovery thread (and so no lock of its
+    // own) exists.
+    mutable QMutex m_fallbackLock;
+    // While FetchDeviceData runs, its three commands report together.
+    bool m_bInBatch = false;
+};
+
+// How every dialog reaches the one manager; set when the main window starts.
+extern CSetupManager *g_pSetupManager;
