@@ -71,7 +71,7 @@ void CFileUpLoader::CSendNotitication::OnStalled()
 void CFileUpLoader::CSendNotitication::Fail(int errorCode)
 {
     m_uploader.m_pFileData.reset();
-    Close();
+    Abort();
     m_uploader.ReportFailure(QStringLiteral("Server Socket failed to send: %1").arg(errorCode));
     m_uploader.quit();
 }
@@ -84,10 +84,25 @@ void CFileUpLoader::CSendNotitication::Close()
 {
     if (m_hSocket < 0)
         return;
-    m_pWriteNotifier.reset();
-    m_stallTimer.stop();
     ::shutdown(static_cast<int>(m_hSocket), SHUT_WR);
     DiscardReceived();
+    Release();
+}
+
+void CFileUpLoader::CSendNotitication::Abort()
+{
+    if (m_hSocket < 0)
+        return;
+    const linger resetOnClose{1, 0};
+    ::setsockopt(static_cast<int>(m_hSocket), SOL_SOCKET, SO_LINGER, &resetOnClose,
+                 sizeof(resetOnClose));
+    Release();
+}
+
+void CFileUpLoader::CSendNotitication::Release()
+{
+    m_pWriteNotifier.reset();
+    m_stallTimer.stop();
     ::close(static_cast<int>(m_hSocket));
     m_hSocket = -1;
 }

@@ -27,12 +27,16 @@ public:
     // Ends the connection so that every byte handed to the kernel still
     // reaches the player before the end of the stream; idempotent.
     void Close();
+    // Resets the connection, so that a player holding part of the file sees
+    // an error rather than an end of file; idempotent.
+    void Abort();
 
 private:
     void OnReadyWrite();
     void OnStalled();
     void Fail(int errorCode);
     void DiscardReceived();
+    void Release();
 
     CFileUpLoader &m_uploader;
     qintptr m_hSocket;

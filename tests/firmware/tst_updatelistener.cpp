@@ -1,0 +1,200 @@
+#include <memory>
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "fileuploader.h"
+#include "firmwareimage.h"
+#include "isolatednetwork.h"
+#include "testdownloader.h"
+#include "updatelistener.h"
+#include "uploadrecorder.h"
+
+// Which connections the file server accepts and what each one is sent.
+class TestUpdateListener : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void twoSimultaneousPlayersEachGetTheWholeFile();
+    void requestLineBeforeReadingIsIgnored();
+    void fileIsChosenWhenTheConnectionIsAccepted();
+    void ceilingMakesPlayersWaitWithoutDroppingThem();
+    void closedListenerAcceptsNothingButFinishesUploads_data();
+    void closedListenerAcceptsNothingButFinishesUploads();
+    void busyPortLeavesListenerNotListening();
+
+private:
+    QTemporaryDir m_dir;
+    CFirmwareImage m_image;
+    CFirmwareImage m_otherImage;
+};
+
+namespace {
+
+// Larger than what the loopback buffers hold, so a paused player keeps its
+// upload in progress.
+constexpr qint64 IMAGE_SIZE = 24 * 1024 * 1024;
+constexpr qint64 OTHER_IMAGE_SIZE = 4096;
+constexpr qint64 PAUSE_AFTER = 1024 * 1024;
+constexpr int TRANSFER_WAIT_MS = 30000;
+
+} // namespace
+
+void TestUpdateListener::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_image = CFirmwareImage::Write(m_dir.filePath(QStringLiteral("image.bin")), IMAGE_SIZE);
+    m_otherImage =
+        CFirmwareImage::Write(m_dir.filePath(QStringLiteral("other.bin")), OTHER_IMAGE_SIZE, 2);
+    QVERIFY(!m_image.sha256Hex.isEmpty());
+    QVERIFY(!m_otherImage.sha256Hex.isEmpty());
+}
+
+void TestUpdateListener::cleanup()
+{
+    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
+}
+
+void TestUpdateListener::twoSimultaneousPlayersEachGetTheWholeFile()
+{
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
+    QVERIFY(listener.Listen());
+
+    CTestDownloader first(QStringLiteral("127.0.0.11"));
+    CTestDownloader second(QStringLiteral("127.0.0.12"));
+    first.Start(CUpdateListener::UPDATE_PORT);
+    second.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY_WITH_TIMEOUT(first.IsDone() && second.IsDone(), TRANSFER_WAIT_MS);
+
+    QCOMPARE(started.count(), 2);
+    for (const CTestDownloader *player : {&first, &second}) {
+        QCOMPARE(player->Received(), m_image.nSize);
+        QCOMPARE(player->Sha256Hex(), m_image.sha256Hex);
+    }
+}
+
+void TestUpdateListener::requestLineBeforeReadingIsIgnored()
+{
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    QVERIFY(listener.Listen());
+
+    CTestDownloader player(QStringLiteral("127.0.0.13"));
+    player.SetRequestLine(QByteArrayLiteral("GET /firmware HTTP/1.0\r\n\r\n"));
+    player.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY_WITH_TIMEOUT(player.IsDone(), TRANSFER_WAIT_MS);
+
+    QCOMPARE(player.Received(), m_image.nSize);
+    QCOMPARE(player.Sha256Hex(), m_image.sha256Hex);
+}
+
+void TestUpdateListener::fileIsChosenWhenTheConnectionIsAccepted()
+{
+    CUploadRecorder owner;
+    QString strFilePath = m_image.strPath;
+    CUpdateListener listener(&owner, [&strFilePath] { return strFilePath; });
+    QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
+    QVERIFY(listener.Listen());
+
+    CTestDownloader first(QStringLiteral("127.0.0.14"));
+    first.SetPauseAfter(PAUSE_AFTER);
+    first.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_COMPARE(started.count(), 1);
+    strFilePath = m_otherImage.strPath;
+    CTestDownloader second(QStringLiteral("127.0.0.15"));
+    second.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY_WITH_TIMEOUT(second.IsDone(), TRANSFER_WAIT_MS);
+    first.Resume();
+    QTRY_VERIFY_WITH_TIMEOUT(first.IsDone(), TRANSFER_WAIT_MS);
+
+    QCOMPARE(first.Sha256Hex(), m_image.sha256Hex);
+    QCOMPARE(second.Sha256Hex(), m_otherImage.sha256Hex);
+}
+
+void TestUpdateListener::ceilingMakesPlayersWaitWithoutDroppingThem()
+{
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    listener.SetMaxUploads(1);
+    int nMostActive = 0;
+    connect(&listener, &CUpdateListener::UploadStarted, this,
+            [&] { nMostActive = std::max(nMostActive, listener.ActiveUploads()); });
+    QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
+    QVERIFY(listener.Listen());
+
+    CTestDownloader first(QStringLiteral("127.0.0.16"));
+    first.SetPauseAfter(PAUSE_AFTER);
+    first.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY(first.IsPaused());
+    CTestDownloader second(QStringLiteral("127.0.0.17"));
+    CTestDownloader third(QStringLiteral("127.0.0.18"));
+    second.Start(CUpdateListener::UPDATE_PORT);
+    third.Start(CUpdateListener::UPDATE_PORT);
+    // Both are connected as far as the kernel goes, yet neither is served.
+    QTRY_VERIFY(second.IsConnected() && third.IsConnected());
+    QCOMPARE(started.count(), 1);
+    QCOMPARE(second.Received(), 0);
+    QCOMPARE(third.Received(), 0);
+
+    first.Resume();
+    QTRY_VERIFY_WITH_TIMEOUT(first.IsDone() && second.IsDone() && third.IsDone(), TRANSFER_WAIT_MS);
+    QCOMPARE(started.count(), 3);
+    QCOMPARE(nMostActive, 1);
+    for (const CTestDownloader *player : {&first, &second, &third})
+        QCOMPARE(player->Sha256Hex(), m_image.sha256Hex);
+}
+
+void TestUpdateListener::closedListenerAcceptsNothingButFinishesUploads_data()
+{
+    QTest::addColumn<bool>("destroy");
+    QTest::newRow("closed") << false;
+    QTest::newRow("destroyed") << true;
+}
+
+void TestUpdateListener::closedListenerAcceptsNothingButFinishesUploads()
+{
+    QFETCH(bool, destroy);
+    CUploadRecorder owner;
+    auto listener = std::make_unique<CUpdateListener>(&owner, [this] { return m_image.strPath; });
+    QVERIFY(listener->Listen());
+    CTestDownloader running(QStringLiteral("127.0.0.19"));
+    running.SetPauseAfter(PAUSE_AFTER);
+    running.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY(running.IsPaused());
+
+    if (destroy)
+        listener.reset();
+    else
+        listener->Close();
+    CTestDownloader late(QStringLiteral("127.0.0.20"));
+    late.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY(late.IsDone());
+    QCOMPARE(late.Error(), QAbstractSocket::ConnectionRefusedError);
+    QCOMPARE(late.Received(), 0);
+
+    running.Resume();
+    QTRY_VERIFY_WITH_TIMEOUT(running.IsDone(), TRANSFER_WAIT_MS);
+    QCOMPARE(running.Sha256Hex(), m_image.sha256Hex);
+}
+
+void TestUpdateListener::busyPortLeavesListenerNotListening()
+{
+    QTcpServer squatter;
+    QVERIFY(squatter.listen(QHostAddress::AnyIPv4, CUpdateListener::UPDATE_PORT));
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+
+    QVERIFY(!listener.Listen());
+    QVERIFY(!listener.isListening());
+    listener.Close();
+    QVERIFY(owner.Failures().isEmpty());
+}
+
+KESTAVON_TEST_MAIN(TestUpdateListener)
+#include "tst_updatelistener.moc"

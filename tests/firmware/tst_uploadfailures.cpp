@@ -1,0 +1,140 @@
+#include <cerrno>
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "fileuploader.h"
+#include "firmwareimage.h"
+#include "isolatednetwork.h"
+#include "plainconnection.h"
+#include "testdownloader.h"
+#include "updatelistener.h"
+#include "uploadrecorder.h"
+
+// What a failed upload sends, what it reports, and that its thread ends.
+class TestUploadFailures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void fileThatCannotBeSentSendsNothing_data();
+    void fileThatCannotBeSentSendsNothing();
+    void playerDisconnectingHalfWayIsASendFailure();
+    void playerThatStopsReadingIsASendFailure();
+
+private:
+    QTemporaryDir m_dir;
+    CFirmwareImage m_image;
+};
+
+namespace {
+
+// Far more than the loopback buffers hold, so the server is still sending
+// when the player goes.
+constexpr qint64 IMAGE_SIZE = 64 * 1024 * 1024;
+constexpr qint64 DISCONNECT_AFTER = 1024 * 1024;
+constexpr std::chrono::milliseconds SHORT_STALL_TIMEOUT{200};
+constexpr int TRANSFER_WAIT_MS = 30000;
+
+QString SendFailure(int errorCode)
+{
+    return QStringLiteral("Server Socket failed to send: %1").arg(errorCode);
+}
+
+} // namespace
+
+void TestUploadFailures::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_image = CFirmwareImage::Write(m_dir.filePath(QStringLiteral("image.bin")), IMAGE_SIZE);
+    QVERIFY(!m_image.sha256Hex.isEmpty());
+}
+
+void TestUploadFailures::cleanup()
+{
+    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
+}
+
+void TestUploadFailures::fileThatCannotBeSentSendsNothing_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QStringList>("failures");
+
+    const QStringList openFail{QStringLiteral("File open fail:")};
+    QTest::newRow("missing") << QStringLiteral("missing.bin") << openFail;
+    QTest::newRow("directory") << QStringLiteral("folder") << openFail;
+    QTest::newRow("empty") << QStringLiteral("empty.bin") << QStringList{};
+}
+
+void TestUploadFailures::fileThatCannotBeSentSendsNothing()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QStringList, failures);
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder")));
+    CFirmwareImage::Write(m_dir.filePath(QStringLiteral("empty.bin")), 0);
+
+    CUploadRecorder owner;
+    const QString strPath = m_dir.filePath(fileName);
+    CUpdateListener listener(&owner, [&strPath] { return strPath; });
+    QVERIFY(listener.Listen());
+    CTestDownloader player(QStringLiteral("127.0.0.31"));
+    player.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY(player.IsDone());
+    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
+    QCoreApplication::sendPostedEvents(&owner);
+
+    QCOMPARE(player.Received(), 0);
+    QCOMPARE(player.Error(), QAbstractSocket::RemoteHostClosedError);
+    QVERIFY(owner.Progress().isEmpty());
+    QCOMPARE(owner.Failures(), failures);
+}
+
+void TestUploadFailures::playerDisconnectingHalfWayIsASendFailure()
+{
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    QVERIFY(listener.Listen());
+    CTestDownloader player(QStringLiteral("127.0.0.32"));
+    player.SetAbortAfter(DISCONNECT_AFTER);
+    player.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY(player.IsDone());
+    QTRY_COMPARE_WITH_TIMEOUT(CFileUpLoader::LiveCount(), 0, TRANSFER_WAIT_MS);
+    QCoreApplication::sendPostedEvents(&owner);
+
+    QVERIFY(player.Received() < m_image.nSize);
+    QCOMPARE(owner.Failures().size(), 1);
+    // A reset that arrives while sending gives ECONNRESET, a later send EPIPE.
+    const QString failure = owner.Failures().first();
+    QVERIFY2(failure == SendFailure(ECONNRESET) || failure == SendFailure(EPIPE),
+             qPrintable(failure));
+    QVERIFY(!owner.Progress().contains(CFileUpLoader::PROGRESS_COMPLETE));
+}
+
+// A player that stops reading is cut off with a reset, not an end of file,
+// so that it cannot take the part it holds for the whole image. Read with a
+// plain socket: QTcpSocket reports a reset as an ordinary close.
+void TestUploadFailures::playerThatStopsReadingIsASendFailure()
+{
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    listener.SetStallTimeout(SHORT_STALL_TIMEOUT);
+    QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
+    QVERIFY(listener.Listen());
+    const CPlainConnection player(QStringLiteral("127.0.0.33"), CUpdateListener::UPDATE_PORT);
+    QVERIFY(player.IsConnected());
+    QTRY_COMPARE(started.count(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(CFileUpLoader::LiveCount(), 0, TRANSFER_WAIT_MS);
+    QCoreApplication::sendPostedEvents(&owner);
+
+    QCOMPARE(owner.Failures(), QStringList{SendFailure(ETIMEDOUT)});
+    QVERIFY(!owner.Progress().contains(CFileUpLoader::PROGRESS_COMPLETE));
+    qint64 nReceived = 0;
+    QCOMPARE(player.ReadToEnd(&nReceived), ECONNRESET);
+    QVERIFY(nReceived < m_image.nSize);
+}
+
+KESTAVON_TEST_MAIN(TestUploadFailures)
+#include "tst_uploadfailures.moc"
