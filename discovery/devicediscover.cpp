@@ -1,0 +1,144 @@
+#include "devicediscover.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QMutexLocker>
+#include <QUdpSocket>
+
+#include "devicesink.h"
+#include "discoverinbox.h"
+#include "listensocket.h"
+#include "postedmessage.h"
+
+CDeviceDiscover::CDeviceDiscover(QObject *parent)
+    : QThread(parent), m_pInbox(std::make_unique<CDiscoverInbox>(this))
+{
+    m_pInbox->moveToThread(this);
+}
+
+CDeviceDiscover::~CDeviceDiscover()
+{
+    Stop();
+    if (isRunning()) {
+        // Destroying a running thread aborts the process; the thread can only
+        // still run if someone holds Lock() while destroying us.
+        qWarning("CDeviceDiscover: thread did not end in time; waiting for it");
+        wait();
+    }
+}
+
+void CDeviceDiscover::SetParams(CDeviceSink *manager, const QString &address)
+{
+    m_pManager = manager;
+    SetSweepAddress(address);
+}
+
+void CDeviceDiscover::SetSweepAddress(const QString &address)
+{
+    const QMutexLocker locker(&m_ipLock);
+    m_strIp = address;
+}
+
+QString CDeviceDiscover::SweepAddress() const
+{
+    const QMutexLocker locker(&m_ipLock);
+    return m_strIp;
+}
+
+void CDeviceDiscover::PostSweep()
+{
+    CPostedMessage::Post(m_pInbox.get(), WM_DISCOVER_SWEEP);
+}
+
+void CDeviceDiscover::Stop()
+{
+    if (!isRunning())
+        return;
+    CPostedMessage::Post(m_pInbox.get(), CDiscoverInbox::QuitRequest());
+    if (!wait(STOP_TIMEOUT_MS))
+        qWarning("CDeviceDiscover: thread did not end within %d ms", STOP_TIMEOUT_MS);
+}
+
+bool CDeviceDiscover::IsListening() const
+{
+    const QDeadlineTimer deadline(STARTUP_TIMEOUT_MS);
+    QMutexLocker locker(&m_stateLock);
+    while (m_listenState == ListenState::NotStarted && isRunning()) {
+        if (!m_stateChanged.wait(&m_stateLock, deadline))
+            break;
+    }
+    return m_listenState == ListenState::Listening;
+}
+
+void CDeviceDiscover::SetListenState(ListenState state)
+{
+    const QMutexLocker locker(&m_stateLock);
+    m_listenState = state;
+    m_stateChanged.wakeAll();
+}
+
+QByteArray CDeviceDiscover::ProbePacket()
+{
+    QByteArray probe(PROBE_SIZE, '\0');
+    std::memcpy(probe.data(), PROBE_TEXT, std::strlen(PROBE_TEXT));
+    return probe;
+}
+
+bool CDeviceDiscover::Sweep(const QString &address) const
+{
+    const qsizetype lastDot = address.lastIndexOf(QLatin1Char('.'));
+    if (lastDot <= 0)
+        return false;
+    const QString prefix = address.left(lastDot + 1);
+    const QByteArray probe = ProbePacket();
+
+    QUdpSocket socket;
+    socket.bind(QHostAddress::AnyIPv4, 0);
+    // Players that miss a probe are found by the user's next sweep; there is
+    // no retransmission and no pause between datagrams.
+    for (int host = FIRST_HOST; host <= LAST_HOST; ++host)
+        socket.writeDatagram(probe, QHostAddress(prefix + QString::number(host)), PROBE_PORT);
+    socket.close();
+    return true;
+}
+
+void CDeviceDiscover::OnDeviceFound(QString model, QString name, QString ip, QString udn)
+{
+    const QMutexLocker locker(&m_lock);
+    if (!m_pManager)
+        return;
+    m_pManager->AddDevice(std::move(model), std::move(name), std::move(ip), std::move(udn));
+    CPostedMessage::Post(m_pManager->MainWindow(), WM_DEVICE_LIST_CHANGED, 0, 0);
+}
+
+void CDeviceDiscover::OnReceiverStarted()
+{
+    const int live = ++m_liveReceivers;
+    int peak = m_peakReceivers.load();
+    while (live > peak && !m_peakReceivers.compare_exchange_weak(peak, live)) {
+    }
+}
+
+void CDeviceDiscover::OnReceiverEnded()
+{
+    --m_liveReceivers;
+}
+
+void CDeviceDiscover::run()
+{
+    m_listenSocket = std::make_unique<CListenSocket>(this);
+    if (!m_listenSocket->Start(ANNOUNCE_PORT, LISTEN_BACKLOG)) {
+        m_listenSocket.reset();
+        SetListenState(ListenState::Failed);
+        return;
+    }
+    SetListenState(ListenState::Listening);
+    exec();
+    m_listenSocket->Shutdown(RECEIVER_STOP_TIMEOUT_MS);
+    m_listenSocket.reset();
+    SetListenState(ListenState::Ended);
+}

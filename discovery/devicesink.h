@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// What discovery needs from its owner: somewhere to put the players that
+// announce themselves, and the front-end object to tell about it.
+class CDeviceSink
+{
+public:
+    virtual ~CDeviceSink() = default;
+    // Called on a receiver thread with the discovery lock held.
+    virtual void AddDevice(QString model, QString name, QString ip, QString udn) = 0;
+    // The front end's object that WM_DEVICE_LIST_CHANGED is posted to, or nullptr.
+    virtual QObject *MainWindow() const = 0;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QHostAddress>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "adapterinfo.h"
+#include "adaptersource.h"
+
+// The host's own addresses: the address its name resolves to, and the list of
+// IPv4 adapters the user picks the network to search from.
+class CNetworkChecker
+{
+public:
+    // Resolves the local host name; an empty list means the lookup failed.
+    using HostLookup = std::function<QList<QHostAddress>()>;
+
+    CNetworkChecker();
+    explicit CNetworkChecker(std::unique_ptr<CAdapterSource> source, HostLookup lookup = {});
+
+    // The first IPv4 address of the host name. After a failed lookup the
+    // previous answer stands (empty before the first success).
+    QString GetLocalAddress();
+    // Appends one record per interface that has an IPv4 address, loopback
+    // last. The list is not emptied first: every call adds a full set.
+    void EnumerateAdapters();
+    // Enumerates, then appends the description of every record held.
+    void GetAdapterList(QStringList &list);
+    // The address of the first record whose description matches exactly
+    // (case-sensitive), or empty.
+    QString GetAdapterAddress(const QString &description) const;
+
+    const std::vector<CAdapterInfo> &Adapters() const { return m_adapters; }
+
+    static QString FormatMac(const QByteArray &hardwareAddress);
+    static QList<QHostAddress> LookUpLocalHost();
+
+private:
+    static CAdapterInfo ToAdapterInfo(const CAdapterSource::Record &record);
+
+    std::unique_ptr<CAdapterSource> m_pSource;
+    HostLookup m_lookup;
+    QString m_strHostIp;
+    std::vector<CAdapterInfo> m_adapters;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QString>
+#include <QThread>
+
+class CDeviceDiscover;
+
+// One accepted announcement connection, served on a thread of its own: it
+// reads the player's device description until its closing tag, hands the
+// player to discovery and ends. It also ends, handing over nothing, on a
+// time-out, an oversized text, an early close or a read error.
+class CNotifyReceiver : public QThread
+{
+    Q_OBJECT
+
+public:
+    // The time-out runs from now, the moment of accepting.
+    CNotifyReceiver(qintptr accepted, CDeviceDiscover *discover, int timeoutMs, qsizetype maxBytes);
+
+    // Hands the player described by text to discovery, unless text is not one
+    // well-formed document or lacks any of model, name, ip and udn.
+    void ParseDeviceInfo(const QString &text);
+
+protected:
+    void run() override;
+
+private:
+    qintptr m_hAccepted;
+    CDeviceDiscover *m_pDiscover;
+    QDeadlineTimer m_deadline;
+    qsizetype m_maxBytes;
+};

@@ -1,0 +1,188 @@
+#include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QTest>
+#include <QUdpSocket>
+
+#include "devicediscover.h"
+#include "fakedevicesink.h"
+#include "fakemainwindow.h"
+#include "isolatednetwork.h"
+
+namespace {
+
+// Long enough for a loaded machine; only reached when something is broken.
+constexpr int WAIT_MS = 10000;
+constexpr int HOSTS_PER_SWEEP = 255;
+// Room for two whole sweeps even when nothing is read while they are sent.
+constexpr int RECEIVE_BUFFER_BYTES = 4 * 1024 * 1024;
+
+QByteArray ExpectedProbe()
+{
+    QByteArray probe("tavrion.ver012.windows_x86");
+    probe.append(char(0));
+    probe.append(QByteArray(73, char(0)));
+    return probe;
+}
+
+// Stands where every player would: the probe port on all addresses.
+class CProbeCatcher
+{
+public:
+    bool Bind()
+    {
+        if (!m_socket.bind(QHostAddress::AnyIPv4, CDeviceDiscover::PROBE_PORT))
+            return false;
+        m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
+                                 RECEIVE_BUFFER_BYTES);
+        return true;
+    }
+
+    // Collects what has arrived; returns how many datagrams are held.
+    qsizetype Collect()
+    {
+        while (m_socket.hasPendingDatagrams())
+            m_datagrams.append(m_socket.receiveDatagram());
+        return m_datagrams.size();
+    }
+
+    const QList<QNetworkDatagram> &Datagrams() const { return m_datagrams; }
+
+    // Sends a datagram of our own; once it is collected, anything sent
+    // before it has been collected too.
+    void SendMarker()
+    {
+        QUdpSocket sender;
+        sender.writeDatagram(QByteArray("marker"), QHostAddress::LocalHost,
+                             CDeviceDiscover::PROBE_PORT);
+    }
+
+private:
+    QUdpSocket m_socket;
+    QList<QNetworkDatagram> m_datagrams;
+};
+
+QStringList Destinations(const QList<QNetworkDatagram> &datagrams, qsizetype from, qsizetype count)
+{
+    QStringList destinations;
+    for (qsizetype i = from; i < from + count; ++i)
+        destinations.append(datagrams[i].destinationAddress().toString());
+    return destinations;
+}
+
+QStringList ExpectedDestinations(const QString &prefix)
+{
+    QStringList destinations;
+    for (int host = 1; host <= HOSTS_PER_SWEEP; ++host)
+        destinations.append(prefix + QString::number(host));
+    return destinations;
+}
+
+} // namespace
+
+class TestDeviceSweep : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void probeBytes();
+    void sweepReachesEveryHostInOrder_data();
+    void sweepReachesEveryHostInOrder();
+    void noNetworkPartSendsNothing_data();
+    void noNetworkPartSendsNothing();
+    void postedSweepsRunBackToBack();
+    void sweepUsesAddressSetLast();
+};
+
+void TestDeviceSweep::probeBytes()
+{
+    QCOMPARE(CDeviceDiscover::ProbePacket(), ExpectedProbe());
+    QCOMPARE(CDeviceDiscover::ProbePacket().size(), 100);
+}
+
+void TestDeviceSweep::sweepReachesEveryHostInOrder_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("own address") << QStringLiteral("127.0.0.1");
+    QTest::newRow("another host") << QStringLiteral("127.0.0.200");
+    QTest::newRow("trailing dot") << QStringLiteral("127.0.0.");
+}
+
+void TestDeviceSweep::sweepReachesEveryHostInOrder()
+{
+    QFETCH(QString, address);
+    CProbeCatcher catcher;
+    QVERIFY(catcher.Bind());
+    CDeviceDiscover discover;
+    QVERIFY(discover.Sweep(address));
+    QTRY_COMPARE_WITH_TIMEOUT(catcher.Collect(), HOSTS_PER_SWEEP, WAIT_MS);
+
+    const QList<QNetworkDatagram> &datagrams = catcher.Datagrams();
+    QCOMPARE(Destinations(datagrams, 0, HOSTS_PER_SWEEP),
+             ExpectedDestinations(QStringLiteral("127.0.0.")));
+    for (const QNetworkDatagram &datagram : datagrams) {
+        QCOMPARE(datagram.data(), ExpectedProbe());
+        QCOMPARE(datagram.destinationPort(), int(CDeviceDiscover::PROBE_PORT));
+    }
+}
+
+void TestDeviceSweep::noNetworkPartSendsNothing_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("no dot") << QStringLiteral("127");
+    QTest::newRow("dot first") << QStringLiteral(".1");
+}
+
+void TestDeviceSweep::noNetworkPartSendsNothing()
+{
+    QFETCH(QString, address);
+    CProbeCatcher catcher;
+    QVERIFY(catcher.Bind());
+    CDeviceDiscover discover;
+    QVERIFY(!discover.Sweep(address));
+    catcher.SendMarker();
+    QTRY_COMPARE_WITH_TIMEOUT(catcher.Collect(), 1, WAIT_MS);
+    QCOMPARE(catcher.Datagrams().front().data(), QByteArray("marker"));
+}
+
+void TestDeviceSweep::postedSweepsRunBackToBack()
+{
+    CProbeCatcher catcher;
+    QVERIFY(catcher.Bind());
+    CFakeMainWindow window;
+    CFakeDeviceSink sink(&window);
+    CDeviceDiscover discover;
+    discover.SetParams(&sink, QStringLiteral("127.0.0.1"));
+    discover.start();
+    QVERIFY(discover.IsListening());
+    discover.PostSweep();
+    discover.PostSweep();
+    QTRY_COMPARE_WITH_TIMEOUT(catcher.Collect(), 2 * HOSTS_PER_SWEEP, WAIT_MS);
+    const QStringList pass = ExpectedDestinations(QStringLiteral("127.0.0."));
+    QCOMPARE(Destinations(catcher.Datagrams(), 0, HOSTS_PER_SWEEP), pass);
+    QCOMPARE(Destinations(catcher.Datagrams(), HOSTS_PER_SWEEP, HOSTS_PER_SWEEP), pass);
+    discover.Stop();
+    QVERIFY(discover.isFinished());
+}
+
+void TestDeviceSweep::sweepUsesAddressSetLast()
+{
+    CProbeCatcher catcher;
+    QVERIFY(catcher.Bind());
+    CFakeMainWindow window;
+    CFakeDeviceSink sink(&window);
+    CDeviceDiscover discover;
+    discover.SetParams(&sink, QStringLiteral("127.0.0.1"));
+    discover.SetSweepAddress(QStringLiteral("127.0.3.77"));
+    // Posted before the thread runs: it must wait for the loop, not be lost.
+    discover.PostSweep();
+    discover.start();
+    QTRY_COMPARE_WITH_TIMEOUT(catcher.Collect(), HOSTS_PER_SWEEP, WAIT_MS);
+    QCOMPARE(Destinations(catcher.Datagrams(), 0, HOSTS_PER_SWEEP),
+             ExpectedDestinations(QStringLiteral("127.0.3.")));
+    discover.Stop();
+    QVERIFY(discover.isFinished());
+}
+
+KESTAVON_TEST_MAIN(TestDeviceSweep)
+#include "tst_devicesweep.moc"
