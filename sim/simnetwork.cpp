@@ -1,0 +1,206 @@
+#include "simnetwork.h"
+
+#include <QDeadlineTimer>
+#include <QSemaphore>
+#include <QSet>
+#include <QThread>
+
+#include "simconfigloader.h"
+#include "simhost.h"
+#include "simlimits.h"
+#include "simregistry.h"
+#include "simworker.h"
+
+namespace {
+
+// Empty when every address is a player address and none repeats.
+QString CheckAddresses(const QList<CSimPlayerConfig> &players)
+{
+    QSet<QString> seen;
+    for (const CSimPlayerConfig &player : players) {
+        if (!CSimPlayerConfig::IsPlayerAddress(player.m_strAddress))
+            return QStringLiteral("not a player address: \"%1\"").arg(player.m_strAddress);
+        if (seen.contains(player.m_strAddress))
+            return QStringLiteral("address used twice: %1").arg(player.m_strAddress);
+        seen.insert(player.m_strAddress);
+    }
+    return {};
+}
+
+} // namespace
+
+CSimNetwork::CSimNetwork(QObject *parent)
+    : QObject(parent), m_pRegistry(std::make_unique<CSimRegistry>())
+{}
+
+CSimNetwork::~CSimNetwork()
+{
+    Stop();
+}
+
+QList<CSimPlayerConfig> CSimNetwork::LoadConfig(const QByteArray &json, QString *error)
+{
+    return CSimConfigLoader::Load(json, error);
+}
+
+QList<CSimPlayerConfig> CSimNetwork::LoadConfigFile(const QString &path, QString *error)
+{
+    return CSimConfigLoader::LoadFile(path, error);
+}
+
+bool CSimNetwork::Start(const QList<CSimPlayerConfig> &players, QString *error)
+{
+    Stop();
+    QString problem = CheckAddresses(players);
+    if (problem.isEmpty()) {
+        SimHost::RaiseFileLimit();
+        m_pRegistry->Reset(players);
+        m_pThread = std::make_unique<QThread>();
+        m_pThread->setObjectName(QStringLiteral("kestavon-sim"));
+        m_pWorker = new CSimWorker(*m_pRegistry);
+        m_pWorker->moveToThread(m_pThread.get());
+        connect(m_pThread.get(), &QThread::finished, m_pWorker, &QObject::deleteLater);
+        m_pThread->start();
+        auto failures = std::make_shared<QStringList>();
+        const bool done = RunOnWorker(
+            [failures, players](CSimWorker &worker) { *failures = worker.StartPlayers(players); },
+            SimLimits::kWorkerTimeoutMs);
+        problem = done ? failures->join(QLatin1Char('\n'))
+                       : QStringLiteral("the players did not start in time");
+    }
+    if (!problem.isEmpty()) {
+        Stop();
+        if (error)
+            *error = problem;
+        return false;
+    }
+    for (const CSimPlayerConfig &player : players)
+        m_addresses << player.m_strAddress;
+    return true;
+}
+
+void CSimNetwork::Stop()
+{
+    if (!m_pThread)
+        return;
+    RunOnWorker([](CSimWorker &worker) { worker.StopPlayers(); }, SimLimits::kWorkerTimeoutMs);
+    m_pThread->quit();
+    if (m_pThread->wait(QDeadlineTimer(SimLimits::kWorkerTimeoutMs))) {
+        m_pThread.reset();
+    } else {
+        // Destroying a running QThread would end the process; leave it be.
+        qWarning("simulated players did not stop in time");
+        static_cast<void>(m_pThread.release());
+    }
+    m_pWorker = nullptr;
+    m_addresses.clear();
+}
+
+bool CSimNetwork::IsRunning() const
+{
+    return m_pWorker != nullptr;
+}
+
+QStringList CSimNetwork::Addresses() const
+{
+    return m_addresses;
+}
+
+CSimPlayerState CSimNetwork::State(const QString &ip) const
+{
+    return m_pRegistry->Read(ip, [](const CSimPlayerRecord &record) { return record.m_state; });
+}
+
+void CSimNetwork::SetState(const QString &ip, const CSimPlayerState &state)
+{
+    m_pRegistry->Update(ip, [&state](CSimPlayerRecord &record) { record.m_state = state; });
+}
+
+void CSimNetwork::SetFault(const QString &ip, const CSimFault &fault)
+{
+    m_pRegistry->AddFault(ip, fault);
+    RunOnWorker([ip](CSimWorker &worker) { worker.ApplyListening(ip); },
+                SimLimits::kWorkerTimeoutMs);
+}
+
+void CSimNetwork::ClearFaults(const QString &ip)
+{
+    m_pRegistry->Update(ip, [](CSimPlayerRecord &record) { record.m_faults.clear(); });
+    RunOnWorker([ip](CSimWorker &worker) { worker.ApplyListening(ip); },
+                SimLimits::kWorkerTimeoutMs);
+}
+
+QList<QByteArray> CSimNetwork::ReceivedRequests(const QString &ip) const
+{
+    return m_pRegistry->Read(ip, [](const CSimPlayerRecord &record) { return record.m_requests; });
+}
+
+bool CSimNetwork::WaitForRequests(const QString &ip, int count, int timeoutMs) const
+{
+    return m_pRegistry->WaitUntil(ip, timeoutMs, [count](const CSimPlayerRecord &record) {
+        return record.m_requests.size() >= count;
+    });
+}
+
+QList<CSimDownload> CSimNetwork::Downloads(const QString &ip) const
+{
+    return m_pRegistry->Read(ip, [](const CSimPlayerRecord &record) { return record.m_downloads; });
+}
+
+bool CSimNetwork::WaitForDownload(const QString &ip, int timeoutMs, int count) const
+{
+    return m_pRegistry->WaitUntil(ip, timeoutMs, [count](const CSimPlayerRecord &record) {
+        return record.m_downloads.size() >= count;
+    });
+}
+
+int CSimNetwork::ProbesReceived(const QString &ip) const
+{
+    return m_pRegistry->Read(ip, [](const CSimPlayerRecord &record) { return record.m_probes; });
+}
+
+int CSimNetwork::InvalidProbesReceived(const QString &ip) const
+{
+    return m_pRegistry->Read(ip,
+                             [](const CSimPlayerRecord &record) { return record.m_invalidProbes; });
+}
+
+bool CSimNetwork::WaitForProbes(const QString &ip, int count, int timeoutMs) const
+{
+    return m_pRegistry->WaitUntil(ip, timeoutMs, [count](const CSimPlayerRecord &record) {
+        return record.m_probes + record.m_invalidProbes >= count;
+    });
+}
+
+bool CSimNetwork::IsReachable(const QString &ip) const
+{
+    return m_pRegistry->Read(ip, [](const CSimPlayerRecord &record) { return record.m_reachable; });
+}
+
+bool CSimNetwork::WaitUntilReachable(const QString &ip, int timeoutMs) const
+{
+    return m_pRegistry->WaitUntil(
+        ip, timeoutMs, [](const CSimPlayerRecord &record) { return record.m_reachable; });
+}
+
+void CSimNetwork::SetUnreachableTime(int ms)
+{
+    m_pRegistry->SetUnreachableMs(ms);
+}
+
+bool CSimNetwork::RunOnWorker(const std::function<void(CSimWorker &)> &job, int timeoutMs) const
+{
+    CSimWorker *worker = m_pWorker;
+    if (!worker)
+        return false;
+    // Shared, so a job that runs after the wait gave up still has its semaphore.
+    auto done = std::make_shared<QSemaphore>();
+    QMetaObject::invokeMethod(
+        worker,
+        [job, done, worker] {
+            job(*worker);
+            done->release();
+        },
+        Qt::QueuedConnection);
+    return done->tryAcquire(1, timeoutMs);
+}

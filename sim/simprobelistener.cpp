@@ -1,0 +1,54 @@
+#include "simprobelistener.h"
+
+#include <QNetworkDatagram>
+
+#include "simlimits.h"
+#include "simplayer.h"
+
+namespace {
+
+// The probe's signature, zero byte included.
+const QByteArray kProbeMagic = QByteArrayLiteral("tavrion.ver012.windows_x86\0");
+// Datagrams to these reach every player.
+const QHostAddress kLoopbackBroadcast(QStringLiteral("127.255.255.255"));
+
+} // namespace
+
+CSimProbeListener::CSimProbeListener(QObject *parent) : QObject(parent)
+{
+    connect(&m_socket, &QUdpSocket::readyRead, this, &CSimProbeListener::Receive);
+}
+
+bool CSimProbeListener::Listen(QString *error)
+{
+    if (m_socket.bind(QHostAddress::AnyIPv4, SimLimits::kProbePort))
+        return true;
+    if (error)
+        *error = m_socket.errorString();
+    return false;
+}
+
+void CSimProbeListener::AddPlayer(const QString &address, CSimPlayer *player)
+{
+    m_players.insert(QHostAddress(address).toIPv4Address(), player);
+}
+
+bool CSimProbeListener::IsValidProbe(const QByteArray &datagram)
+{
+    return datagram.size() == SimLimits::kProbeSize && datagram.startsWith(kProbeMagic);
+}
+
+void CSimProbeListener::Receive()
+{
+    while (m_socket.hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_socket.receiveDatagram(SimLimits::kMaxDatagram);
+        const QHostAddress to = datagram.destinationAddress();
+        const bool valid = IsValidProbe(datagram.data());
+        if (to == kLoopbackBroadcast || to == QHostAddress(QHostAddress::Broadcast)) {
+            for (CSimPlayer *player : std::as_const(m_players))
+                player->OnProbe(valid, datagram.senderAddress());
+        } else if (CSimPlayer *player = m_players.value(to.toIPv4Address())) {
+            player->OnProbe(valid, datagram.senderAddress());
+        }
+    }
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QUdpSocket>
+
+class CSimPlayer;
+
+// The probe port for every player at once: one UDP socket on port 10013 of
+// all addresses, handing each datagram to the player it was sent to (to all
+// of them for a broadcast). One socket instead of one per player keeps a
+// network of 254 players well within the file limit.
+class CSimProbeListener : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CSimProbeListener(QObject *parent);
+
+    bool Listen(QString *error);
+    void AddPlayer(const QString &address, CSimPlayer *player);
+
+    // Exactly 100 bytes starting with "tavrion.ver012.windows_x86" and a zero byte.
+    static bool IsValidProbe(const QByteArray &datagram);
+
+private:
+    void Receive();
+
+    QUdpSocket m_socket;
+    QHash<quint32, CSimPlayer *> m_players;
+};

@@ -1,0 +1,42 @@
+#include "simwebserver.h"
+
+#include <utility>
+
+#include <QTcpSocket>
+
+#include "simlimits.h"
+#include "simwebconnection.h"
+
+CSimWebServer::CSimWebServer(CSimRegistry &registry, QString address, QObject *parent)
+    : QObject(parent), m_registry(registry), m_strAddress(std::move(address))
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &CSimWebServer::Accept);
+}
+
+bool CSimWebServer::Listen(QString *error)
+{
+    if (m_server.isListening() || m_server.listen(QHostAddress(m_strAddress), SimLimits::kWebPort))
+        return true;
+    if (error)
+        *error = m_server.errorString();
+    return false;
+}
+
+void CSimWebServer::Close()
+{
+    m_server.close();
+}
+
+void CSimWebServer::Accept()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        if (m_connections >= SimLimits::kMaxWebConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++m_connections;
+        auto *connection = new CSimWebConnection(socket, m_registry, m_strAddress, this);
+        connect(connection, &QObject::destroyed, this, [this] { --m_connections; });
+    }
+}
