@@ -1,0 +1,327 @@
+#include "halvorinsetup101dlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QThread>
+#include <QTimerEvent>
+
+#include "aboutdlg.h"
+#include "artwork.h"
+#include "busyrunner.h"
+#include "messagebox.h"
+#include "postedmessage.h"
+#include "resourcestrings.h"
+#include "templatebuilder.h"
+
+CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
+    : QDialog(parent), m_icon(CArtwork::Icon(CArtwork::ICON_MAIN)), m_mainView(*this),
+      m_webView(*this)
+{
+    CTemplateBuilder::Build(IDD, this);
+    m_pAdapterList = CTemplateBuilder::Control<QComboBox>(this, IDC_ADAPTER_LIST);
+    m_pDeviceList = CTemplateBuilder::Control<QListWidget>(this, IDC_DEVICE_LIST);
+
+    // Enter must never press a button here, not even the one with the focus.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
+
+    if (auto *refresh = CTemplateBuilder::Control<QPushButton>(this, IDC_REFRESH))
+        connect(refresh, &QPushButton::clicked, this, &CHalvorinSetup101Dlg::OnRefresh);
+    // activated: chosen by the user, not changed by the program.
+    connect(m_pAdapterList, &QComboBox::activated, this, &CHalvorinSetup101Dlg::OnAdapterChanged);
+    connect(m_pDeviceList, &QListWidget::itemSelectionChanged, this,
+            &CHalvorinSetup101Dlg::OnDeviceSelectionChanged);
+    // Queued: messages held during an operation are handled after the
+    // handler that started it has returned, as if they had just arrived.
+    connect(CBusyRunner::Instance(), &CBusyRunner::Idle, this, &CHalvorinSetup101Dlg::ReplayHeld,
+            Qt::QueuedConnection);
+}
+
+CHalvorinSetup101Dlg::~CHalvorinSetup101Dlg()
+{
+    qApp->removeEventFilter(this);
+    m_manager.StopDiscovery();
+    m_manager.SetMainWindow(nullptr);
+    if (g_pSetupManager == &m_manager)
+        g_pSetupManager = nullptr;
+}
+
+void CHalvorinSetup101Dlg::showEvent(QShowEvent *event)
+{
+    if (!m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CHalvorinSetup101Dlg::OnInitDialog()
+{
+    m_strAboutMenu = CResourceStrings::Load(CResourceStrings::IDS_ABOUTBOX);
+    setWindowIcon(m_icon);
+    // Before the window shows, so Enter and Escape never reach a control.
+    qApp->installEventFilter(this);
+
+    if (auto *logo = CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME))
+        m_rcLogo = logo->geometry();
+    QRect pageArea;
+    if (auto *frame = CTemplateBuilder::Control<QFrame>(this, IDC_PAGE_FRAME)) {
+        frame->hide();
+        pageArea = frame->geometry();
+    }
+    for (QWidget *page :
+         {static_cast<QWidget *>(&m_mainView), static_cast<QWidget *>(&m_webView)}) {
+        page->hide();
+        page->setGeometry(pageArea);
+        page->raise();
+    }
+
+    g_pSetupManager = &m_manager;
+    m_manager.SetMainWindow(this);
+    m_manager.StartDiscovery();
+    FillAdapterList();
+    m_nTimerId = startTimer(STARTUP_TIMER_MS);
+}
+
+void CHalvorinSetup101Dlg::FillAdapterList()
+{
+    const QSignalBlocker blocker(m_pAdapterList);
+    m_pAdapterList->clear();
+    for (const QString &description : std::as_const(m_manager.m_adapterDescriptions))
+        m_pAdapterList->addItem(description);
+    m_pAdapterList->setCurrentIndex(0);
+}
+
+bool CHalvorinSetup101Dlg::IsOwnMessage(const QEvent *event) const
+{
+    switch (static_cast<int>(event->type())) {
+    case WM_DEVICE_LIST_CHANGED:
+    case WM_SHOW_DEVICE_PAGE:
+    case WM_DELAYED_REFRESH:
+        return true;
+    case QEvent::Timer:
+        return m_nTimerId != 0 && static_cast<const QTimerEvent *>(event)->timerId() == m_nTimerId;
+    default:
+        return false;
+    }
+}
+
+bool CHalvorinSetup101Dlg::event(QEvent *event)
+{
+    if (!IsOwnMessage(event))
+        return QDialog::event(event);
+    if (event->type() == QEvent::Timer) {
+        // The start-up timer fires once, even when its handling has to wait.
+        killTimer(m_nTimerId);
+        m_nTimerId = 0;
+    }
+    if (!m_deferral.HoldIfNeeded(event, CBusyRunner::IsBusy())) {
+        CMessageDeferral::SMessage message;
+        message.m_nMessage = static_cast<int>(event->type());
+        if (event->type() != QEvent::Timer)
+            message.m_wParam = static_cast<const CPostedMessage *>(event)->WParam();
+        Dispatch(message);
+    }
+    return true;
+}
+
+void CHalvorinSetup101Dlg::Dispatch(const CMessageDeferral::SMessage &message)
+{
+    switch (message.m_nMessage) {
+    case WM_DEVICE_LIST_CHANGED:
+        FillDeviceList();
+        break;
+    case WM_SHOW_DEVICE_PAGE:
+        OnShowDevicePage(message.m_wParam);
+        break;
+    case WM_DELAYED_REFRESH:
+        OnDelayedRefresh();
+        break;
+    case QEvent::Timer:
+        OnFirstRefresh();
+        break;
+    default:
+        break;
+    }
+}
+
+void CHalvorinSetup101Dlg::ReplayHeld()
+{
+    while (!CBusyRunner::IsBusy()) {
+        const std::optional<CMessageDeferral::SMessage> message = m_deferral.TakeNext();
+        if (!message)
+            break;
+        Dispatch(*message);
+    }
+}
+
+void CHalvorinSetup101Dlg::OnFirstRefresh()
+{
+    CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
+    FillDeviceList();
+}
+
+void CHalvorinSetup101Dlg::FillDeviceList()
+{
+    const QSignalBlocker blocker(m_pDeviceList);
+    m_pDeviceList->clear();
+    const QList<CDeviceSummary> devices = m_manager.GetDevices();
+    for (const CDeviceSummary &device : devices)
+        m_pDeviceList->addItem(device.name);
+    m_manager.m_strSelectedIp.clear();
+}
+
+void CHalvorinSetup101Dlg::ClearForSearch()
+{
+    {
+        const QSignalBlocker blocker(m_pDeviceList);
+        m_pDeviceList->clear();
+    }
+    m_mainView.hide();
+    m_webView.hide();
+    repaint();
+}
+
+void CHalvorinSetup101Dlg::OnRefresh()
+{
+    ClearForSearch();
+    const int result = CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
+    FillDeviceList();
+    if (!result)
+        CMessageBox::Show(QStringLiteral("failed device discovery"));
+}
+
+void CHalvorinSetup101Dlg::OnAdapterChanged()
+{
+    const QString description = m_pAdapterList->currentText();
+    if (description == m_manager.GetAdapterDescription())
+        return;
+    ClearForSearch();
+    CBusyRunner::Run([this, description] { return m_manager.SelectAdapter(description); });
+    FillDeviceList();
+}
+
+void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
+{
+    const QList<QListWidgetItem *> selected = m_pDeviceList->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int line = m_pDeviceList->row(selected.first());
+    const QString name = selected.first()->text();
+    const QString ip = m_manager.GetDeviceIp(line);
+    if (ip == m_manager.GetSelectedDeviceIp())
+        return; // the same player again
+    // The page is shown when the manager's WM_SHOW_DEVICE_PAGE arrives, after
+    // this handler has returned.
+    if (!CBusyRunner::Run([this, name, ip] { return m_manager.SelectDevice(name, ip); }))
+        CMessageBox::Show(m_manager.GetCommandErrorText());
+}
+
+void CHalvorinSetup101Dlg::OnShowDevicePage(qint64 deviceView)
+{
+    if (deviceView) {
+        m_webView.hide();
+        m_mainView.show();
+        m_mainView.RefreshView();
+    } else {
+        m_mainView.hide();
+        m_webView.show();
+        m_webView.NavigateToDevice();
+    }
+}
+
+void CHalvorinSetup101Dlg::OnDelayedRefresh()
+{
+    const int delay = m_nDelayedRefreshMs;
+    CBusyRunner::Run([delay] {
+        QThread::msleep(static_cast<unsigned long>(delay));
+        return 1;
+    });
+    OnRefresh();
+}
+
+void CHalvorinSetup101Dlg::RenameSelectedDevice(const QString &name)
+{
+    const QList<QListWidgetItem *> selected = m_pDeviceList->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int line = m_pDeviceList->row(selected.first());
+    m_manager.UpdateDeviceName(line, name);
+    const QSignalBlocker blocker(m_pDeviceList);
+    m_pDeviceList->insertItem(line, name);
+    delete m_pDeviceList->takeItem(line + 1);
+    m_pDeviceList->setCurrentRow(line);
+}
+
+void CHalvorinSetup101Dlg::paintEvent(QPaintEvent *event)
+{
+    if (!isMinimized()) {
+        // Decoded on every repaint: the picture is small and nothing is kept.
+        const QImage logo = CArtwork::Logo();
+        if (!logo.isNull()) {
+            QPainter painter(this);
+            painter.drawImage(m_rcLogo.topLeft(), logo);
+        }
+    }
+    QDialog::paintEvent(event);
+}
+
+bool CHalvorinSetup101Dlg::IsEnterOrEscape(const QEvent *event) const
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent *>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+// Enter and Escape are taken away before any control of this window sees
+// them, so neither presses a button nor closes the window. Only the web page
+// gets Enter: a person typing into a form there expects it to submit.
+bool CHalvorinSetup101Dlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!IsEnterOrEscape(event) || !watched->isWidgetType())
+        return QDialog::eventFilter(watched, event);
+    if (static_cast<QWidget *>(watched)->window() != this)
+        return QDialog::eventFilter(watched, event);
+    const bool enter = static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape;
+    if (enter && m_webView.Explorer().Contains(watched))
+        return QDialog::eventFilter(watched, event);
+    return true;
+}
+
+void CHalvorinSetup101Dlg::keyPressEvent(QKeyEvent *event)
+{
+    // Keys the browser did not want come back up to here.
+    if (IsEnterOrEscape(event))
+        return;
+    if (event->key() == Qt::Key_F1) {
+        OnAboutBox();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// The window's menu of its own: the about box, as the title bar's menu offers
+// it elsewhere.
+void CHalvorinSetup101Dlg::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (m_strAboutMenu.isEmpty())
+        return;
+    QMenu menu(this);
+    menu.addAction(m_strAboutMenu, this, &CHalvorinSetup101Dlg::OnAboutBox);
+    menu.exec(event->globalPos());
+}
+
+void CHalvorinSetup101Dlg::OnAboutBox()
+{
+    CAboutDlg about(this);
+    about.exec();
+}

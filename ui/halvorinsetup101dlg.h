@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QRect>
+#include <QString>
+
+#include "messagedeferral.h"
+#include "setupmainview.h"
+#include "setupmanager.h"
+#include "setupwebview.h"
+
+class QComboBox;
+class QListWidget;
+
+// The main window: logo, adapter list, player list, Refresh, and the page
+// area on the right that shows either the device page or the web page view
+// for the selected player. It owns the one setup manager and turns the user's
+// choices into its calls; what the manager and the discovery threads report
+// arrives as posted messages handled in event().
+class CHalvorinSetup101Dlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int IDD = 102;
+    static constexpr int IDC_ADAPTER_LIST = 1000;
+    static constexpr int IDC_DEVICE_LIST = 1001;
+    static constexpr int IDC_REFRESH = 1002;
+    static constexpr int IDC_LOGO_FRAME = 1003;
+    static constexpr int IDC_PAGE_FRAME = 1004;
+    // The window shows at once; the first search follows a moment later, so
+    // the window is on screen before the wait cursor appears.
+    static constexpr int STARTUP_TIMER_MS = 300;
+    // After a reset or reboot a player needs a few seconds before it answers
+    // a probe again.
+    static constexpr int DELAYED_REFRESH_MS = 5000;
+
+    explicit CHalvorinSetup101Dlg(QWidget *parent = nullptr);
+    ~CHalvorinSetup101Dlg() override;
+
+    // Shows the manager's players in announcement order; the next click on
+    // any line counts as a new selection.
+    void FillDeviceList();
+    // The selected line and its player take the new name; the line stays
+    // selected.
+    void RenameSelectedDevice(const QString &name);
+
+    CSetupManager &Manager() { return m_manager; }
+    CSetupMainView &MainView() { return m_mainView; }
+    CSetupWebView &WebView() { return m_webView; }
+    // Tests shorten the wait of a delayed refresh.
+    void SetDelayedRefreshMs(int milliseconds) { m_nDelayedRefreshMs = milliseconds; }
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void OnInitDialog();
+    void FillAdapterList();
+    void Dispatch(const CMessageDeferral::SMessage &message);
+    void ReplayHeld();
+    bool IsOwnMessage(const QEvent *event) const;
+
+    void OnFirstRefresh();
+    void OnRefresh();
+    void OnAdapterChanged();
+    void OnDeviceSelectionChanged();
+    void OnShowDevicePage(qint64 deviceView);
+    void OnDelayedRefresh();
+    void OnAboutBox();
+    void ClearForSearch();
+    bool IsEnterOrEscape(const QEvent *event) const;
+
+    QIcon m_icon;
+    CSetupManager m_manager;
+    CSetupMainView m_mainView;
+    CSetupWebView m_webView;
+    QComboBox *m_pAdapterList = nullptr;
+    QListWidget *m_pDeviceList = nullptr;
+    QRect m_rcLogo;
+    int m_nTimerId = 0;
+    bool m_bInitialised = false;
+    QString m_strAboutMenu;
+    int m_nDelayedRefreshMs = DELAYED_REFRESH_MS;
+    CMessageDeferral m_deferral;
+};

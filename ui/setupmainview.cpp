@@ -1,0 +1,81 @@
+#include "setupmainview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "busyrunner.h"
+#include "halvorinsetup101dlg.h"
+#include "messagebox.h"
+#include "templatebuilder.h"
+
+CSetupMainView::CSetupMainView(CHalvorinSetup101Dlg &owner) : QWidget(&owner), m_owner(owner)
+{
+    CTemplateBuilder::Build(IDD, this);
+    m_pDeviceName = CTemplateBuilder::Control<QLabel>(this, IDC_DEVICE_NAME);
+    m_pNewName = CTemplateBuilder::Control<QLineEdit>(this, IDC_NEW_NAME);
+    for (int field = 0; field < INFO_FIELDS; ++field)
+        m_info[static_cast<size_t>(field)] =
+            CTemplateBuilder::Control<QLabel>(this, IDC_LAN_IP + field);
+    m_pWifiOff = CTemplateBuilder::Control<QCheckBox>(this, IDC_WIFI_OFF);
+
+    ConnectButton(IDC_APPLY, &CSetupMainView::OnApply);
+    ConnectButton(IDC_WIFI_SELECTION, &CSetupMainView::OnGoToWifiSelection);
+    ConnectButton(IDC_LAN_SETUP, &CSetupMainView::OnLanSetup);
+    ConnectButton(IDC_WIFI_SETUP, &CSetupMainView::OnWifiSetup);
+    ConnectButton(IDC_FIRMWARE_UPDATE, &CSetupMainView::OnFirmwareUpdate);
+    // clicked: only the user's clicks, after the box has toggled itself.
+    connect(m_pWifiOff, &QCheckBox::clicked, this, &CSetupMainView::OnWifiOffClicked);
+}
+
+void CSetupMainView::ConnectButton(int id, void (CSetupMainView::*handler)())
+{
+    if (auto *button = CTemplateBuilder::Control<QPushButton>(this, id))
+        connect(button, &QPushButton::clicked, this, handler);
+}
+
+void CSetupMainView::RefreshView()
+{
+    const CDevice &device = m_owner.Manager().m_device;
+    m_pDeviceName->setText(device.devicename);
+    m_pNewName->clear();
+    m_pWifiOff->setChecked(device.wifionoff == 0);
+    const std::array<const QString *, INFO_FIELDS> fields = {
+        &device.lanip,   &device.wifiip,      &device.lanmac,
+        &device.wifimac, &device.firmversion, &device.serialnumber};
+    for (size_t field = 0; field < fields.size(); ++field)
+        m_info[field]->setText(*fields[field]);
+    repaint();
+}
+
+void CSetupMainView::OnApply()
+{
+    // Sent as typed: neither trimmed nor checked, an empty name included.
+    const QString name = m_pNewName->text();
+    CSetupManager &manager = m_owner.Manager();
+    if (!CBusyRunner::Run([&manager, name] { return manager.SetDeviceName(name); })) {
+        CMessageBox::Show(manager.GetCommandErrorText());
+        return;
+    }
+    m_owner.RenameSelectedDevice(name);
+    m_pDeviceName->setText(name);
+    repaint();
+}
+
+void CSetupMainView::OnWifiOffClicked(bool off)
+{
+    CSetupManager &manager = m_owner.Manager();
+    const int on = off ? 0 : 1;
+    // On failure the box keeps the state the user clicked it into.
+    if (!CBusyRunner::Run([&manager, on] { return manager.SetWifiOnOff(on); }))
+        CMessageBox::Show(manager.GetCommandErrorText());
+}
+
+void CSetupMainView::OnGoToWifiSelection() {}
+
+void CSetupMainView::OnLanSetup() {}
+
+void CSetupMainView::OnWifiSetup() {}
+
+void CSetupMainView::OnFirmwareUpdate() {}

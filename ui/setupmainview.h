@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+
+#include <QWidget>
+
+class CHalvorinSetup101Dlg;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+// The device page of a selected class-2 player: its name, whether its Wi-Fi
+// is on, six fields of device information, and the buttons that lead to every
+// setting of such a player. It keeps no data of its own: it shows the
+// manager's record of the selected player and changes the player only through
+// the manager.
+class CSetupMainView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int IDD = 130;
+    static constexpr int IDC_NEW_NAME = 1005;
+    static constexpr int IDC_APPLY = 1006;
+    static constexpr int IDC_WIFI_OFF = 1007;
+    static constexpr int IDC_WIFI_SELECTION = 1009;
+    static constexpr int IDC_FIRMWARE_UPDATE = 1012;
+    static constexpr int IDC_DEVICE_NAME = 1013;
+    static constexpr int IDC_LAN_IP = 1014; // then wifi ip, lan mac, wifi mac,
+                                            // firmware version, serial number
+    static constexpr int IDC_LAN_SETUP = 1020;
+    static constexpr int IDC_WIFI_SETUP = 1021;
+    static constexpr int INFO_FIELDS = 6;
+
+    explicit CSetupMainView(CHalvorinSetup101Dlg &owner);
+
+    // Loads the controls from the manager's record of the selected player.
+    void RefreshView();
+
+private:
+    void OnApply();
+    void OnWifiOffClicked(bool off);
+    // The dialogs these buttons open come with their own classes.
+    void OnGoToWifiSelection();
+    void OnLanSetup();
+    void OnWifiSetup();
+    void OnFirmwareUpdate();
+    void ConnectButton(int id, void (CSetupMainView::*handler)());
+
+    CHalvorinSetup101Dlg &m_owner;
+    QLabel *m_pDeviceName = nullptr;
+    QLineEdit *m_pNewName = nullptr;
+    std::array<QLabel *, INFO_FIELDS> m_info{};
+    QCheckBox *m_pWifiOff = nullptr;
+};

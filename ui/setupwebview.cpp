@@ -1,0 +1,25 @@
+#include "setupwebview.h"
+
+#include <QResizeEvent>
+
+#include "halvorinsetup101dlg.h"
+#include "templatebuilder.h"
+
+CSetupWebView::CSetupWebView(CHalvorinSetup101Dlg &owner) : QWidget(&owner), m_owner(owner)
+{
+    CTemplateBuilder::Build(IDD, this, {{IDC_EXPLORER, &m_explorer}});
+    // The template's rectangle only marks the place: the browser fills the page.
+    m_explorer.setGeometry(rect());
+}
+
+void CSetupWebView::resizeEvent(QResizeEvent *event)
+{
+    m_explorer.setGeometry(QRect(QPoint(0, 0), event->size()));
+    QWidget::resizeEvent(event);
+}
+
+void CSetupWebView::NavigateToDevice()
+{
+    m_strAddress = m_owner.Manager().m_device.ip;
+    m_explorer.Navigate(QStringLiteral("http://") + m_strAddress);
+}
