@@ -90,7 +90,6 @@ void CFileUpLoader::run()
     qCDebug(lcFirmware) << "sending" << m_nFileLength << "bytes of" << m_strFilePath;
     socket.Start();
     exec();
-    m_pFileData.reset();
 }
 
 void CFileUpLoader::OnSent(qint64 nBytes)

@@ -59,7 +59,11 @@ void CFileUpLoader::CSendNotitication::OnReadyWrite()
         m_stallTimer.start(up.m_stallTimeout);
         up.OnSent(nSent);
     }
+    // The end of the stream goes first, so the player is not kept waiting
+    // while a large copy is given back; the next player's copy is only read
+    // once this one has seen the end, so the two barely overlap.
     Close();
+    up.m_pFileData.reset();
     up.quit();
 }
 
