@@ -1,0 +1,433 @@
+#include <QCoreApplication>
+#include <QTest>
+#include <QThread>
+
+#include "adaptersource.h"
+#include "commandcatalogue.h"
+#include "devicediscover.h"
+#include "isolatednetwork.h"
+#include "messagelog.h"
+#include "setupmanager.h"
+#include "simnetwork.h"
+
+namespace {
+
+const QString kDen = QStringLiteral("127.0.0.2");
+const QString kKitchen = QStringLiteral("127.0.0.3");
+const QString kHall = QStringLiteral("127.0.0.4"); // a model shown by its web page
+const QString kAway = QStringLiteral("127.0.0.9"); // reset and rebooted by the tests
+const QString kNobody = QStringLiteral("127.0.0.30");
+
+// Players answer within milliseconds here; a tenth of each wait keeps the
+// polling order while the suite stays quick.
+void ShortWait(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(milliseconds / 10));
+}
+
+CSimFault Fault(CSimFault::EKind kind, const QString &operation = {},
+                const std::optional<QString> &text = {})
+{
+    CSimFault fault;
+    fault.m_kind = kind;
+    fault.m_strOperation = operation;
+    fault.m_text = text;
+    return fault;
+}
+
+class CNoAdapters : public CAdapterSource
+{
+public:
+    QList<Record> Interfaces() const override { return {}; }
+};
+
+} // namespace
+
+class TestSetupManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void refreshListsThePlayersThatAnswer();
+    void refreshWithNobodyAnsweringFails();
+    void withoutAdaptersNothingRunsAndNothingCrashes();
+    void repeatedAnnouncementsKeepTheFirstEntry();
+    void playersBeyondTheSlotsAreIgnored();
+    void updateDeviceNameChecksTheIndex();
+    void selectingAConfiguredModelFetchesItsData();
+    void selectingAnotherModelShowsTheWebPage();
+    void selectingAnUnknownAddressChangesNothing();
+    void setOperationsChangeThePlayer();
+    void queriesFillTheDeviceRecord();
+    void playerFailuresAreReportedWithTheirText_data();
+    void playerFailuresAreReportedWithTheirText();
+    void fetchReportsEveryFailureTogether();
+    void aNewActionStartsWithoutOldErrors();
+    void resetAndRebootSendTheirCommands();
+
+private:
+    CSetupManager *Manager() { return m_manager.get(); }
+    void AddPlayer(const QString &model, const QString &name, const QString &ip);
+
+    CSimNetwork m_network;
+    std::unique_ptr<CSetupManager> m_manager;
+    CMessageLog m_log;
+};
+
+void TestSetupManager::initTestCase()
+{
+    CSimPlayerConfig den = CSimPlayerConfig::ForAddress(kDen);
+    den.m_strName = den.m_state.m_strDeviceName = QStringLiteral("Den");
+    CSimPlayerConfig hall = CSimPlayerConfig::ForAddress(kHall);
+    hall.m_strModel = QStringLiteral("KS-100");
+    QString error;
+    QVERIFY2(m_network.Start({den, CSimPlayerConfig::ForAddress(kKitchen), hall,
+                              CSimPlayerConfig::ForAddress(kAway)},
+                             &error),
+             qPrintable(error));
+    m_network.SetUnreachableTime(300);
+}
+
+void TestSetupManager::init()
+{
+    for (const QString &ip : m_network.Addresses()) {
+        m_network.ClearFaults(ip);
+        QVERIFY(m_network.WaitUntilReachable(ip, 5000));
+    }
+    m_manager = std::make_unique<CSetupManager>();
+    m_manager->SetMainWindow(&m_log);
+    m_manager->SetWaitFunction(ShortWait);
+    // Messages a previous test left queued must not count here.
+    QCoreApplication::processEvents();
+    m_log.entries.clear();
+}
+
+void TestSetupManager::AddPlayer(const QString &model, const QString &name, const QString &ip)
+{
+    Manager()->AddDevice(model, name, ip, QStringLiteral("uuid:") + ip);
+}
+
+void TestSetupManager::refreshListsThePlayersThatAnswer()
+{
+    QCOMPARE(Manager()->StartDiscovery(), 1);
+    QVERIFY(Manager()->m_adapterDescriptions.contains(QStringLiteral("lo")));
+    QCOMPARE(Manager()->GetAdapterDescription(), Manager()->m_adapterDescriptions.first());
+    // Inside the test namespace loopback is the only adapter.
+    QCOMPARE(Manager()->m_strLocalIp, QStringLiteral("127.0.0.1"));
+    QVERIFY(Manager()->m_pDiscover->IsListening());
+
+    QCOMPARE(Manager()->RefreshDevices(), 1);
+    QTRY_COMPARE(Manager()->GetDevices().size(), 4);
+    const QList<CDeviceSummary> devices = Manager()->GetDevices();
+    QStringList addresses;
+    for (int i = 0; i < devices.size(); ++i) {
+        QCOMPARE(Manager()->GetDeviceIp(i), devices.at(i).ip);
+        addresses.append(devices.at(i).ip);
+    }
+    QVERIFY(Manager()->GetDeviceIp(4).isEmpty());
+    addresses.sort();
+    QCOMPARE(addresses, (QStringList{kDen, kKitchen, kHall, kAway}));
+    for (const CDeviceSummary &device : devices) {
+        if (device.ip == kDen) {
+            QCOMPARE(device.name, QStringLiteral("Den"));
+            QCOMPARE(device.modelClass, 2);
+        }
+        if (device.ip == kHall)
+            QCOMPARE(device.modelClass, 0);
+    }
+    // Every announcement tells the main window, after the refresh returned.
+    QTRY_VERIFY(m_log.Count(WM_DEVICE_LIST_CHANGED) >= 4);
+
+    // A second refresh starts from an empty list and finds them again.
+    QCOMPARE(Manager()->RefreshDevices(), 1);
+    QTRY_COMPARE(Manager()->GetDevices().size(), 4);
+    Manager()->StopDiscovery();
+    QVERIFY(Manager()->GetDevices().isEmpty());
+    QVERIFY(Manager()->m_adapterDescriptions.isEmpty());
+    QVERIFY(!Manager()->m_pDiscover);
+}
+
+void TestSetupManager::refreshWithNobodyAnsweringFails()
+{
+    QCOMPARE(Manager()->StartDiscovery(), 1);
+    // No adapter has this description: its address is empty and nothing is swept.
+    QCOMPARE(Manager()->SelectAdapter(QStringLiteral("LO")), 1);
+    QVERIFY(Manager()->m_strLocalIp.isEmpty());
+    QCOMPARE(Manager()->RefreshDevices(), 0);
+    QVERIFY(Manager()->GetDevices().isEmpty());
+}
+
+void TestSetupManager::withoutAdaptersNothingRunsAndNothingCrashes()
+{
+    Manager()->m_networkChecker =
+        CNetworkChecker(std::make_unique<CNoAdapters>(), [] { return QList<QHostAddress>{}; });
+    QCOMPARE(Manager()->StartDiscovery(), 0);
+    QVERIFY(!Manager()->m_pDiscover);
+    QCOMPARE(Manager()->RefreshDevices(), 0);
+    QCOMPARE(Manager()->SelectAdapter(QStringLiteral("eth0")), 1);
+    Manager()->StopDiscovery();
+    QVERIFY(m_log.entries.isEmpty());
+}
+
+void TestSetupManager::repeatedAnnouncementsKeepTheFirstEntry()
+{
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("First"), kDen);
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Second"), kDen);
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Other"), kKitchen);
+    const QList<CDeviceSummary> devices = Manager()->GetDevices();
+    QCOMPARE(devices.size(), 2);
+    QCOMPARE(devices.at(0).name, QStringLiteral("First"));
+    QCOMPARE(Manager()->GetDeviceIp(0), kDen);
+    QCOMPARE(Manager()->GetDeviceIp(1), kKitchen);
+}
+
+void TestSetupManager::playersBeyondTheSlotsAreIgnored()
+{
+    for (int i = 0; i <= CSetupManager::MAX_DEVICES; ++i)
+        AddPlayer(QStringLiteral("KS-210"), QString::number(i),
+                  QStringLiteral("10.0.%1.%2").arg(i / 250).arg(i % 250));
+    const QList<CDeviceSummary> devices = Manager()->GetDevices();
+    QCOMPARE(devices.size(), CSetupManager::MAX_DEVICES);
+    QCOMPARE(devices.last().name, QString::number(CSetupManager::MAX_DEVICES - 1));
+    QCOMPARE(Manager()->GetDeviceIp(CSetupManager::MAX_DEVICES - 1), devices.last().ip);
+    QVERIFY(Manager()->GetDeviceIp(CSetupManager::MAX_DEVICES).isEmpty());
+}
+
+void TestSetupManager::updateDeviceNameChecksTheIndex()
+{
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Den"), kDen);
+    Manager()->UpdateDeviceName(-1, QStringLiteral("x"));
+    Manager()->UpdateDeviceName(1, QStringLiteral("x"));
+    QCOMPARE(Manager()->GetDevices().first().name, QStringLiteral("Den"));
+    Manager()->UpdateDeviceName(0, QStringLiteral("Study"));
+    QCOMPARE(Manager()->GetDevices().first().name, QStringLiteral("Study"));
+}
+
+void TestSetupManager::selectingAConfiguredModelFetchesItsData()
+{
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Den"), kDen);
+    CSimPlayerState state = m_network.State(kDen);
+    state.m_wifiOn = false;
+    m_network.SetState(kDen, state);
+
+    QCOMPARE(Manager()->SelectDevice(QStringLiteral("Den"), kDen), 1);
+    const CDevice &device = Manager()->m_device;
+    QCOMPARE(device.ip, kDen);
+    QCOMPARE(device.devicename, QStringLiteral("Den"));
+    QCOMPARE(device.wifionoff, 0);
+    QCOMPARE(device.lanip, state.m_strLanIp);
+    QCOMPARE(device.wifiip, state.m_strWifiIp);
+    QCOMPARE(device.lanmac, state.m_strLanMac);
+    QCOMPARE(device.wifimac, state.m_strWifiMac);
+    QCOMPARE(device.firmversion, state.m_strFirmVersion);
+    QCOMPARE(device.serialnumber, state.m_strSerialNumber);
+    QCOMPARE(Manager()->m_strSelectedIp, kDen);
+    QCOMPARE(Manager()->m_strSelectedName, QStringLiteral("Den"));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_log.entries, (QList<CMessageLog::Entry>{{WM_SHOW_DEVICE_PAGE, 1}}));
+}
+
+void TestSetupManager::selectingAnotherModelShowsTheWebPage()
+{
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Den"), kDen);
+    AddPlayer(QStringLiteral("KS-100"), QStringLiteral("Hall"), kHall);
+    QCOMPARE(Manager()->SelectDevice(QStringLiteral("Den"), kDen), 1);
+    const int requestsBefore = m_network.ReceivedRequests(kHall).size();
+
+    QCOMPARE(Manager()->SelectDevice(QStringLiteral("Hall"), kHall), 1);
+    QCOMPARE(Manager()->m_device.ip, kHall);
+    // Nothing is fetched: the previous player's values stay.
+    QCOMPARE(Manager()->m_device.devicename, QStringLiteral("Den"));
+    QCOMPARE(m_network.ReceivedRequests(kHall).size(), requestsBefore);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_log.entries.last(), (CMessageLog::Entry{WM_SHOW_DEVICE_PAGE, 0}));
+}
+
+void TestSetupManager::selectingAnUnknownAddressChangesNothing()
+{
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Den"), kDen);
+    QCOMPARE(Manager()->SelectDevice(QStringLiteral("Gone"), kKitchen), 1);
+    QVERIFY(Manager()->m_device.ip.isEmpty());
+    QCOMPARE(Manager()->GetSelectedDeviceIp(), kKitchen);
+    QCOMPARE(Manager()->m_strSelectedName, QStringLiteral("Gone"));
+    QCoreApplication::processEvents();
+    QVERIFY(m_log.entries.isEmpty());
+    QVERIFY(m_network.ReceivedRequests(kKitchen).isEmpty());
+}
+
+void TestSetupManager::setOperationsChangeThePlayer()
+{
+    Manager()->m_device.ip = kKitchen;
+    CSetupManager &m = *Manager();
+
+    QCOMPARE(m.SetDeviceName(QStringLiteral("Caf\u00e9 <Bar> & Grill")), 1);
+    QCOMPARE(m_network.State(kKitchen).m_strDeviceName, QStringLiteral("Caf\u00e9 <Bar> & Grill"));
+
+    QCOMPARE(m.SetWifiOnOff(0), 1);
+    QVERIFY(!m_network.State(kKitchen).m_wifiOn);
+    QCOMPARE(m.SetWifiOnOff(5), 1);
+    QVERIFY(m_network.State(kKitchen).m_wifiOn);
+    QVERIFY(m_network.ReceivedRequests(kKitchen).last().endsWith(
+        "<wifionoff>ON</wifionoff></Tavrion>"));
+
+    QCOMPARE(m.ConnectAp(QStringLiteral("Neighbour"), QStringLiteral("pw"), QStringLiteral("WEP")),
+             1);
+    CSimPlayerState state = m_network.State(kKitchen);
+    QCOMPARE(state.m_accessPoints.at(1).m_strEssid, QStringLiteral("Neighbour"));
+    QVERIFY(state.m_accessPoints.at(1).m_connected);
+    QVERIFY(state.m_accessPoints.at(1).m_saved);
+    QVERIFY(!state.m_accessPoints.at(0).m_connected);
+
+    QCOMPARE(m.DeleteProfile(QStringLiteral("Neighbour")), 1);
+    QVERIFY(!m_network.State(kKitchen).m_accessPoints.at(1).m_saved);
+
+    const QStringList lan = {QStringLiteral("STATIC"),        QStringLiteral("192.0.2.10"),
+                             QStringLiteral("255.255.255.0"), QStringLiteral("192.0.2.1"),
+                             QStringLiteral("192.0.2.53"),    QString()};
+    QCOMPARE(m.SetLanSetup(lan[0], lan[1], lan[2], lan[3], lan[4], lan[5]), 1);
+    QCOMPARE(m.SetWifiSetup(QStringLiteral("DHCP"), {}, {}, {}, {}, {}), 1);
+    state = m_network.State(kKitchen);
+    QCOMPARE(state.m_lanSetup.m_strSetupMode, lan[0]);
+    QCOMPARE(state.m_lanSetup.m_strIpAddress, lan[1]);
+    QCOMPARE(state.m_lanSetup.m_strSubnetMask, lan[2]);
+    QCOMPARE(state.m_lanSetup.m_strDefaultGateway, lan[3]);
+    QCOMPARE(state.m_lanSetup.m_strPrimaryDns, lan[4]);
+    QCOMPARE(state.m_lanSetup.m_strSecondDns, lan[5]);
+    QCOMPARE(state.m_wifiSetup.m_strSetupMode, QStringLiteral("DHCP"));
+    // A set leaves the stored set-up alone until it is fetched again.
+    QVERIFY(m.m_device.lanIpaddress.isEmpty());
+    QVERIFY(m.m_errors.isEmpty());
+}
+
+void TestSetupManager::queriesFillTheDeviceRecord()
+{
+    Manager()->m_device.ip = kKitchen;
+    CSetupManager &m = *Manager();
+    const CSimPlayerState state = m_network.State(kKitchen);
+
+    QCOMPARE(m.GetApList(), 1);
+    QCOMPARE(m.m_accessPoints.size(), state.m_accessPoints.size());
+    for (qsizetype i = 0; i < state.m_accessPoints.size(); ++i) {
+        const CSimAccessPoint &expected = state.m_accessPoints.at(i);
+        const CAccessPoint &actual = m.m_accessPoints.at(i);
+        QCOMPARE(actual.essid, expected.m_strEssid);
+        QCOMPARE(actual.encryptionkey, expected.m_strEncryptionKey);
+        QCOMPARE(actual.quality, expected.m_strQuality);
+        QCOMPARE(actual.connected,
+                 expected.m_connected ? QStringLiteral("1") : QStringLiteral("0"));
+        QCOMPARE(actual.saved, expected.m_saved ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+
+    QCOMPARE(m.GetLanSetup(), 1);
+    QCOMPARE(m.m_device.lanIpaddress, state.m_lanSetup.m_strIpAddress);
+    QCOMPARE(m.m_device.lanSubnetmask, state.m_lanSetup.m_strSubnetMask);
+    QCOMPARE(m.GetWifiSetup(), 1);
+    QCOMPARE(m.m_device.wifiIpaddress, state.m_wifiSetup.m_strIpAddress);
+    QCOMPARE(m.m_device.setupmode, state.m_wifiSetup.m_strSetupMode);
+}
+
+void TestSetupManager::playerFailuresAreReportedWithTheirText_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("errcode 0") << int(CSimFault::EKind::Errcode)
+                               << QStringLiteral(
+                                      "tavrion setup error : command=setDeviceName, errcode =0");
+    QTest::newRow("no errcode") << int(CSimFault::EKind::NoErrcode) << QString();
+    QTest::newRow("closed without reply")
+        << int(CSimFault::EKind::CloseWithoutReply) << QStringLiteral("error: Invalid Packet");
+    QTest::newRow("split end tag") << int(CSimFault::EKind::SplitEndTag) << QStringLiteral("ok");
+    QTest::newRow("text before the document")
+        << int(CSimFault::EKind::PrefixText) << QStringLiteral("ok");
+    QTest::newRow("malformed") << int(CSimFault::EKind::MalformedXml)
+                               << QStringLiteral("error: xml parsing failed");
+    QTest::newRow("wrong root") << int(CSimFault::EKind::WrongRoot)
+                                << QStringLiteral("error: Invalid Packet");
+    QTest::newRow("ended by deviceInfo")
+        << int(CSimFault::EKind::DeviceInfoEndTag) << QStringLiteral("error: xml parsing failed");
+    QTest::newRow("oversized") << int(CSimFault::EKind::Oversized)
+                               << QStringLiteral("error: reply too large");
+    QTest::newRow("refused") << int(CSimFault::EKind::Refuse)
+                             << QStringLiteral("error: socket connection failed");
+}
+
+void TestSetupManager::playerFailuresAreReportedWithTheirText()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    m_network.SetFault(kKitchen,
+                       Fault(static_cast<CSimFault::EKind>(kind), QStringLiteral("setDeviceName")));
+    Manager()->m_device.ip = kKitchen;
+    const int result = Manager()->SetDeviceName(QStringLiteral("Renamed"));
+    if (text == QLatin1String("ok")) {
+        QCOMPARE(result, 1);
+        QVERIFY(Manager()->m_errors.isEmpty());
+        return;
+    }
+    QCOMPARE(result, 0);
+    QCOMPARE(Manager()->m_errors.size(), 1);
+    QCOMPARE(Manager()->GetCommandErrorText(), text);
+}
+
+void TestSetupManager::fetchReportsEveryFailureTogether()
+{
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Nobody"), kNobody);
+    QCOMPARE(Manager()->SelectDevice(QStringLiteral("Nobody"), kNobody), 0);
+    // Three attempts, three records; the text shows the first two.
+    QCOMPARE(Manager()->m_errors.size(), 3);
+    const QString failed = QStringLiteral("error: socket connection failed");
+    QCOMPARE(Manager()->GetCommandErrorText(), failed + failed);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_log.entries, (QList<CMessageLog::Entry>{{WM_SHOW_DEVICE_PAGE, 1}}));
+
+    // One failure among three.
+    m_network.SetFault(kKitchen,
+                       Fault(CSimFault::EKind::CloseWithoutReply, QStringLiteral("getWifiOnOff")));
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Kitchen"), kKitchen);
+    QCOMPARE(Manager()->SelectDevice(QStringLiteral("Kitchen"), kKitchen), 0);
+    QCOMPARE(Manager()->m_errors.size(), 1);
+    QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: Invalid Packet"));
+    QCOMPARE(Manager()->m_device.devicename, m_network.State(kKitchen).m_strDeviceName);
+}
+
+void TestSetupManager::aNewActionStartsWithoutOldErrors()
+{
+    QVERIFY(Manager()->GetCommandErrorText().isEmpty());
+    Manager()->m_device.ip = kNobody;
+    QCOMPARE(Manager()->SetWifiOnOff(1), 0);
+    QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: socket connection failed"));
+    Manager()->m_device.ip = kKitchen;
+    m_network.SetFault(kKitchen, Fault(CSimFault::EKind::Errcode, {}, QStringLiteral("7")));
+    QCOMPARE(Manager()->GetApList(), 1); // data replies ignore errcode
+    QVERIFY(Manager()->GetCommandErrorText().isEmpty());
+    QCOMPARE(Manager()->ResetRender(), 0);
+    QCOMPARE(Manager()->GetCommandErrorText(),
+             QStringLiteral("tavrion setup error : command=resetRender, errcode =7"));
+}
+
+void TestSetupManager::resetAndRebootSendTheirCommands()
+{
+    Manager()->m_device.ip = kAway;
+    Manager()->m_strLocalIp = QStringLiteral("127.0.0.1");
+    QCOMPARE(Manager()->ResetRender(), 1);
+    QTRY_VERIFY(!m_network.IsReachable(kAway));
+    QVERIFY(m_network.WaitUntilReachable(kAway, 5000));
+
+    QCOMPARE(Manager()->RebootDevice(), 1);
+    QTRY_VERIFY(!m_network.IsReachable(kAway));
+    QVERIFY(m_network.WaitUntilReachable(kAway, 5000));
+
+    // The player answers nothing to a firmware update; the request is all
+    // that counts.
+    m_network.SetFault(kAway, Fault(CSimFault::EKind::NoAnswer));
+    QCOMPARE(Manager()->UpdateFirmware(), 1);
+    QVERIFY(m_network.WaitForRequests(kAway, 3, 5000));
+    QVERIFY(m_network.ReceivedRequests(kAway).last().endsWith(
+        "<downloadip>127.0.0.1</downloadip></Tavrion>"));
+}
+
+KESTAVON_TEST_MAIN(TestSetupManager)
+#include "tst_setupmanager.moc"
