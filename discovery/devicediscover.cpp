@@ -1,12 +1,12 @@
 #include "devicediscover.h"
 
-#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <utility>
 
-#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QMutexLocker>
+#include <QNetworkProxy>
 #include <QUdpSocket>
 
 #include "devicesink.h"
@@ -39,13 +39,13 @@ void CDeviceDiscover::SetParams(CDeviceSink *manager, const QString &address)
 
 void CDeviceDiscover::SetSweepAddress(const QString &address)
 {
-    const QMutexLocker locker(&m_ipLock);
+    const std::lock_guard locker(m_ipLock);
     m_strIp = address;
 }
 
 QString CDeviceDiscover::SweepAddress() const
 {
-    const QMutexLocker locker(&m_ipLock);
+    const std::lock_guard locker(m_ipLock);
     return m_strIp;
 }
 
@@ -59,26 +59,36 @@ void CDeviceDiscover::Stop()
     if (!isRunning())
         return;
     CPostedMessage::Post(m_pInbox.get(), CDiscoverInbox::QuitRequest());
-    if (!wait(STOP_TIMEOUT_MS))
+    if (!wait(STOP_TIMEOUT_MS) || !RunEnded())
         qWarning("CDeviceDiscover: thread did not end within %d ms", STOP_TIMEOUT_MS);
 }
 
 bool CDeviceDiscover::IsListening() const
 {
-    const QDeadlineTimer deadline(STARTUP_TIMEOUT_MS);
-    QMutexLocker locker(&m_stateLock);
-    while (m_listenState == ListenState::NotStarted && isRunning()) {
-        if (!m_stateChanged.wait(&m_stateLock, deadline))
-            break;
-    }
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(STARTUP_TIMEOUT_MS);
+    std::unique_lock locker(m_stateLock);
+    // A thread that ends without ever trying its port (killed at start-up)
+    // leaves the state unset; the deadline covers that.
+    m_stateChanged.wait_until(locker, deadline, [this] {
+        return m_listenState != ListenState::NotStarted || !isRunning();
+    });
     return m_listenState == ListenState::Listening;
 }
 
 void CDeviceDiscover::SetListenState(ListenState state)
 {
-    const QMutexLocker locker(&m_stateLock);
+    // Notified under the lock: once a waiter sees the thread ended it may
+    // destroy this object, condition variable included.
+    const std::lock_guard locker(m_stateLock);
     m_listenState = state;
-    m_stateChanged.wakeAll();
+    m_stateChanged.notify_all();
+}
+
+bool CDeviceDiscover::RunEnded() const
+{
+    const std::lock_guard locker(m_stateLock);
+    return m_listenState == ListenState::Failed || m_listenState == ListenState::Ended;
 }
 
 QByteArray CDeviceDiscover::ProbePacket()
@@ -97,6 +107,8 @@ bool CDeviceDiscover::Sweep(const QString &address) const
     const QByteArray probe = ProbePacket();
 
     QUdpSocket socket;
+    // Players are on the local network: a system proxy must not take the probes.
+    socket.setProxy(QNetworkProxy::NoProxy);
     socket.bind(QHostAddress::AnyIPv4, 0);
     // Players that miss a probe are found by the user's next sweep; there is
     // no retransmission and no pause between datagrams.
@@ -140,5 +152,6 @@ void CDeviceDiscover::run()
     exec();
     m_listenSocket->Shutdown(RECEIVER_STOP_TIMEOUT_MS);
     m_listenSocket.reset();
+    // Last: whoever sees the thread ended may destroy what it used.
     SetListenState(ListenState::Ended);
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 #include <QByteArray>
 #include <QMutex>
 #include <QString>
 #include <QThread>
-#include <QWaitCondition>
 
 class CDeviceSink;
 class CDiscoverInbox;
@@ -112,15 +113,18 @@ private:
     };
 
     void SetListenState(ListenState state);
+    bool RunEnded() const;
 
     QMutex m_lock;
     CDeviceSink *m_pManager = nullptr;
-    mutable QMutex m_ipLock;
+    mutable std::mutex m_ipLock;
     QString m_strIp;
     std::unique_ptr<CDiscoverInbox> m_pInbox;
     std::unique_ptr<CListenSocket> m_listenSocket;
-    mutable QMutex m_stateLock;
-    mutable QWaitCondition m_stateChanged;
+    // Standard primitives rather than Qt's: they synchronise in code that
+    // race checkers can see, including the thread's end as Stop() observes it.
+    mutable std::mutex m_stateLock;
+    mutable std::condition_variable m_stateChanged;
     ListenState m_listenState = ListenState::NotStarted;
     int m_receiveTimeoutMs = RECEIVE_TIMEOUT_MS;
     int m_maxReceivers = MAX_RECEIVERS;

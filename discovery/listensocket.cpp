@@ -2,8 +2,11 @@
 
 #include <utility>
 
+#include <unistd.h>
+
 #include <QDeadlineTimer>
 #include <QHostAddress>
+#include <QNetworkProxy>
 
 #include "devicediscover.h"
 #include "notifyreceiver.h"
@@ -17,6 +20,8 @@ CListenSocket::~CListenSocket()
 
 bool CListenSocket::Start(quint16 port, int backlog)
 {
+    // Players connect straight from the local network, never through a proxy.
+    setProxy(QNetworkProxy::NoProxy);
     setListenBacklogSize(backlog);
     return listen(QHostAddress::AnyIPv4, port);
 }
@@ -26,9 +31,15 @@ void CListenSocket::incomingConnection(qintptr handle)
     auto *receiver = new CNotifyReceiver(handle, m_pDiscover, m_pDiscover->ReceiverTimeout(),
                                          CDeviceDiscover::MAX_ANNOUNCEMENT_BYTES);
     connect(receiver, &QThread::finished, this, [this, receiver] { OnReceiverFinished(receiver); });
+    receiver->start();
+    if (!receiver->isRunning() && !receiver->isFinished()) {
+        // No thread could be created: nobody else will close the connection.
+        delete receiver;
+        ::close(static_cast<int>(handle));
+        return;
+    }
     m_receivers.insert(receiver);
     m_pDiscover->OnReceiverStarted();
-    receiver->start();
     if (AtCeiling())
         Pause();
 }
@@ -56,9 +67,11 @@ void CListenSocket::OnReceiverFinished(CNotifyReceiver *receiver)
     // A receiver already ended by Shutdown is gone from the set.
     if (!m_receivers.remove(receiver))
         return;
-    // finished() comes just before the thread's very end.
-    receiver->wait(CDeviceDiscover::RECEIVER_STOP_TIMEOUT_MS);
-    delete receiver;
+    // finished() follows run()'s return; only Qt's last steps remain.
+    if (receiver->wait(CDeviceDiscover::RECEIVER_STOP_TIMEOUT_MS) && receiver->HasEnded())
+        delete receiver;
+    else
+        qWarning("CListenSocket: a finished receiver did not end; leaving it");
     m_pDiscover->OnReceiverEnded();
     if (m_paused && !AtCeiling())
         Resume();
@@ -77,7 +90,7 @@ void CListenSocket::Shutdown(int timeoutMs)
     const QDeadlineTimer deadline(timeoutMs);
     const QSet<CNotifyReceiver *> receivers = std::exchange(m_receivers, {});
     for (CNotifyReceiver *receiver : receivers) {
-        if (receiver->wait(deadline)) {
+        if (receiver->wait(deadline) && receiver->HasEnded()) {
             delete receiver;
             m_pDiscover->OnReceiverEnded();
         } else {

@@ -18,6 +18,12 @@ CNotifyReceiver::CNotifyReceiver(qintptr accepted, CDeviceDiscover *discover, in
 
 void CNotifyReceiver::run()
 {
+    Receive();
+    m_ended.store(true, std::memory_order_release);
+}
+
+void CNotifyReceiver::Receive()
+{
     CNotifySocket socket(this, m_maxBytes);
     if (!socket.setSocketDescriptor(m_hAccepted)) {
         // The socket did not take the descriptor over, so it is still ours.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include <QDeadlineTimer>
 #include <QString>
 #include <QThread>
@@ -22,12 +24,20 @@ public:
     // well-formed document or lacks any of model, name, ip and udn.
     void ParseDeviceInfo(const QString &text);
 
+    // Whether run() has returned. QThread::wait() synchronises inside Qt,
+    // where race checkers cannot see it; this makes the hand-over to the
+    // deleting thread explicit.
+    bool HasEnded() const { return m_ended.load(std::memory_order_acquire); }
+
 protected:
     void run() override;
 
 private:
+    void Receive();
+
     qintptr m_hAccepted;
     CDeviceDiscover *m_pDiscover;
     QDeadlineTimer m_deadline;
     qsizetype m_maxBytes;
+    std::atomic<bool> m_ended{false};
 };

@@ -1,12 +1,14 @@
 #include "fakeannouncer.h"
 
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <QTest>
 
 CFakeAnnouncer::CFakeAnnouncer(const QString &playerAddress) : m_strAddress(playerAddress) {}
 
 bool CFakeAnnouncer::Connect(quint16 port)
 {
+    m_socket.setProxy(QNetworkProxy::NoProxy);
     if (!m_socket.bind(QHostAddress(m_strAddress), 0))
         return false;
     m_socket.connectToHost(QHostAddress::LocalHost, port);

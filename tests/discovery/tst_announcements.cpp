@@ -1,4 +1,5 @@
 #include <QMutexLocker>
+#include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTest>
 
@@ -170,6 +171,7 @@ void TestAnnouncements::twoReceiversAtOnce()
 void TestAnnouncements::portTakenMeansNotListening()
 {
     QTcpServer squatter;
+    squatter.setProxy(QNetworkProxy::NoProxy);
     QVERIFY(squatter.listen(QHostAddress::AnyIPv4, CDeviceDiscover::ANNOUNCE_PORT));
     CFakeMainWindow window;
     CFakeDeviceSink sink(&window);

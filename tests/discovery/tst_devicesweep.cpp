@@ -1,5 +1,6 @@
 #include <QHostAddress>
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -30,6 +31,7 @@ class CProbeCatcher
 public:
     bool Bind()
     {
+        m_socket.setProxy(QNetworkProxy::NoProxy);
         if (!m_socket.bind(QHostAddress::AnyIPv4, CDeviceDiscover::PROBE_PORT))
             return false;
         m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
@@ -52,6 +54,7 @@ public:
     void SendMarker()
     {
         QUdpSocket sender;
+        sender.setProxy(QNetworkProxy::NoProxy);
         sender.writeDatagram(QByteArray("marker"), QHostAddress::LocalHost,
                              CDeviceDiscover::PROBE_PORT);
     }
