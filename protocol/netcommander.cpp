@@ -1,9 +1,9 @@
 #include "netcommander.h"
 
 #include <QDeadlineTimer>
-#include <QTcpSocket>
 
 #include "commandcatalogue.h"
+#include "commandsocket.h"
 #include "replydecoder.h"
 #include "resultstore.h"
 
@@ -19,11 +19,6 @@ bool ExpectsNoReply(qint32 id)
 bool HasTerminator(const QByteArray &reply)
 {
     return reply.contains("</Tavrion>") || reply.contains("</deviceInfo>");
-}
-
-int Remaining(const QDeadlineTimer &deadline)
-{
-    return static_cast<int>(deadline.remainingTime());
 }
 
 } // namespace
@@ -70,28 +65,29 @@ void CNetCommander::SetError(const QString &text)
 
 int CNetCommander::Transact()
 {
-    QTcpSocket socket;
-    socket.connectToHost(m_strAddress, COMMAND_PORT);
-    if (!socket.waitForConnected(m_connectTimeoutMs)) {
-        const bool timedOut = socket.error() == QAbstractSocket::SocketTimeoutError;
-        socket.abort();
-        SetError(timedOut ? QStringLiteral("error: socket connection timed out")
-                          : QStringLiteral("error: socket connection failed"));
+    CCommandSocket socket;
+    switch (socket.Connect(m_strAddress, COMMAND_PORT, m_connectTimeoutMs)) {
+    case CCommandSocket::Result::Done:
+        break;
+    case CCommandSocket::Result::NoSocket:
+        SetError(QStringLiteral("error: socket creation failed"));
         return 0;
-    }
-    if (!SendRequest(socket)) {
-        socket.abort();
+    case CCommandSocket::Result::TimedOut:
+        SetError(QStringLiteral("error: socket connection timed out"));
         return 0;
-    }
-    if (ExpectsNoReply(m_command.nId)) {
-        socket.disconnectFromHost();
-        return 1;
+    default:
+        SetError(QStringLiteral("error: socket connection failed"));
+        return 0;
     }
 
+    const QDeadlineTimer sendDeadline(m_receiveTimeoutMs);
+    if (socket.SendAll(m_packet.GetRequestBytes(), sendDeadline) != CCommandSocket::Result::Done)
+        return 0;
+    if (ExpectsNoReply(m_command.nId))
+        return 1;
+
     QByteArray reply;
-    const ReadOutcome outcome = ReadUntilClosed(socket, reply);
-    socket.abort();
-    switch (outcome) {
+    switch (ReadUntilClosed(socket, reply)) {
     case ReadOutcome::Closed:
         return HandleReply(reply);
     case ReadOutcome::TimedOut:
@@ -107,43 +103,22 @@ int CNetCommander::Transact()
     return 0;
 }
 
-bool CNetCommander::SendRequest(QTcpSocket &socket)
-{
-    const QDeadlineTimer deadline(m_receiveTimeoutMs);
-    if (socket.write(m_packet.GetRequestBytes()) < 0)
-        return false;
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(Remaining(deadline)))
-            return false;
-    }
-    return true;
-}
-
-CNetCommander::ReadOutcome CNetCommander::ReadUntilClosed(QTcpSocket &socket, QByteArray &reply)
+// The player's close ends the reply; there is no length to go by.
+CNetCommander::ReadOutcome CNetCommander::ReadUntilClosed(CCommandSocket &socket, QByteArray &reply)
 {
     const QDeadlineTimer deadline(m_receiveTimeoutMs);
     for (;;) {
-        const QByteArray chunk = socket.read(RECV_CHUNK_SIZE);
-        if (!chunk.isEmpty()) {
-            reply += chunk;
+        switch (socket.Receive(reply, RECV_CHUNK_SIZE, deadline)) {
+        case CCommandSocket::Result::Done:
             if (reply.size() > MAX_REPLY_SIZE)
                 return ReadOutcome::TooLarge;
-            continue;
-        }
-        // The player's close is the end of the reply, once every byte is read.
-        if (socket.state() != QAbstractSocket::ConnectedState)
+            break;
+        case CCommandSocket::Result::Closed:
             return ReadOutcome::Closed;
-        if (deadline.hasExpired())
+        case CCommandSocket::Result::TimedOut:
             return ReadOutcome::TimedOut;
-        if (!socket.waitForReadyRead(Remaining(deadline))) {
-            switch (socket.error()) {
-            case QAbstractSocket::RemoteHostClosedError:
-                continue; // drain what arrived before the close
-            case QAbstractSocket::SocketTimeoutError:
-                return ReadOutcome::TimedOut;
-            default:
-                return ReadOutcome::Failed;
-            }
+        default:
+            return ReadOutcome::Failed;
         }
     }
 }

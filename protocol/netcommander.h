@@ -7,8 +7,9 @@
 #include "httppacket.h"
 #include "stpcmdtag.h"
 
+#include "commandsocket.h"
+
 class CResultStore;
-class QTcpSocket;
 
 // The command channel: one request/reply exchange with a player over a fresh
 // TCP connection per command. Synchronous: the caller waits until the player
@@ -58,8 +59,7 @@ private:
     };
 
     void SetError(const QString &text);
-    bool SendRequest(QTcpSocket &socket);
-    ReadOutcome ReadUntilClosed(QTcpSocket &socket, QByteArray &reply);
+    ReadOutcome ReadUntilClosed(CCommandSocket &socket, QByteArray &reply);
     int HandleReply(const QByteArray &reply);
 
     CResultStore *m_pManager;
