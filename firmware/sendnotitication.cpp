@@ -26,9 +26,14 @@ CFileUpLoader::CSendNotitication::CSendNotitication(CFileUpLoader &uploader, qin
     QObject::connect(&m_stallTimer, &QTimer::timeout, &m_stallTimer, [this] { OnStalled(); });
 }
 
+// A clean end only when there was nothing (left) to send: bytes still due
+// must not look like the end of the file to the player.
 CFileUpLoader::CSendNotitication::~CSendNotitication()
 {
-    Close();
+    if (m_uploader.m_nLeft > 0)
+        Abort();
+    else
+        Close();
 }
 
 void CFileUpLoader::CSendNotitication::Start()
@@ -48,16 +53,17 @@ void CFileUpLoader::CSendNotitication::OnReadyWrite()
     while (up.m_nLeft > 0) {
         const ssize_t nSent = ::send(static_cast<int>(m_hSocket), up.m_pFileData.get() + up.m_nSent,
                                      static_cast<size_t>(up.m_nLeft), MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (nSent < 0 && errno == EINTR)
+        if (nSent > 0) {
+            m_stallTimer.start(up.m_stallTimeout);
+            up.OnSent(nSent);
+        } else if (nSent < 0 && errno == EINTR) {
             continue;
-        if (nSent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        } else if (nSent < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            Fail(errno);
             return;
-        if (nSent < 0)
-            return Fail(errno);
-        if (nSent == 0)
+        } else {
             return;
-        m_stallTimer.start(up.m_stallTimeout);
-        up.OnSent(nSent);
+        }
     }
     // The end of the stream goes first, so the player is not kept waiting
     // while a large copy is given back; the next player's copy is only read
