@@ -10,6 +10,8 @@ CSimAnnouncer::CSimAnnouncer(QHostAddress from, QHostAddress to, CSimDelivery de
     : QObject(parent), m_from(std::move(from)), m_to(std::move(to)), m_delivery(std::move(delivery))
 {
     m_timer.setSingleShot(true);
+    // A scripted delay is a promise: never fire early, as a coarse timer may.
+    m_timer.setTimerType(Qt::PreciseTimer);
 }
 
 void CSimAnnouncer::Start()

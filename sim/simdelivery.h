@@ -24,6 +24,6 @@ struct CSimDelivery
 
     // Cuts bytes into pieces of at most pieceSize (at least one byte each).
     static QList<QByteArray> Split(const QByteArray &bytes, int pieceSize);
-    // Cuts bytes inside the last closing tag: "...</Tav" and "rion>".
+    // Cuts bytes inside the last closing tag: "...</Tav" and "rion>", "...</dev" and "iceInfo>".
     static QList<QByteArray> SplitInEndTag(const QByteArray &bytes);
 };

@@ -8,6 +8,8 @@ CSimDeliveryWriter::CSimDeliveryWriter(QTcpSocket *socket, CSimDelivery delivery
     : QObject(socket), m_pSocket(socket), m_delivery(std::move(delivery))
 {
     m_stepTimer.setSingleShot(true);
+    // A scripted delay is a promise: never fire early, as a coarse timer may.
+    m_stepTimer.setTimerType(Qt::PreciseTimer);
     m_capTimer.setSingleShot(true);
     connect(&m_stepTimer, &QTimer::timeout, this, &CSimDeliveryWriter::WriteNext);
     connect(&m_capTimer, &QTimer::timeout, this, [this] {

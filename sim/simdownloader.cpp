@@ -35,6 +35,8 @@ CSimDownloader::CSimDownloader(CSimRegistry &registry, QString address, QHostAdd
             m_requestLine = fault.Text().toUtf8();
     }
     m_timer.setSingleShot(true);
+    // A scripted delay is a promise: never fire early, as a coarse timer may.
+    m_timer.setTimerType(Qt::PreciseTimer);
 }
 
 void CSimDownloader::Start()

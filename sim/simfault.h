@@ -28,17 +28,17 @@ struct CSimFault
         DeviceInfoEndTag,  // the reply ends with "</deviceInfo>"
         Oversized,         // m_bytes (default 2 MiB) of padding inside an element
         Delay,             // m_delayMs before the reply
-        // Announcement (connect to port 10014 of the prober).
+               // Announcement (connect to port 10014 of the prober).
         AnnounceDelay,       // m_delayMs before connecting
         AnnouncePieces,      // m_pieceSize pieces, m_pauseMs apart
-        AnnounceSplitEndTag, // "...</devi" and "ceInfo>" as two pieces
+        AnnounceSplitEndTag, // "...</dev" and "iceInfo>" as two pieces
         AnnounceNested,      // the four elements one level deeper
         AnnounceTwoIp,       // a second <ip> holding m_text (default "0.0.0.0")
         AnnounceTrailing,    // m_text (default the start of a second document) after the end
         AnnounceMissing,     // element m_text (default "udn") left out
         AnnounceSilent,      // connect and send nothing
         AnnounceOversized,   // m_bytes (default 100 KiB) of padding inside the document
-        // Firmware download (connect to port 10017 of downloadip).
+                           // Firmware download (connect to port 10017 of downloadip).
         DownloadDelay,       // m_delayMs before connecting
         DownloadStopReading, // stop reading after m_bytes, keep the connection open
         DownloadAbort,       // abort the connection after m_bytes
@@ -62,7 +62,7 @@ struct CSimFault
 
     EKind m_kind = EKind::NoAnswer;
     // Command faults only: hit only requests with this operation; empty hits all.
-    QString m_strOperation;
+    QString m_strOperation{};
     // Hits left; -1 lasts until the faults are cleared.
     int m_count = -1;
     int m_pieceSize = kDefaultPieceSize;
@@ -70,9 +70,9 @@ struct CSimFault
     int m_delayMs = kDefaultDelayMs;
     int m_holdMs = kDefaultHoldMs;
     // Padding size, or how many image bytes a download takes before failing.
-    std::optional<qint64> m_bytes;
+    std::optional<qint64> m_bytes{};
     // The text the kind inserts; see the kind for its default.
-    std::optional<QString> m_text;
+    std::optional<QString> m_text{};
 
     EService Service() const;
     bool Hits(EService service, const QString &operation) const;

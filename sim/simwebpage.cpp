@@ -15,7 +15,8 @@ QString Row(const QString &label, const QString &value)
 QByteArray CSimWebPage::Respond(const QByteArray &requestHead) const
 {
     const QList<QByteArray> words = requestHead.left(requestHead.indexOf('\r')).split(' ');
-    if (words.size() != 3 || !words.at(2).startsWith("HTTP/"))
+    // A head cut off at the size cap is no request at all.
+    if (!requestHead.contains("\r\n\r\n") || words.size() != 3 || !words.at(2).startsWith("HTTP/"))
         return Response("400 Bad Request", "text/plain", "bad request\n", true);
     const QByteArray &method = words.at(0);
     const bool head = method == "HEAD";
