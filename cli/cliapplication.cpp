@@ -1,0 +1,278 @@
+#include "cliapplication.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QTextStream>
+
+#include "clibatch.h"
+#include "clidiscovery.h"
+#include "cliexitcode.h"
+#include "clifirmware.h"
+#include "clioutput.h"
+#include "cliparser.h"
+#include "clipasswordreader.h"
+#include "cliplayertask.h"
+#include "cliusage.h"
+#include "fileuploader.h"
+#include "netcommander.h"
+#include "networkchecker.h"
+
+namespace {
+
+// Scheduling slack on top of the command channel's own time-outs.
+constexpr int EXCHANGE_MARGIN_MS = 5000;
+// One exchange: connect, send and receive, each bounded by the channel.
+constexpr int EXCHANGE_BOUND_MS =
+    CNetCommander::CONNECT_TIMEOUT_MS + 2 * CNetCommander::RECEIVE_TIMEOUT_MS + EXCHANGE_MARGIN_MS;
+constexpr std::chrono::milliseconds PLAYER_BOUND{CCliPlayerTask::MAX_EXCHANGES * EXCHANGE_BOUND_MS};
+// The model class this tool configures; --all skips the others.
+constexpr qint32 CONFIGURABLE_CLASS = 2;
+const QLatin1String PASSWORD_FROM_STDIN("-");
+constexpr qsizetype PASSWORD_ARGUMENT = 1;
+
+} // namespace
+
+CCliApplication::CCliApplication(QTextStream &out, QTextStream &err, int stdinFd,
+                                 bool progressOnTerminal)
+    : m_out(out), m_err(err), m_stdinFd(stdinFd), m_bProgressOnTerminal(progressOnTerminal)
+{}
+
+int CCliApplication::Run(const QStringList &arguments)
+{
+    const CCliParseResult parsed = CCliParser::Parse(arguments);
+    switch (parsed.m_status) {
+    case CCliParseResult::EStatus::Help:
+        m_out << CCliUsage::Help();
+        return CliExit::OK;
+    case CCliParseResult::EStatus::UsageError:
+        return UsageError(parsed.m_strError);
+    case CCliParseResult::EStatus::Run:
+        break;
+    }
+    m_request = parsed.m_request;
+    if (m_request.m_command == ECliCommand::Adapters)
+        return RunAdapters();
+    if (m_request.m_command == ECliCommand::Discover)
+        return RunDiscover();
+    return RunPlayers();
+}
+
+int CCliApplication::UsageError(const QString &message)
+{
+    m_err << CCliUsage::ProgramName() << ": " << message << '\n'
+          << CCliUsage::Synopsis()
+          << QStringLiteral("Try '%1 --help' for more.\n").arg(CCliUsage::ProgramName());
+    m_err.flush();
+    return CliExit::USAGE;
+}
+
+int CCliApplication::Refuse(const QString &message, int exitCode)
+{
+    m_err << CCliUsage::ProgramName() << ": " << message << '\n';
+    m_err.flush();
+    return exitCode;
+}
+
+void CCliApplication::PrintJson(const QJsonArray &array)
+{
+    m_out << QString::fromUtf8(CCliOutput::Document(array));
+    m_out.flush();
+}
+
+int CCliApplication::RunAdapters()
+{
+    CNetworkChecker checker;
+    checker.EnumerateAdapters();
+    if (m_request.m_bJson)
+        PrintJson(CCliOutput::AdaptersJson(checker.Adapters()));
+    else
+        m_out << CCliOutput::AdaptersText(checker.Adapters());
+    return CliExit::OK;
+}
+
+int CCliApplication::RunDiscover()
+{
+    CCliDiscovery discovery(m_request);
+    switch (discovery.Run()) {
+    case CCliDiscovery::EOutcome::NoAdapter:
+        return Refuse(QStringLiteral("no network adapter to search from"), CliExit::NO_PLAYERS);
+    case CCliDiscovery::EOutcome::UnknownAdapter:
+        return UsageError(QStringLiteral("no adapter is described as '%1' (see 'adapters')")
+                              .arg(m_request.m_strAdapter));
+    case CCliDiscovery::EOutcome::CannotListen:
+        return Refuse(QStringLiteral("cannot listen for players: TCP port 10014 is in use"),
+                      CliExit::FAILED);
+    case CCliDiscovery::EOutcome::Done:
+        break;
+    }
+    const QList<CDeviceSummary> devices = discovery.Devices();
+    if (m_request.m_bJson)
+        PrintJson(CCliOutput::DevicesJson(devices));
+    else if (!devices.isEmpty())
+        m_out << CCliOutput::DevicesText(devices);
+    if (devices.isEmpty())
+        return Refuse(QStringLiteral("no player answered"), CliExit::NO_PLAYERS);
+    return CliExit::OK;
+}
+
+int CCliApplication::RunPlayers()
+{
+    if (const std::optional<int> refused = PrepareArguments())
+        return *refused;
+    QStringList targets;
+    QList<CCliPlayerResult> skipped;
+    if (const std::optional<int> refused = FindTargets(targets, skipped))
+        return *refused;
+    bool served = true;
+    const QList<CCliPlayerResult> done = RunCommand(targets, served);
+    if (!served)
+        return CliExit::FAILED;
+    return Report(m_request.m_bAll ? Merge(m_discovered, done, skipped) : done);
+}
+
+// Everything that can be wrong with the arguments is found before any
+// discovery or command.
+std::optional<int> CCliApplication::PrepareArguments()
+{
+    if (m_request.m_command == ECliCommand::Firmware) {
+        if (const std::optional<int> refused = CheckFirmwareFile())
+            return refused;
+        if (m_request.m_strDownloadIp.isEmpty() && !m_request.m_bAll) {
+            CNetworkChecker checker;
+            checker.EnumerateAdapters();
+            if (checker.Adapters().empty())
+                return UsageError(QStringLiteral("no network adapter to serve the firmware "
+                                                 "from; give --local-ip"));
+            m_request.m_strDownloadIp = checker.Adapters().front().IpAddress();
+        }
+    }
+    if (m_request.m_command == ECliCommand::Connect &&
+        m_request.m_arguments.at(PASSWORD_ARGUMENT) == PASSWORD_FROM_STDIN) {
+        m_err.flush();
+        QString error;
+        const std::optional<QString> password = CCliPasswordReader(m_stdinFd).Read(&error);
+        if (!password)
+            return UsageError(error);
+        m_request.m_arguments[PASSWORD_ARGUMENT] = *password;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> CCliApplication::CheckFirmwareFile() const
+{
+    const QString path = m_request.m_arguments.first();
+    const QFileInfo info(path);
+    QFile file(path);
+    QString problem;
+    if (!info.exists())
+        problem = QStringLiteral("does not exist");
+    else if (!info.isFile())
+        problem = QStringLiteral("is not a file");
+    else if (!file.open(QIODevice::ReadOnly))
+        problem = QStringLiteral("cannot be read");
+    else if (info.size() <= 0)
+        problem = QStringLiteral("is empty");
+    else if (info.size() > CFileUpLoader::MAX_FILE_LENGTH)
+        problem = QStringLiteral("is too large (2 GiB or more)");
+    if (problem.isEmpty())
+        return std::nullopt;
+    const_cast<CCliApplication *>(this)->UsageError(
+        QStringLiteral("firmware file '%1' %2").arg(path, problem));
+    return CliExit::USAGE;
+}
+
+std::optional<int> CCliApplication::FindTargets(QStringList &targets,
+                                                QList<CCliPlayerResult> &skipped)
+{
+    if (!m_request.m_bAll) {
+        targets = m_request.m_players;
+        return std::nullopt;
+    }
+    CCliDiscovery discovery(m_request);
+    switch (discovery.Run()) {
+    case CCliDiscovery::EOutcome::NoAdapter:
+        return Refuse(QStringLiteral("no network adapter to search from"), CliExit::NO_PLAYERS);
+    case CCliDiscovery::EOutcome::UnknownAdapter:
+        return UsageError(QStringLiteral("no adapter is described as '%1' (see 'adapters')")
+                              .arg(m_request.m_strAdapter));
+    case CCliDiscovery::EOutcome::CannotListen:
+        return Refuse(QStringLiteral("cannot listen for players: TCP port 10014 is in use"),
+                      CliExit::FAILED);
+    case CCliDiscovery::EOutcome::Done:
+        break;
+    }
+    const QList<CDeviceSummary> devices = discovery.Devices();
+    if (devices.isEmpty()) {
+        if (m_request.m_bJson)
+            PrintJson({});
+        return Refuse(QStringLiteral("no player answered"), CliExit::NO_PLAYERS);
+    }
+    for (const CDeviceSummary &device : devices) {
+        m_discovered.append(device.ip);
+        if (device.modelClass == CONFIGURABLE_CLASS) {
+            targets.append(device.ip);
+            continue;
+        }
+        skipped.append(CCliPlayerResult::Skipped(
+            device.ip, {{QStringLiteral("name"), device.name},
+                        {QStringLiteral("model"), device.model},
+                        {QStringLiteral("modelClass"), device.modelClass}}));
+    }
+    if (m_request.m_strDownloadIp.isEmpty())
+        m_request.m_strDownloadIp = discovery.SweepAddress();
+    return std::nullopt;
+}
+
+QList<CCliPlayerResult> CCliApplication::RunCommand(const QStringList &targets, bool &served)
+{
+    if (targets.isEmpty())
+        return {};
+    if (m_request.m_command != ECliCommand::Firmware) {
+        const CCliPlayerTask task(m_request);
+        CCliBatch batch([&task](CSetupManager &manager,
+                                const QString &player) { return task.Run(manager, player); },
+                        m_request.m_nParallel, PLAYER_BOUND);
+        return batch.Run(targets);
+    }
+    CCliFirmware firmware(m_request, m_bProgressOnTerminal ? &m_err : nullptr);
+    QString error;
+    const std::optional<QList<CCliPlayerResult>> results = firmware.Run(targets, &error);
+    if (!results) {
+        served = false;
+        Refuse(error, CliExit::FAILED);
+        return {};
+    }
+    for (const QString &failure : firmware.UnattributedFailures())
+        m_err << CCliUsage::ProgramName() << ": an upload failed: " << failure << '\n';
+    return *results;
+}
+
+QList<CCliPlayerResult> CCliApplication::Merge(const QStringList &order,
+                                               const QList<CCliPlayerResult> &done,
+                                               const QList<CCliPlayerResult> &skipped)
+{
+    QHash<QString, CCliPlayerResult> byPlayer;
+    for (const CCliPlayerResult &result : done + skipped)
+        byPlayer.insert(result.m_strPlayer, result);
+    QList<CCliPlayerResult> merged;
+    for (const QString &player : order)
+        merged.append(byPlayer.value(player));
+    return merged;
+}
+
+int CCliApplication::Report(const QList<CCliPlayerResult> &results)
+{
+    bool allOk = true;
+    for (const CCliPlayerResult &result : results)
+        allOk = allOk && result.m_bOk;
+    if (m_request.m_bJson) {
+        PrintJson(CCliOutput::ResultsJson(results));
+    } else {
+        m_out << CCliOutput::ResultsText(m_request, results);
+        m_out.flush();
+        m_err << CCliOutput::FailuresText(results);
+        m_err.flush();
+    }
+    return allOk ? CliExit::OK : CliExit::FAILED;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <optional>
+
+#include <QJsonArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "cliplayerresult.h"
+#include "clirequest.h"
+
+class QTextStream;
+
+// The command-line front end: reads the command line, runs it on the core
+// (manager, discovery, firmware server) and reports. Nothing goes on the wire
+// before every argument has been checked.
+class CCliApplication
+{
+public:
+    // stdinFd: where a password "-" is read from. progressOnTerminal: draw
+    // firmware progress bars on err (only when it is a terminal).
+    CCliApplication(QTextStream &out, QTextStream &err, int stdinFd, bool progressOnTerminal);
+
+    // arguments without the program name; returns the exit status.
+    int Run(const QStringList &arguments);
+
+private:
+    int UsageError(const QString &message);
+    int Refuse(const QString &message, int exitCode);
+    int RunAdapters();
+    int RunDiscover();
+    int RunPlayers();
+    std::optional<int> PrepareArguments();
+    std::optional<int> CheckFirmwareFile() const;
+    std::optional<int> FindTargets(QStringList &targets, QList<CCliPlayerResult> &skipped);
+    QList<CCliPlayerResult> RunCommand(const QStringList &targets, bool &served);
+    int Report(const QList<CCliPlayerResult> &results);
+    void PrintJson(const QJsonArray &array);
+    static QList<CCliPlayerResult> Merge(const QStringList &order,
+                                         const QList<CCliPlayerResult> &done,
+                                         const QList<CCliPlayerResult> &skipped);
+
+    QTextStream &m_out;
+    QTextStream &m_err;
+    const int m_stdinFd;
+    const bool m_bProgressOnTerminal;
+    CCliRequest m_request;
+    // Discovery order of every player --all found, for the report.
+    QStringList m_discovered;
+};

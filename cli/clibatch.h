@@ -1,0 +1,40 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "cliplayerresult.h"
+
+class CSetupManager;
+
+// Runs one task for each of a list of players on worker threads, up to a
+// ceiling at once. Every worker has a manager of its own (and so a command
+// channel of its own), created on that worker's thread. The calling thread
+// keeps its event loop running meanwhile, so objects living there (a firmware
+// server) go on working.
+class CCliBatch
+{
+public:
+    using Task = std::function<CCliPlayerResult(CSetupManager &manager, const QString &player)>;
+
+    // perPlayer bounds one task: a worker still busy after its share of
+    // players times this is given up on.
+    CCliBatch(Task task, int parallel, std::chrono::milliseconds perPlayer);
+
+    // Results in the order of players.
+    QList<CCliPlayerResult> Run(const QStringList &players);
+
+private:
+    class CShared;
+
+    static void Work(const std::shared_ptr<CShared> &shared, const Task &task);
+
+    Task m_task;
+    int m_nParallel;
+    std::chrono::milliseconds m_perPlayer;
+};

@@ -1,0 +1,44 @@
+#include "clidiscovery.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include "clirequest.h"
+#include "devicediscover.h"
+#include "setupmanager.h"
+
+CCliDiscovery::CCliDiscovery(const CCliRequest &request)
+    : m_strAdapter(request.m_strAdapter), m_strLocalIp(request.m_strSweepIp),
+      m_nWaitMs(request.m_nWaitMs)
+{}
+
+CCliDiscovery::EOutcome CCliDiscovery::Run()
+{
+    CSetupManager manager;
+    if (!manager.StartDiscovery())
+        return EOutcome::NoAdapter;
+    if (!m_strAdapter.isEmpty()) {
+        if (!manager.m_adapterDescriptions.contains(m_strAdapter))
+            return EOutcome::UnknownAdapter;
+        // What SelectAdapter does, without its fixed refresh wait.
+        manager.m_strAdapterDescription = m_strAdapter;
+        manager.m_strLocalIp = manager.m_networkChecker.GetAdapterAddress(m_strAdapter);
+    }
+    if (!m_strLocalIp.isEmpty())
+        manager.m_strLocalIp = m_strLocalIp;
+    if (!manager.m_pDiscover->IsListening())
+        return EOutcome::CannotListen;
+
+    m_strSweepIp = manager.m_strLocalIp;
+    manager.m_pDiscover->SetSweepAddress(m_strSweepIp);
+    manager.m_pDiscover->PostSweep();
+
+    // Players answer one by one over the whole wait; all of it is listened to.
+    QEventLoop loop;
+    QTimer::singleShot(m_nWaitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+
+    m_devices = manager.GetDevices();
+    manager.StopDiscovery();
+    return EOutcome::Done;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include "devicesummary.h"
+
+class CCliRequest;
+
+// One discovery for the command line: the manager's discovery thread sweeps
+// the chosen network once, and the answers are collected for a fixed time
+// while the event loop runs.
+class CCliDiscovery
+{
+public:
+    enum class EOutcome
+    {
+        Done,
+        NoAdapter,      // this computer has no IPv4 adapter to search from
+        UnknownAdapter, // --adapter names none of them
+        CannotListen    // the announcement port is taken
+    };
+
+    explicit CCliDiscovery(const CCliRequest &request);
+
+    EOutcome Run();
+    // The players that answered, in the order they did.
+    QList<CDeviceSummary> Devices() const { return m_devices; }
+    // The address whose network was swept.
+    QString SweepAddress() const { return m_strSweepIp; }
+
+private:
+    const QString m_strAdapter;
+    const QString m_strLocalIp;
+    const int m_nWaitMs;
+    QString m_strSweepIp;
+    QList<CDeviceSummary> m_devices;
+};

@@ -1,0 +1,99 @@
+#include "clifirmware.h"
+
+#include <memory>
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+
+#include "clibatch.h"
+#include "cliplayertask.h"
+#include "cliprogressbars.h"
+#include "cliuploadmonitor.h"
+#include "netcommander.h"
+#include "updatelistener.h"
+
+namespace {
+
+// Scheduling slack on top of the command channel's own time-outs.
+constexpr int SEND_MARGIN_MS = 5000;
+// "updateFirmware" is sent without waiting for a reply: one connect and one
+// send, each bounded by the command channel's time-outs.
+constexpr std::chrono::milliseconds SEND_BOUND{CNetCommander::CONNECT_TIMEOUT_MS +
+                                               CNetCommander::RECEIVE_TIMEOUT_MS + SEND_MARGIN_MS};
+
+} // namespace
+
+CCliFirmware::CCliFirmware(const CCliRequest &request, QTextStream *pProgress)
+    : m_request(request), m_pProgress(pProgress)
+{}
+
+std::optional<QList<CCliPlayerResult>> CCliFirmware::Run(const QStringList &players, QString *error)
+{
+    const QString file = m_request.m_arguments.first();
+    m_nFileSize = QFileInfo(file).size();
+    CCliUploadMonitor monitor(players);
+    CUpdateListener listener(&monitor, [file] { return file; });
+    if (!listener.Listen()) {
+        *error = QStringLiteral("cannot serve the firmware: TCP port %1 is in use")
+                     .arg(CUpdateListener::UPDATE_PORT);
+        return std::nullopt;
+    }
+
+    std::unique_ptr<CCliProgressBars> bars;
+    if (m_pProgress) {
+        bars = std::make_unique<CCliProgressBars>(*m_pProgress, monitor);
+        QObject::connect(&monitor, &CCliUploadMonitor::Changed, &monitor,
+                         [&bars] { bars->Update(); });
+        bars->Update();
+    }
+
+    const CCliPlayerTask task(m_request);
+    CCliBatch batch([&task](CSetupManager &manager,
+                            const QString &player) { return task.Run(manager, player); },
+                    m_request.m_nParallel, SEND_BOUND);
+    const QList<CCliPlayerResult> sent = batch.Run(players);
+    for (const CCliPlayerResult &result : sent) {
+        if (!result.m_bOk)
+            monitor.MarkNotSent(result.m_strPlayer);
+    }
+    WaitForDownloads(monitor);
+    listener.Close();
+
+    m_unattributed = monitor.UnattributedFailures();
+    QList<CCliPlayerResult> results;
+    for (const CCliPlayerResult &result : sent)
+        results.append(Outcome(result, monitor));
+    return results;
+}
+
+void CCliFirmware::WaitForDownloads(CCliUploadMonitor &monitor) const
+{
+    if (monitor.AllSettled())
+        return;
+    QEventLoop loop;
+    QObject::connect(&monitor, &CCliUploadMonitor::Settled, &loop, &QEventLoop::quit);
+    QTimer::singleShot(m_request.m_nTimeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+CCliPlayerResult CCliFirmware::Outcome(const CCliPlayerResult &sent,
+                                       const CCliUploadMonitor &monitor) const
+{
+    if (!sent.m_bOk)
+        return sent;
+    const QString &player = sent.m_strPlayer;
+    switch (monitor.State(player)) {
+    case CCliUploadMonitor::EState::Complete:
+        return CCliPlayerResult::Success(player,
+                                         {{QStringLiteral("downloadip"), m_request.m_strDownloadIp},
+                                          {QStringLiteral("size"), m_nFileSize}});
+    case CCliUploadMonitor::EState::Failed:
+        return CCliPlayerResult::Failure(player, monitor.Failure(player));
+    default:
+        break;
+    }
+    const double seconds = static_cast<double>(m_request.m_nTimeoutMs) / CCliRequest::MS_PER_SECOND;
+    return CCliPlayerResult::Failure(
+        player, QStringLiteral("firmware download not complete after %1 s").arg(seconds));
+}

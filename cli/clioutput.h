@@ -1,0 +1,41 @@
+#pragma once
+
+#include <vector>
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QList>
+#include <QString>
+
+#include "cliplayerresult.h"
+
+class CAdapterInfo;
+class CCliRequest;
+class CDeviceSummary;
+
+// How results look: a JSON document for scripts, readable text for people.
+// Failures go to standard error in text mode, as "ADDRESS: ERROR_TEXT".
+class CCliOutput
+{
+public:
+    static QByteArray Document(const QJsonArray &array);
+
+    static QJsonArray AdaptersJson(const std::vector<CAdapterInfo> &adapters);
+    static QString AdaptersText(const std::vector<CAdapterInfo> &adapters);
+
+    static QJsonArray DevicesJson(const QList<CDeviceSummary> &devices);
+    static QString DevicesText(const QList<CDeviceSummary> &devices);
+
+    static QJsonArray ResultsJson(const QList<CCliPlayerResult> &results);
+    // Standard output: the players that succeeded or were skipped.
+    static QString ResultsText(const CCliRequest &request, const QList<CCliPlayerResult> &results);
+    // Standard error: one line per failed player.
+    static QString FailuresText(const QList<CCliPlayerResult> &results);
+
+private:
+    static QJsonValue ResultJson(const CCliPlayerResult &result);
+    static QString ResultText(const CCliRequest &request, const CCliPlayerResult &result);
+    static QString FieldsText(const CCliFields &fields);
+    static QString RowsText(const QList<CCliFields> &rows);
+    static QString ValueText(const QJsonValue &value);
+};

@@ -1,0 +1,336 @@
+#include "cliparser.h"
+
+#include "clivalues.h"
+
+namespace {
+
+const QLatin1String OPTION_PREFIX("--");
+const QLatin1String END_OF_OPTIONS("--");
+
+QString OptionName(const QString &token)
+{
+    const qsizetype equals = token.indexOf(QLatin1Char('='));
+    return equals < 0 ? token : token.left(equals);
+}
+
+bool IsOption(const QString &token)
+{
+    return token.startsWith(OPTION_PREFIX) && token != END_OF_OPTIONS;
+}
+
+// "static" IP MASK GATEWAY DNS1 DNS2: the address and mask are needed, a
+// player on an isolated segment may have no gateway or name server.
+constexpr qsizetype STATIC_ARGUMENTS = 6;
+constexpr qsizetype FIRST_ADDRESS = 1;
+constexpr qsizetype FIRST_OPTIONAL_ADDRESS = 3;
+
+const QStringList kEncryptions = {QStringLiteral("OPEN"), QStringLiteral("WEP"),
+                                  QStringLiteral("WPA"), QStringLiteral("WPA2"),
+                                  QStringLiteral("WPA/WPA2")};
+
+} // namespace
+
+CCliParseResult CCliParser::Parse(const QStringList &arguments)
+{
+    return CCliParser(arguments).Run();
+}
+
+CCliParser::CCliParser(const QStringList &arguments) : m_arguments(arguments) {}
+
+CCliParseResult CCliParser::Run()
+{
+    CCliParseResult result;
+    if (HelpRequested()) {
+        result.m_status = CCliParseResult::EStatus::Help;
+        return result;
+    }
+    if (ParseGlobalOptions() && ParseCommandWord() && ParseCommandTail() && CheckTargets() &&
+        CheckArguments()) {
+        m_request.m_players.removeDuplicates();
+        result.m_status = CCliParseResult::EStatus::Run;
+        result.m_request = m_request;
+        return result;
+    }
+    result.m_strError = m_strError;
+    return result;
+}
+
+bool CCliParser::Fail(const QString &error)
+{
+    m_strError = error;
+    return false;
+}
+
+bool CCliParser::HelpRequested() const
+{
+    for (const QString &token : m_arguments) {
+        if (token == END_OF_OPTIONS)
+            return false;
+        if (token == QLatin1String("--help") || token == QLatin1String("-h"))
+            return true;
+    }
+    return false;
+}
+
+bool CCliParser::TakeValue(const QString &token, QString &value)
+{
+    const qsizetype equals = token.indexOf(QLatin1Char('='));
+    if (equals >= 0) {
+        value = token.mid(equals + 1);
+        return true;
+    }
+    if (m_nIndex + 1 >= m_arguments.size())
+        return Fail(QStringLiteral("option %1 needs a value").arg(token));
+    value = m_arguments.at(++m_nIndex);
+    return true;
+}
+
+// --adapter, --local-ip and --wait choose where and how long to discover.
+bool CCliParser::ParseSweepOption(const QString &name, const QString &token, bool &handled)
+{
+    handled = true;
+    QString value;
+    if (name == QLatin1String("--adapter")) {
+        if (!TakeValue(token, value))
+            return false;
+        if (value.isEmpty())
+            return Fail(QStringLiteral("--adapter needs an adapter description"));
+        m_request.m_strAdapter = value;
+    } else if (name == QLatin1String("--local-ip")) {
+        if (!TakeValue(token, value))
+            return false;
+        if (!CCliValues::IsIpv4Address(value))
+            return Fail(QStringLiteral("--local-ip: '%1' is not an IPv4 address").arg(value));
+        m_request.m_strSweepIp = value;
+    } else if (name == QLatin1String("--wait")) {
+        if (!TakeValue(token, value))
+            return false;
+        const std::optional<int> ms = CCliValues::ParseSeconds(value, MAX_WAIT_SECONDS);
+        if (!ms)
+            return Fail(
+                QStringLiteral("--wait: '%1' is not a number of seconds above 0, at most %2")
+                    .arg(value)
+                    .arg(MAX_WAIT_SECONDS));
+        m_request.m_nWaitMs = *ms;
+    } else {
+        handled = false;
+        return true;
+    }
+    m_bSweepOptions = true;
+    return true;
+}
+
+bool CCliParser::ParseGlobalOptions()
+{
+    for (; m_nIndex < m_arguments.size() && IsOption(m_arguments.at(m_nIndex)); ++m_nIndex) {
+        const QString token = m_arguments.at(m_nIndex);
+        const QString name = OptionName(token);
+        bool handled = false;
+        if (!ParseSweepOption(name, token, handled))
+            return false;
+        if (handled)
+            continue;
+        QString value;
+        if (name == QLatin1String("--json")) {
+            m_request.m_bJson = true;
+        } else if (name == QLatin1String("--all")) {
+            m_request.m_bAll = true;
+        } else if (name == QLatin1String("--player")) {
+            if (!TakeValue(token, value))
+                return false;
+            if (!CCliValues::IsIpv4Address(value))
+                return Fail(QStringLiteral("--player: '%1' is not an IPv4 address").arg(value));
+            m_request.m_players.append(value);
+        } else if (name == QLatin1String("--parallel")) {
+            if (!TakeValue(token, value))
+                return false;
+            const std::optional<int> count = CCliValues::ParseCount(value, MAX_PARALLEL);
+            if (!count)
+                return Fail(QStringLiteral("--parallel: '%1' is not a number from 1 to %2")
+                                .arg(value)
+                                .arg(MAX_PARALLEL));
+            m_request.m_nParallel = *count;
+            m_bParallelGiven = true;
+        } else {
+            return Fail(QStringLiteral("unknown option '%1'").arg(token));
+        }
+    }
+    return true;
+}
+
+bool CCliParser::ParseCommandWord()
+{
+    if (m_nIndex >= m_arguments.size() || m_arguments.at(m_nIndex) == END_OF_OPTIONS)
+        return Fail(QStringLiteral("no command given"));
+    const QString word = m_arguments.at(m_nIndex++);
+    m_request.m_command = CCliRequest::CommandFromName(word);
+    if (m_request.m_command == ECliCommand::None)
+        return Fail(QStringLiteral("unknown command '%1'").arg(word));
+    return true;
+}
+
+bool CCliParser::ParseCommandTail()
+{
+    bool optionsEnded = false;
+    for (; m_nIndex < m_arguments.size(); ++m_nIndex) {
+        const QString token = m_arguments.at(m_nIndex);
+        if (!optionsEnded && token == END_OF_OPTIONS) {
+            optionsEnded = true;
+        } else if (!optionsEnded && IsOption(token)) {
+            if (!ParseTailOption(OptionName(token), token))
+                return false;
+        } else {
+            m_request.m_arguments.append(token);
+        }
+    }
+    return true;
+}
+
+bool CCliParser::ParseTailOption(const QString &name, const QString &token)
+{
+    const ECliCommand command = m_request.m_command;
+    QString value;
+    if (name == QLatin1String("--json")) {
+        m_request.m_bJson = true;
+        return true;
+    }
+    if (command == ECliCommand::Discover) {
+        bool handled = false;
+        if (!ParseSweepOption(name, token, handled))
+            return false;
+        if (handled)
+            return true;
+    } else if (command == ECliCommand::Forget && name == QLatin1String("--reset")) {
+        m_request.m_bReset = true;
+        return true;
+    } else if ((command == ECliCommand::Lan || command == ECliCommand::Wlan) &&
+               name == QLatin1String("--reboot")) {
+        m_request.m_bReboot = true;
+        return true;
+    } else if (command == ECliCommand::Firmware && name == QLatin1String("--local-ip")) {
+        if (!TakeValue(token, value))
+            return false;
+        if (!CCliValues::IsIpv4Address(value))
+            return Fail(QStringLiteral("--local-ip: '%1' is not an IPv4 address").arg(value));
+        m_request.m_strDownloadIp = value;
+        return true;
+    } else if (command == ECliCommand::Firmware && name == QLatin1String("--timeout")) {
+        if (!TakeValue(token, value))
+            return false;
+        const std::optional<int> ms = CCliValues::ParseSeconds(value, MAX_TIMEOUT_SECONDS);
+        if (!ms)
+            return Fail(
+                QStringLiteral("--timeout: '%1' is not a number of seconds above 0, at most %2")
+                    .arg(value)
+                    .arg(MAX_TIMEOUT_SECONDS));
+        m_request.m_nTimeoutMs = *ms;
+        return true;
+    }
+    return Fail(
+        QStringLiteral("option %1 does not apply to '%2'").arg(name, m_request.CommandName()));
+}
+
+bool CCliParser::CheckTargets()
+{
+    const CCliRequest &r = m_request;
+    if (!r.m_strAdapter.isEmpty() && !r.m_strSweepIp.isEmpty())
+        return Fail(QStringLiteral("--adapter and --local-ip cannot be used together"));
+    if (!r.IsPlayerCommand()) {
+        if (r.m_bAll || !r.m_players.isEmpty() || m_bParallelGiven)
+            return Fail(QStringLiteral("'%1' works on no player: --player, --all and --parallel "
+                                       "do not apply")
+                            .arg(r.CommandName()));
+        if (r.m_command == ECliCommand::Adapters && m_bSweepOptions)
+            return Fail(QStringLiteral("'adapters' takes no discovery option"));
+        return true;
+    }
+    if (r.m_bAll && !r.m_players.isEmpty())
+        return Fail(QStringLiteral("--player and --all cannot be used together"));
+    if (!r.m_bAll && r.m_players.isEmpty())
+        return Fail(QStringLiteral("name the players with --player ADDRESS, or use --all"));
+    if (!r.m_bAll && m_bSweepOptions)
+        return Fail(QStringLiteral("--adapter, --local-ip and --wait apply only to discover "
+                                   "and --all"));
+    return true;
+}
+
+bool CCliParser::CheckArity(int count)
+{
+    if (m_request.m_arguments.size() == count)
+        return true;
+    return Fail(QStringLiteral("'%1' takes %2 argument(s), %3 given")
+                    .arg(m_request.CommandName())
+                    .arg(count)
+                    .arg(m_request.m_arguments.size()));
+}
+
+bool CCliParser::CheckArguments()
+{
+    const QStringList &args = m_request.m_arguments;
+    switch (m_request.m_command) {
+    case ECliCommand::Name:
+        if (!CheckArity(1))
+            return false;
+        return !args.first().isEmpty() || Fail(QStringLiteral("the new name is empty"));
+    case ECliCommand::Wifi:
+        if (!CheckArity(1))
+            return false;
+        return args.first() == QLatin1String("on") || args.first() == QLatin1String("off") ||
+               Fail(QStringLiteral("'wifi' takes on or off, not '%1'").arg(args.first()));
+    case ECliCommand::Connect:
+        if (!CheckArity(3))
+            return false;
+        if (args.first().isEmpty())
+            return Fail(QStringLiteral("the ESSID is empty"));
+        return kEncryptions.contains(args.at(2)) ||
+               Fail(QStringLiteral("unknown encryption '%1': use one of %2")
+                        .arg(args.at(2), kEncryptions.join(QLatin1String(", "))));
+    case ECliCommand::Forget:
+        if (!CheckArity(1))
+            return false;
+        return !args.first().isEmpty() || Fail(QStringLiteral("the ESSID is empty"));
+    case ECliCommand::Lan:
+    case ECliCommand::Wlan:
+        return CheckIpSetup();
+    case ECliCommand::Firmware:
+        if (!CheckArity(1))
+            return false;
+        return !args.first().isEmpty() || Fail(QStringLiteral("the firmware file name is empty"));
+    default:
+        return CheckArity(0);
+    }
+}
+
+// lan and wlan: nothing (show), "dhcp", or "static" with five addresses.
+bool CCliParser::CheckIpSetup()
+{
+    const QStringList &args = m_request.m_arguments;
+    const QString command = m_request.CommandName();
+    if (args.isEmpty()) {
+        return !m_request.m_bReboot ||
+               Fail(QStringLiteral("--reboot applies only to '%1 static' and '%1 dhcp'")
+                        .arg(command));
+    }
+    if (args.first() == QLatin1String("dhcp"))
+        return CheckArity(1);
+    if (args.first() != QLatin1String("static"))
+        return Fail(
+            QStringLiteral("'%1' takes static or dhcp, not '%2'").arg(command, args.first()));
+    if (args.size() != STATIC_ARGUMENTS)
+        return Fail(QStringLiteral("'%1 static' takes IP MASK GATEWAY DNS1 DNS2").arg(command));
+    return CheckAddressArguments(FIRST_ADDRESS, FIRST_OPTIONAL_ADDRESS, false) &&
+           CheckAddressArguments(FIRST_OPTIONAL_ADDRESS, STATIC_ARGUMENTS, true);
+}
+
+bool CCliParser::CheckAddressArguments(qsizetype first, qsizetype end, bool allowEmpty)
+{
+    const QStringList &args = m_request.m_arguments;
+    for (qsizetype i = first; i < end; ++i) {
+        const QString &value = args.at(i);
+        if (allowEmpty && value.isEmpty())
+            continue;
+        if (!CCliValues::IsIpv4Address(value))
+            return Fail(QStringLiteral("'%1' is not an IPv4 address").arg(value));
+    }
+    return true;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+
+#include "clirequest.h"
+
+// The outcome of reading a command line.
+class CCliParseResult
+{
+public:
+    enum class EStatus
+    {
+        Run,
+        Help,
+        UsageError
+    };
+
+    EStatus m_status = EStatus::UsageError;
+    CCliRequest m_request;
+    QString m_strError; // for UsageError: what is wrong, in one line
+};
+
+// Reads and checks a command line. Pure: it looks at no file, no adapter and
+// no network, so every refusal happens before anything is sent.
+class CCliParser
+{
+public:
+    // Players worked on at once have a thread and a connection each; beyond
+    // this a batch gains little and only loads the machine.
+    static constexpr int MAX_PARALLEL = 64;
+    // A discovery longer than ten minutes is a mistake, not a slow network.
+    static constexpr int MAX_WAIT_SECONDS = 600;
+    // A day: even a very slow link has delivered any image by then.
+    static constexpr int MAX_TIMEOUT_SECONDS = 86400;
+
+    // arguments without the program name.
+    static CCliParseResult Parse(const QStringList &arguments);
+
+private:
+    explicit CCliParser(const QStringList &arguments);
+
+    CCliParseResult Run();
+    bool Fail(const QString &error);
+    bool HelpRequested() const;
+    bool ParseGlobalOptions();
+    bool ParseCommandWord();
+    bool ParseCommandTail();
+    bool ParseSweepOption(const QString &name, const QString &token, bool &handled);
+    bool ParseTailOption(const QString &name, const QString &token);
+    bool TakeValue(const QString &token, QString &value);
+    bool CheckTargets();
+    bool CheckArguments();
+    bool CheckArity(int count);
+    bool CheckIpSetup();
+    bool CheckAddressArguments(qsizetype first, qsizetype end, bool allowEmpty);
+
+    const QStringList m_arguments;
+    qsizetype m_nIndex = 0;
+    CCliRequest m_request;
+    QString m_strError;
+    bool m_bSweepOptions = false;
+    bool m_bParallelGiven = false;
+};

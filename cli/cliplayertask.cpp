@@ -1,0 +1,215 @@
+#include "cliplayertask.h"
+
+#include <QStringList>
+
+#include "setupmanager.h"
+
+namespace {
+
+using CSetupFunction = int (CSetupManager::*)(const QString &, const QString &, const QString &,
+                                              const QString &, const QString &, const QString &);
+
+const QString SETUP_STATIC = QStringLiteral("STATIC");
+const QString SETUP_DHCP = QStringLiteral("DHCP");
+
+// The five addresses of an interface's set-up, in the order they are sent.
+QStringList SetupAddresses(const CDevice &device, bool wifi)
+{
+    if (wifi)
+        return {device.wifiIpaddress, device.wifiSubnetmask, device.wifiDefaultgateway,
+                device.wifiPrimarydns, device.wifiSeconddns};
+    return {device.lanIpaddress, device.lanSubnetmask, device.lanDefaultgateway,
+            device.lanPrimarydns, device.lanSeconddns};
+}
+
+CCliFields SetupFields(const QString &setupmode, const QStringList &addresses)
+{
+    return {{QStringLiteral("setupmode"), setupmode},
+            {QStringLiteral("ipaddress"), addresses.value(0)},
+            {QStringLiteral("subnetmask"), addresses.value(1)},
+            {QStringLiteral("defaultgateway"), addresses.value(2)},
+            {QStringLiteral("primarydns"), addresses.value(3)},
+            {QStringLiteral("seconddns"), addresses.value(4)}};
+}
+
+CCliFields AccessPointFields(const CAccessPoint &ap)
+{
+    return {{QStringLiteral("essid"), ap.essid},
+            {QStringLiteral("encryptionkey"), ap.encryptionkey},
+            {QStringLiteral("quality"), ap.quality},
+            {QStringLiteral("connected"), ap.connected},
+            {QStringLiteral("saved"), ap.saved}};
+}
+
+} // namespace
+
+CCliPlayerTask::CCliPlayerTask(CCliRequest request) : m_request(std::move(request)) {}
+
+CCliPlayerResult CCliPlayerTask::Run(CSetupManager &manager, const QString &player) const
+{
+    // Every result names the player the commands went to: m_device.ip.
+    manager.m_device = CDevice();
+    manager.m_device.ip = player;
+    switch (m_request.m_command) {
+    case ECliCommand::Info:
+        return Info(manager);
+    case ECliCommand::Name:
+        return Name(manager);
+    case ECliCommand::Wifi:
+        return Wifi(manager);
+    case ECliCommand::Aps:
+        return Aps(manager);
+    case ECliCommand::Connect:
+        return Connect(manager);
+    case ECliCommand::Forget:
+        return Forget(manager);
+    case ECliCommand::Lan:
+    case ECliCommand::Wlan: {
+        const bool wifi = m_request.m_command == ECliCommand::Wlan;
+        if (m_request.Setup() == ECliSetup::Show)
+            return ShowSetup(manager, wifi);
+        return ChangeSetup(manager, wifi);
+    }
+    case ECliCommand::Reboot:
+        return Reboot(manager);
+    case ECliCommand::Reset:
+        return Reset(manager);
+    case ECliCommand::Firmware:
+        return Firmware(manager);
+    default:
+        return CCliPlayerResult::Failure(player, QStringLiteral("not a player command"));
+    }
+}
+
+CCliPlayerResult CCliPlayerTask::Ok(const CSetupManager &manager, CCliFields fields)
+{
+    return CCliPlayerResult::Success(manager.m_device.ip, std::move(fields));
+}
+
+// The core's text of the failure just met; a failure the core gives no text
+// for (a status reply without errcode, a send that broke off) is named.
+CCliPlayerResult CCliPlayerTask::Failed(const CSetupManager &manager, const QString &operation)
+{
+    QString text = manager.GetCommandErrorText();
+    if (text.isEmpty())
+        text = QStringLiteral("%1 failed").arg(operation);
+    return CCliPlayerResult::Failure(manager.m_device.ip, text);
+}
+
+CCliPlayerResult CCliPlayerTask::Info(CSetupManager &manager) const
+{
+    if (!manager.FetchDeviceData())
+        return Failed(manager, QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
+    const CDevice &d = manager.m_device;
+    return Ok(manager, {{QStringLiteral("devicename"), d.devicename},
+                        {QStringLiteral("wifionoff"), d.wifionoff},
+                        {QStringLiteral("lanip"), d.lanip},
+                        {QStringLiteral("wifiip"), d.wifiip},
+                        {QStringLiteral("lanmac"), d.lanmac},
+                        {QStringLiteral("wifimac"), d.wifimac},
+                        {QStringLiteral("firmversion"), d.firmversion},
+                        {QStringLiteral("serialnumber"), d.serialnumber}});
+}
+
+CCliPlayerResult CCliPlayerTask::Name(CSetupManager &manager) const
+{
+    const QString name = m_request.m_arguments.first();
+    if (!manager.SetDeviceName(name))
+        return Failed(manager, QStringLiteral("setDeviceName"));
+    return Ok(manager, {{QStringLiteral("devicename"), name}});
+}
+
+CCliPlayerResult CCliPlayerTask::Wifi(CSetupManager &manager) const
+{
+    const int on = m_request.m_arguments.first() == QLatin1String("on") ? 1 : 0;
+    if (!manager.SetWifiOnOff(on))
+        return Failed(manager, QStringLiteral("setWifiOnOff"));
+    return Ok(manager, {{QStringLiteral("wifionoff"), on}});
+}
+
+CCliPlayerResult CCliPlayerTask::Aps(CSetupManager &manager) const
+{
+    if (!manager.GetApList())
+        return Failed(manager, QStringLiteral("getApList"));
+    QList<CCliFields> rows;
+    for (const CAccessPoint &ap : std::as_const(manager.m_accessPoints))
+        rows.append(AccessPointFields(ap));
+    return CCliPlayerResult::List(manager.m_device.ip, rows);
+}
+
+CCliPlayerResult CCliPlayerTask::Connect(CSetupManager &manager) const
+{
+    const QStringList &args = m_request.m_arguments;
+    if (!manager.ConnectAp(args.at(0), args.at(1), args.at(2)))
+        return Failed(manager, QStringLiteral("connectAp"));
+    // The password stays out of the output.
+    return Ok(manager, {{QStringLiteral("essid"), args.at(0)},
+                        {QStringLiteral("encryptionkey"), args.at(2)}});
+}
+
+CCliPlayerResult CCliPlayerTask::Forget(CSetupManager &manager) const
+{
+    const QString essid = m_request.m_arguments.first();
+    if (!manager.DeleteProfile(essid))
+        return Failed(manager, QStringLiteral("deleteProfile"));
+    if (m_request.m_bReset && !manager.ResetRender())
+        return Failed(manager, QStringLiteral("resetRender"));
+    return Ok(manager,
+              {{QStringLiteral("essid"), essid}, {QStringLiteral("reset"), m_request.m_bReset}});
+}
+
+CCliPlayerResult CCliPlayerTask::ShowSetup(CSetupManager &manager, bool wifi) const
+{
+    if (!(wifi ? manager.GetWifiSetup() : manager.GetLanSetup()))
+        return Failed(manager,
+                      wifi ? QStringLiteral("getWifiSetup") : QStringLiteral("getLanSetup"));
+    const CDevice &d = manager.m_device;
+    return Ok(manager, SetupFields(d.setupmode, SetupAddresses(d, wifi)));
+}
+
+// As the set-up dialog does it: "dhcp" sends the addresses the player reported,
+// which it keeps for a later switch back to static.
+CCliPlayerResult CCliPlayerTask::ChangeSetup(CSetupManager &manager, bool wifi) const
+{
+    QString setupmode = SETUP_STATIC;
+    QStringList addresses = m_request.m_arguments.mid(1);
+    if (m_request.Setup() == ECliSetup::Dhcp) {
+        CCliPlayerResult shown = ShowSetup(manager, wifi);
+        if (!shown.m_bOk)
+            return shown;
+        setupmode = SETUP_DHCP;
+        addresses = SetupAddresses(manager.m_device, wifi);
+    }
+    const CSetupFunction set = wifi ? &CSetupManager::SetWifiSetup : &CSetupManager::SetLanSetup;
+    if (!(manager.*set)(setupmode, addresses.at(0), addresses.at(1), addresses.at(2),
+                        addresses.at(3), addresses.at(4)))
+        return Failed(manager,
+                      wifi ? QStringLiteral("setWifiSetup") : QStringLiteral("setLanSetup"));
+    if (m_request.m_bReboot && !manager.RebootDevice())
+        return Failed(manager, QStringLiteral("rebootDevice"));
+    CCliFields fields = SetupFields(setupmode, addresses);
+    fields.append({QStringLiteral("reboot"), m_request.m_bReboot});
+    return Ok(manager, fields);
+}
+
+CCliPlayerResult CCliPlayerTask::Reboot(CSetupManager &manager) const
+{
+    if (!manager.RebootDevice())
+        return Failed(manager, QStringLiteral("rebootDevice"));
+    return Ok(manager);
+}
+
+CCliPlayerResult CCliPlayerTask::Reset(CSetupManager &manager) const
+{
+    if (!manager.ResetRender())
+        return Failed(manager, QStringLiteral("resetRender"));
+    return Ok(manager);
+}
+
+CCliPlayerResult CCliPlayerTask::Firmware(CSetupManager &manager) const
+{
+    manager.m_strLocalIp = m_request.m_strDownloadIp;
+    if (!manager.UpdateFirmware())
+        return Failed(manager, QStringLiteral("updateFirmware"));
+    return Ok(manager, {{QStringLiteral("downloadip"), m_request.m_strDownloadIp}});
+}

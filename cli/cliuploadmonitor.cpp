@@ -1,0 +1,114 @@
+#include "cliuploadmonitor.h"
+
+#include "fileuploader.h"
+#include "postedmessage.h"
+
+namespace {
+
+// Failures kept for the final report; an uploader fails at most once, so only
+// a flood of strangers' connections could reach this.
+constexpr qsizetype MAX_UNATTRIBUTED = 64;
+
+} // namespace
+
+CCliUploadMonitor::CCliUploadMonitor(const QStringList &players, QObject *parent)
+    : QObject(parent), m_players(players)
+{
+    for (const QString &player : players)
+        m_uploads.insert(player, CUpload());
+}
+
+void CCliUploadMonitor::MarkNotSent(const QString &player)
+{
+    auto it = m_uploads.find(player);
+    if (it == m_uploads.end())
+        return;
+    it->m_state = EState::NotSent;
+    Notify();
+}
+
+bool CCliUploadMonitor::AllSettled() const
+{
+    for (const CUpload &upload : m_uploads) {
+        if (upload.m_state == EState::Waiting)
+            return false;
+    }
+    return true;
+}
+
+CCliUploadMonitor::EState CCliUploadMonitor::State(const QString &player) const
+{
+    return m_uploads.value(player).m_state;
+}
+
+qint64 CCliUploadMonitor::Progress(const QString &player) const
+{
+    return m_uploads.value(player).m_nProgress;
+}
+
+QString CCliUploadMonitor::Failure(const QString &player) const
+{
+    return m_uploads.value(player).m_strFailure;
+}
+
+bool CCliUploadMonitor::event(QEvent *event)
+{
+    const int type = static_cast<int>(event->type());
+    if (type == WM_UPLOAD_PROGRESS) {
+        OnProgress(*static_cast<CPostedMessage *>(event));
+        return true;
+    }
+    if (type == WM_UPLOAD_FAILED) {
+        OnFailed(*static_cast<CPostedMessage *>(event));
+        return true;
+    }
+    return QObject::event(event);
+}
+
+// With one player left waiting, a message that names nobody can only be its.
+QString CCliUploadMonitor::SoleWaitingPlayer() const
+{
+    QString sole;
+    for (auto it = m_uploads.cbegin(); it != m_uploads.cend(); ++it) {
+        if (it->m_state != EState::Waiting)
+            continue;
+        if (!sole.isEmpty())
+            return {};
+        sole = it.key();
+    }
+    return sole;
+}
+
+void CCliUploadMonitor::OnProgress(const CPostedMessage &message)
+{
+    const QString player = message.Text().isEmpty() ? SoleWaitingPlayer() : message.Text();
+    auto it = m_uploads.find(player);
+    // Someone else downloading, or a second download of a finished player.
+    if (it == m_uploads.end() || it->m_state != EState::Waiting)
+        return;
+    it->m_nProgress = qBound<qint64>(0, message.WParam(), CFileUpLoader::PROGRESS_COMPLETE);
+    if (it->m_nProgress == CFileUpLoader::PROGRESS_COMPLETE)
+        it->m_state = EState::Complete;
+    Notify();
+}
+
+void CCliUploadMonitor::OnFailed(const CPostedMessage &message)
+{
+    const QString player = SoleWaitingPlayer();
+    auto it = m_uploads.find(player);
+    if (it == m_uploads.end()) {
+        if (m_unattributed.size() < MAX_UNATTRIBUTED)
+            m_unattributed.append(message.Text());
+        return;
+    }
+    it->m_state = EState::Failed;
+    it->m_strFailure = message.Text();
+    Notify();
+}
+
+void CCliUploadMonitor::Notify()
+{
+    emit Changed();
+    if (AllSettled())
+        emit Settled();
+}

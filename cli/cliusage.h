@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The texts that tell how to call the program.
+class CCliUsage
+{
+public:
+    static QString ProgramName();
+    // The command synopsis, shown after a usage error.
+    static QString Synopsis();
+    // Everything: synopsis, commands, options, output, exit status, examples.
+    static QString Help();
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+
+// Checks of the values a command line carries, so that a wrong one is refused
+// before anything goes on the wire.
+class CCliValues
+{
+public:
+    // Four decimal numbers 0..255 separated by dots, nothing else.
+    static bool IsIpv4Address(const QString &text);
+    // Seconds, fractions allowed, above 0 and at most maxSeconds; in ms.
+    static std::optional<int> ParseSeconds(const QString &text, int maxSeconds);
+    // A whole number from 1 to maxCount.
+    static std::optional<int> ParseCount(const QString &text, int maxCount);
+};

@@ -1,0 +1,197 @@
+#include <QJsonObject>
+#include <QTest>
+
+#include "clirun.h"
+#include "isolatednetwork.h"
+#include "simnetwork.h"
+
+namespace {
+
+// Players on loopback answer a sweep within milliseconds.
+const QString WAIT = QStringLiteral("1");
+
+CSimPlayerConfig Player(const char *address, const char *model)
+{
+    CSimPlayerConfig config = CSimPlayerConfig::ForAddress(QString::fromLatin1(address));
+    config.m_strModel = QString::fromLatin1(model);
+    return config;
+}
+
+QHash<QString, QJsonObject> ByKey(const QJsonArray &array, const QString &key)
+{
+    QHash<QString, QJsonObject> byKey;
+    for (const QJsonValue &value : array)
+        byKey.insert(value.toObject().value(key).toString(), value.toObject());
+    return byKey;
+}
+
+QJsonObject Announced(const char *address, const char *model, int modelClass)
+{
+    const CSimPlayerConfig config = Player(address, model);
+    return {{QStringLiteral("name"), config.m_strName},
+            {QStringLiteral("model"), config.m_strModel},
+            {QStringLiteral("ip"), config.m_strAddress},
+            {QStringLiteral("udn"), config.m_strUdn},
+            {QStringLiteral("modelClass"), modelClass}};
+}
+
+} // namespace
+
+// discover lists what answers a sweep; --all applies a command to every
+// player of class 2 and reports the others as skipped.
+class TestCliAll : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void discoverListsEveryPlayer_data();
+    void discoverListsEveryPlayer();
+    void discoverText();
+    void allSkipsOtherClasses();
+    void allWithOneFailing();
+    void noPlayerFoundExitsWith3_data();
+    void noPlayerFoundExitsWith3();
+
+private:
+    CSimNetwork m_network;
+};
+
+void TestCliAll::init()
+{
+    QString error;
+    QVERIFY2(m_network.Start({Player("127.0.0.2", "KS-210"), Player("127.0.0.3", "KS-210"),
+                              Player("127.0.0.4", "KS-200"), Player("127.0.0.5", "KS-300")},
+                             &error),
+             qPrintable(error));
+}
+
+void TestCliAll::discoverListsEveryPlayer_data()
+{
+    QTest::addColumn<QStringList>("choice");
+    QTest::newRow("first adapter") << QStringList();
+    QTest::newRow("adapter by description")
+        << QStringList{QStringLiteral("--adapter"), QStringLiteral("lo")};
+    QTest::newRow("local address")
+        << QStringList{QStringLiteral("--local-ip"), QStringLiteral("127.0.0.1")};
+}
+
+void TestCliAll::discoverListsEveryPlayer()
+{
+    QFETCH(QStringList, choice);
+    const CCliRun run =
+        CCliRun::Run(QStringList{QStringLiteral("--json"), QStringLiteral("discover"),
+                                 QStringLiteral("--wait"), WAIT} +
+                     choice);
+    QVERIFY2(run.m_nExitCode == 0, run.Describe());
+    const QHash<QString, QJsonObject> players = ByKey(run.Json(), QStringLiteral("ip"));
+    QCOMPARE(players.size(), 4);
+    QCOMPARE(players.value(QStringLiteral("127.0.0.2")), Announced("127.0.0.2", "KS-210", 2));
+    QCOMPARE(players.value(QStringLiteral("127.0.0.3")), Announced("127.0.0.3", "KS-210", 2));
+    QCOMPARE(players.value(QStringLiteral("127.0.0.4")), Announced("127.0.0.4", "KS-200", 1));
+    QCOMPARE(players.value(QStringLiteral("127.0.0.5")), Announced("127.0.0.5", "KS-300", 3));
+}
+
+void TestCliAll::discoverText()
+{
+    const CCliRun run = CCliRun::Run({QStringLiteral("discover"), QStringLiteral("--wait"), WAIT});
+    QVERIFY2(run.m_nExitCode == 0, run.Describe());
+    const QStringList lines = run.m_strOut.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.first().simplified(), QStringLiteral("NAME MODEL IP UDN CLASS"));
+    QVERIFY2(lines.contains(QStringLiteral("Player 4  KS-200  127.0.0.4  uuid:kestavon-0004  1")),
+             run.Describe());
+}
+
+void TestCliAll::allSkipsOtherClasses()
+{
+    const CCliRun run =
+        CCliRun::Run({QStringLiteral("--json"), QStringLiteral("--all"), QStringLiteral("--wait"),
+                      WAIT, QStringLiteral("name"), QStringLiteral("Renamed")});
+    QVERIFY2(run.m_nExitCode == 0, run.Describe());
+    const QHash<QString, QJsonObject> entries = ByKey(run.Json(), QStringLiteral("player"));
+    QCOMPARE(entries.size(), 4);
+    for (const QString &ip : {QStringLiteral("127.0.0.2"), QStringLiteral("127.0.0.3")}) {
+        const QJsonObject entry = entries.value(ip);
+        QCOMPARE(entry.value(QStringLiteral("ok")), QJsonValue(true));
+        QCOMPARE(entry.value(QStringLiteral("skipped")), QJsonValue(false));
+        QCOMPARE(entry.value(QStringLiteral("result")).toObject(),
+                 (QJsonObject{{QStringLiteral("devicename"), QStringLiteral("Renamed")}}));
+        QCOMPARE(m_network.State(ip).m_strDeviceName, QStringLiteral("Renamed"));
+    }
+    const QJsonObject skipped = entries.value(QStringLiteral("127.0.0.4"));
+    QCOMPARE(skipped.value(QStringLiteral("ok")), QJsonValue(true));
+    QCOMPARE(skipped.value(QStringLiteral("skipped")), QJsonValue(true));
+    QCOMPARE(skipped.value(QStringLiteral("result")).toObject(),
+             (QJsonObject{{QStringLiteral("name"), QStringLiteral("Player 4")},
+                          {QStringLiteral("model"), QStringLiteral("KS-200")},
+                          {QStringLiteral("modelClass"), 1}}));
+    QCOMPARE(entries.value(QStringLiteral("127.0.0.5")).value(QStringLiteral("skipped")),
+             QJsonValue(true));
+    for (const QString &ip : {QStringLiteral("127.0.0.4"), QStringLiteral("127.0.0.5")}) {
+        QCOMPARE(m_network.ReceivedRequests(ip), QList<QByteArray>());
+        QCOMPARE(m_network.State(ip).m_strDeviceName,
+                 QStringLiteral("Player %1").arg(ip.section(u'.', 3)));
+    }
+}
+
+void TestCliAll::allWithOneFailing()
+{
+    CSimFault refuse;
+    refuse.m_kind = CSimFault::EKind::Refuse;
+    m_network.SetFault(QStringLiteral("127.0.0.3"), refuse);
+
+    const CCliRun run = CCliRun::Run({QStringLiteral("--all"), QStringLiteral("--parallel"),
+                                      QStringLiteral("4"), QStringLiteral("--wait"), WAIT,
+                                      QStringLiteral("wifi"), QStringLiteral("off")});
+    QCOMPARE(run.m_nExitCode, 1);
+    QCOMPARE(run.m_strErr, QStringLiteral("127.0.0.3: error: socket connection failed\n"));
+    const QStringList lines = run.m_strOut.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines.contains(QStringLiteral("127.0.0.2: ok")));
+    QVERIFY(lines.contains(QStringLiteral("127.0.0.4: skipped (KS-200, model class 1)")));
+    QVERIFY(lines.contains(QStringLiteral("127.0.0.5: skipped (KS-300, model class 3)")));
+    QVERIFY(!m_network.State(QStringLiteral("127.0.0.2")).m_wifiOn);
+    QVERIFY(m_network.State(QStringLiteral("127.0.0.4")).m_wifiOn);
+}
+
+void TestCliAll::noPlayerFoundExitsWith3_data()
+{
+    QTest::addColumn<bool>("playersRunning");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("out");
+
+    const QStringList swept = {QStringLiteral("--wait"), WAIT};
+    QTest::newRow("discover, nobody there")
+        << false << (QStringList{QStringLiteral("discover")} + swept) << QString();
+    QTest::newRow("discover as JSON, nobody there")
+        << false << (QStringList{QStringLiteral("--json"), QStringLiteral("discover")} + swept)
+        << QStringLiteral("[\n]\n");
+    QTest::newRow("all, nobody there")
+        << false
+        << (QStringList{QStringLiteral("--all")} + swept + QStringList{QStringLiteral("info")})
+        << QString();
+    QTest::newRow("players on another network")
+        << true
+        << (QStringList{QStringLiteral("discover"), QStringLiteral("--local-ip"),
+                        QStringLiteral("127.0.1.1")} +
+            swept)
+        << QString();
+}
+
+void TestCliAll::noPlayerFoundExitsWith3()
+{
+    QFETCH(bool, playersRunning);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, out);
+    if (!playersRunning)
+        m_network.Stop();
+
+    const CCliRun run = CCliRun::Run(arguments);
+    QCOMPARE(run.m_nExitCode, 3);
+    QCOMPARE(run.m_strErr, QStringLiteral("kestavon-cli: no player answered\n"));
+    QCOMPARE(run.m_strOut, out);
+}
+
+KESTAVON_TEST_MAIN(TestCliAll)
+#include "tst_cliall.moc"

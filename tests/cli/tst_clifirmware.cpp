@@ -1,0 +1,186 @@
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "clirun.h"
+#include "expectedrequest.h"
+#include "isolatednetwork.h"
+#include "simnetwork.h"
+
+namespace {
+
+const QStringList PLAYERS = {QStringLiteral("127.0.0.2"), QStringLiteral("127.0.0.3"),
+                             QStringLiteral("127.0.0.4")};
+// Larger than one send, so every upload reports progress more than once.
+constexpr qsizetype IMAGE_SIZE = 3 * 1024 * 1024 + 17;
+// Larger than what the kernel buffers on a loopback connection, so a player
+// that stops reading cannot have the whole file.
+constexpr qsizetype STALLED_IMAGE_SIZE = 48 * 1024 * 1024;
+constexpr qint64 STALL_AFTER_BYTES = 64 * 1024;
+// The players' downloads end by the time the program does; this only bounds
+// the wait for the simulator to record them.
+constexpr int DOWNLOAD_RECORD_TIMEOUT_MS = 10000;
+
+QByteArray RandomBytes(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(size);
+    for (char &byte : bytes)
+        byte = static_cast<char>(generator.bounded(256));
+    return bytes;
+}
+
+QStringList WithPlayers(const QStringList &players)
+{
+    QStringList arguments;
+    for (const QString &player : players)
+        arguments << QStringLiteral("--player") << player;
+    return arguments;
+}
+
+} // namespace
+
+// firmware serves the file, tells every player to fetch it and waits until
+// each has all of it, checked by the players themselves (size and SHA-256).
+class TestCliFirmware : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void threePlayersAtOnceGetTheWholeFile();
+    void unreachablePlayerFailsTheOthersComplete();
+    void playerBreakingOffFails();
+    void playerStoppingFailsAtTheTimeout();
+
+private:
+    QString WriteImage(const QString &name, const QByteArray &bytes);
+
+    QTemporaryDir m_dir;
+    CSimNetwork m_network;
+};
+
+void TestCliFirmware::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void TestCliFirmware::init()
+{
+    QList<CSimPlayerConfig> players;
+    for (const QString &player : PLAYERS)
+        players.append(CSimPlayerConfig::ForAddress(player));
+    QString error;
+    QVERIFY2(m_network.Start(players, &error), qPrintable(error));
+}
+
+QString TestCliFirmware::WriteImage(const QString &name, const QByteArray &bytes)
+{
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+void TestCliFirmware::threePlayersAtOnceGetTheWholeFile()
+{
+    const QByteArray image = RandomBytes(IMAGE_SIZE);
+    const QString path = WriteImage(QStringLiteral("image.bin"), image);
+    QVERIFY(!path.isEmpty());
+    const QString sha256 =
+        QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex());
+
+    const CCliRun run = CCliRun::Run(
+        QStringList{QStringLiteral("--json"), QStringLiteral("--parallel"), QStringLiteral("3")} +
+        WithPlayers(PLAYERS) +
+        QStringList{QStringLiteral("firmware"), path, QStringLiteral("--timeout"),
+                    QStringLiteral("60")});
+    QVERIFY2(run.m_nExitCode == 0, run.Describe());
+    QCOMPARE(run.m_strErr, QString());
+    const QJsonArray entries = run.Json();
+    QCOMPARE(entries.size(), PLAYERS.size());
+    for (qsizetype i = 0; i < PLAYERS.size(); ++i) {
+        const QString &player = PLAYERS.at(i);
+        const QJsonObject entry = entries.at(i).toObject();
+        QCOMPARE(entry.value(QStringLiteral("player")).toString(), player);
+        QCOMPARE(entry.value(QStringLiteral("ok")), QJsonValue(true));
+        QCOMPARE(entry.value(QStringLiteral("result")).toObject(),
+                 (QJsonObject{{QStringLiteral("downloadip"), QStringLiteral("127.0.0.1")},
+                              {QStringLiteral("size"), IMAGE_SIZE}}));
+
+        QCOMPARE(m_network.ReceivedRequests(player),
+                 QList<QByteArray>{ExpectedRequest(QStringLiteral("updateFirmware"),
+                                                   QStringLiteral("<downloadip>127.0.0.1"
+                                                                  "</downloadip>"))});
+        QVERIFY(m_network.WaitForDownload(player, DOWNLOAD_RECORD_TIMEOUT_MS));
+        const QList<CSimDownload> downloads = m_network.Downloads(player);
+        QCOMPARE(downloads.size(), 1);
+        QVERIFY(downloads.first().m_complete);
+        QCOMPARE(downloads.first().m_size, IMAGE_SIZE);
+        QCOMPARE(downloads.first().m_strSha256, sha256);
+    }
+}
+
+void TestCliFirmware::unreachablePlayerFailsTheOthersComplete()
+{
+    CSimFault refuse;
+    refuse.m_kind = CSimFault::EKind::Refuse;
+    m_network.SetFault(PLAYERS.at(1), refuse);
+    const QString path = WriteImage(QStringLiteral("small.bin"), RandomBytes(IMAGE_SIZE));
+
+    const CCliRun run =
+        CCliRun::Run(WithPlayers(PLAYERS) + QStringList{QStringLiteral("firmware"), path,
+                                                        QStringLiteral("--local-ip"),
+                                                        QStringLiteral("127.0.0.1")});
+    QCOMPARE(run.m_nExitCode, 1);
+    QCOMPARE(run.m_strErr, PLAYERS.at(1) + QStringLiteral(": error: socket connection failed\n"));
+    QCOMPARE(run.m_strOut,
+             PLAYERS.at(0) + QStringLiteral(": ok\n") + PLAYERS.at(2) + QStringLiteral(": ok\n"));
+    QCOMPARE(m_network.Downloads(PLAYERS.at(1)).size(), 0);
+    QVERIFY(m_network.WaitForDownload(PLAYERS.at(2), DOWNLOAD_RECORD_TIMEOUT_MS));
+    QCOMPARE(m_network.Downloads(PLAYERS.at(2)).first().m_size, IMAGE_SIZE);
+}
+
+void TestCliFirmware::playerBreakingOffFails()
+{
+    CSimFault abort;
+    abort.m_kind = CSimFault::EKind::DownloadAbort;
+    abort.m_bytes = STALL_AFTER_BYTES;
+    m_network.SetFault(PLAYERS.first(), abort);
+    const QString path = WriteImage(QStringLiteral("large.bin"), RandomBytes(STALLED_IMAGE_SIZE));
+
+    const CCliRun run = CCliRun::Run(WithPlayers({PLAYERS.first()}) +
+                                     QStringList{QStringLiteral("firmware"), path});
+    QCOMPARE(run.m_nExitCode, 1);
+    QVERIFY2(run.m_strErr.startsWith(PLAYERS.first() +
+                                     QStringLiteral(": Server Socket failed to send: ")),
+             run.Describe());
+    QCOMPARE(run.m_strOut, QString());
+}
+
+void TestCliFirmware::playerStoppingFailsAtTheTimeout()
+{
+    CSimFault stop;
+    stop.m_kind = CSimFault::EKind::DownloadStopReading;
+    stop.m_bytes = STALL_AFTER_BYTES;
+    m_network.SetFault(PLAYERS.first(), stop);
+    const QString path = WriteImage(QStringLiteral("large.bin"), RandomBytes(STALLED_IMAGE_SIZE));
+
+    const CCliRun run =
+        CCliRun::Run(WithPlayers({PLAYERS.first()}) +
+                     QStringList{QStringLiteral("--json"), QStringLiteral("firmware"), path,
+                                 QStringLiteral("--timeout"), QStringLiteral("0.5")});
+    QCOMPARE(run.m_nExitCode, 1);
+    const QJsonObject entry = run.Json().first().toObject();
+    QCOMPARE(entry.value(QStringLiteral("ok")), QJsonValue(false));
+    QCOMPARE(entry.value(QStringLiteral("error")).toString(),
+             QStringLiteral("firmware download not complete after 0.5 s"));
+}
+
+KESTAVON_TEST_MAIN(TestCliFirmware)
+#include "tst_clifirmware.moc"

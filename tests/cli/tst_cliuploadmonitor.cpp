@@ -1,0 +1,133 @@
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "cliprogressbars.h"
+#include "cliuploadmonitor.h"
+#include "isolatednetwork.h"
+#include "postedmessage.h"
+
+namespace {
+
+const QString PLAYER_A = QStringLiteral("127.0.0.2");
+const QString PLAYER_B = QStringLiteral("127.0.0.3");
+constexpr qint64 COMPLETE = 500;
+constexpr qint64 HALF = 250;
+
+// As an uploader thread delivers it: posted, then handled by the owner's loop.
+void Deliver(CCliUploadMonitor &monitor, int message, qint64 wParam, const QString &text)
+{
+    CPostedMessage::Post(&monitor, message, wParam, 0, text);
+    QCoreApplication::sendPostedEvents(&monitor);
+}
+
+} // namespace
+
+class TestCliUploadMonitor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void progressIsKeptPerNamedPlayer();
+    void messagesWithoutAPlayerGoToTheOnlyOneWaiting();
+    void failures();
+    void playersNeverToldSettleAtOnce();
+    void progressLine_data();
+    void progressLine();
+};
+
+void TestCliUploadMonitor::progressIsKeptPerNamedPlayer()
+{
+    CCliUploadMonitor monitor({PLAYER_A, PLAYER_B});
+    QSignalSpy settled(&monitor, &CCliUploadMonitor::Settled);
+
+    Deliver(monitor, WM_UPLOAD_PROGRESS, HALF, PLAYER_A);
+    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, PLAYER_B);
+    QCOMPARE(monitor.Progress(PLAYER_A), HALF);
+    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
+    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Complete);
+    QVERIFY(!monitor.AllSettled());
+    QCOMPARE(settled.count(), 0);
+
+    // A stranger's download and a second download of a finished player change nothing.
+    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QStringLiteral("127.0.0.9"));
+    Deliver(monitor, WM_UPLOAD_PROGRESS, 1, PLAYER_B);
+    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
+    QCOMPARE(monitor.Progress(PLAYER_B), COMPLETE);
+
+    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, PLAYER_A);
+    QVERIFY(monitor.AllSettled());
+    QCOMPARE(settled.count(), 1);
+}
+
+void TestCliUploadMonitor::messagesWithoutAPlayerGoToTheOnlyOneWaiting()
+{
+    CCliUploadMonitor monitor({PLAYER_A, PLAYER_B});
+    // Two waiting: no way to tell whose it is.
+    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
+    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
+    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Waiting);
+
+    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, PLAYER_A);
+    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
+    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Complete);
+}
+
+void TestCliUploadMonitor::failures()
+{
+    CCliUploadMonitor monitor({PLAYER_A, PLAYER_B});
+    const QString sendFailed = QStringLiteral("Server Socket failed to send: 104");
+    Deliver(monitor, WM_UPLOAD_FAILED, 0, sendFailed);
+    QCOMPARE(monitor.UnattributedFailures(), QStringList{sendFailed});
+    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
+
+    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, PLAYER_B);
+    Deliver(monitor, WM_UPLOAD_FAILED, 0, sendFailed);
+    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Failed);
+    QCOMPARE(monitor.Failure(PLAYER_A), sendFailed);
+    QVERIFY(monitor.AllSettled());
+}
+
+void TestCliUploadMonitor::playersNeverToldSettleAtOnce()
+{
+    CCliUploadMonitor monitor({PLAYER_A, PLAYER_B});
+    QSignalSpy settled(&monitor, &CCliUploadMonitor::Settled);
+    monitor.MarkNotSent(PLAYER_A);
+    QVERIFY(!monitor.AllSettled());
+    monitor.MarkNotSent(PLAYER_B);
+    QVERIFY(monitor.AllSettled());
+    QCOMPARE(settled.count(), 1);
+    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::NotSent);
+}
+
+void TestCliUploadMonitor::progressLine_data()
+{
+    QTest::addColumn<qint64>("progress");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("line");
+
+    const QString address = QStringLiteral("127.0.0.2      ");
+    QTest::newRow("nothing yet") << qint64{0} << QString()
+                                 << address + QStringLiteral(" [") + QString(40, u'.') +
+                                        QStringLiteral("]   0%");
+    QTest::newRow("half") << HALF << QString()
+                          << address + QStringLiteral(" [") + QString(20, u'#') +
+                                 QString(20, u'.') + QStringLiteral("]  50%");
+    QTest::newRow("one step short stays below the end")
+        << (COMPLETE - 1) << QString()
+        << address + QStringLiteral(" [") + QString(39, u'#') + QStringLiteral(".]  99%");
+    QTest::newRow("done") << COMPLETE << QStringLiteral("done")
+                          << address + QStringLiteral(" [") + QString(40, u'#') +
+                                 QStringLiteral("] 100% done");
+}
+
+void TestCliUploadMonitor::progressLine()
+{
+    QFETCH(qint64, progress);
+    QFETCH(QString, status);
+    QFETCH(QString, line);
+    QCOMPARE(CCliProgressBars::Line(PLAYER_A, progress, status), line);
+}
+
+KESTAVON_TEST_MAIN(TestCliUploadMonitor)
+#include "tst_cliuploadmonitor.moc"
