@@ -159,7 +159,7 @@ std::optional<int> CCliApplication::PrepareArguments()
     return std::nullopt;
 }
 
-std::optional<int> CCliApplication::CheckFirmwareFile() const
+std::optional<int> CCliApplication::CheckFirmwareFile()
 {
     const QString path = m_request.m_arguments.first();
     const QFileInfo info(path);
@@ -177,9 +177,7 @@ std::optional<int> CCliApplication::CheckFirmwareFile() const
         problem = QStringLiteral("is too large (2 GiB or more)");
     if (problem.isEmpty())
         return std::nullopt;
-    const_cast<CCliApplication *>(this)->UsageError(
-        QStringLiteral("firmware file '%1' %2").arg(path, problem));
-    return CliExit::USAGE;
+    return UsageError(QStringLiteral("firmware file '%1' %2").arg(path, problem));
 }
 
 std::optional<int> CCliApplication::FindTargets(QStringList &targets,
@@ -230,8 +228,8 @@ QList<CCliPlayerResult> CCliApplication::RunCommand(const QStringList &targets, 
         return {};
     if (m_request.m_command != ECliCommand::Firmware) {
         const CCliPlayerTask task(m_request);
-        CCliBatch batch([&task](CSetupManager &manager,
-                                const QString &player) { return task.Run(manager, player); },
+        CCliBatch batch([task](CSetupManager &manager,
+                               const QString &player) { return task.Run(manager, player); },
                         m_request.m_nParallel, PLAYER_BOUND);
         return batch.Run(targets);
     }

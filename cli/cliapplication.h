@@ -32,7 +32,7 @@ private:
     int RunDiscover();
     int RunPlayers();
     std::optional<int> PrepareArguments();
-    std::optional<int> CheckFirmwareFile() const;
+    std::optional<int> CheckFirmwareFile();
     std::optional<int> FindTargets(QStringList &targets, QList<CCliPlayerResult> &skipped);
     QList<CCliPlayerResult> RunCommand(const QStringList &targets, bool &served);
     int Report(const QList<CCliPlayerResult> &results);

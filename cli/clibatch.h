@@ -23,7 +23,9 @@ public:
     using Task = std::function<CCliPlayerResult(CSetupManager &manager, const QString &player)>;
 
     // perPlayer bounds one task: a worker still busy after its share of
-    // players times this is given up on.
+    // players times this is given up on. Every worker gets a copy of task,
+    // which must hold nothing of the caller's stack: a worker given up on may
+    // outlive Run().
     CCliBatch(Task task, int parallel, std::chrono::milliseconds perPlayer);
 
     // Results in the order of players.

@@ -1,6 +1,9 @@
 #include "clidiscovery.h"
 
+#include <algorithm>
+
 #include <QEventLoop>
+#include <QHostAddress>
 #include <QTimer>
 
 #include "clirequest.h"
@@ -40,5 +43,10 @@ CCliDiscovery::EOutcome CCliDiscovery::Run()
 
     m_devices = manager.GetDevices();
     manager.StopDiscovery();
+    // Answers arrive in a different order every time; scripts compare lists.
+    std::stable_sort(
+        m_devices.begin(), m_devices.end(), [](const CDeviceSummary &a, const CDeviceSummary &b) {
+            return QHostAddress(a.ip).toIPv4Address() < QHostAddress(b.ip).toIPv4Address();
+        });
     return EOutcome::Done;
 }

@@ -24,7 +24,7 @@ public:
     explicit CCliDiscovery(const CCliRequest &request);
 
     EOutcome Run();
-    // The players that answered, in the order they did.
+    // The players that answered, ordered by address.
     QList<CDeviceSummary> Devices() const { return m_devices; }
     // The address whose network was swept.
     QString SweepAddress() const { return m_strSweepIp; }

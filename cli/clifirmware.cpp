@@ -49,9 +49,9 @@ std::optional<QList<CCliPlayerResult>> CCliFirmware::Run(const QStringList &play
     }
 
     const CCliPlayerTask task(m_request);
-    CCliBatch batch([&task](CSetupManager &manager,
-                            const QString &player) { return task.Run(manager, player); },
-                    m_request.m_nParallel, SEND_BOUND);
+    CCliBatch batch(
+        [task](CSetupManager &manager, const QString &player) { return task.Run(manager, player); },
+        m_request.m_nParallel, SEND_BOUND);
     const QList<CCliPlayerResult> sent = batch.Run(players);
     for (const CCliPlayerResult &result : sent) {
         if (!result.m_bOk)

@@ -20,6 +20,8 @@ constexpr qsizetype IMAGE_SIZE = 3 * 1024 * 1024 + 17;
 // that stops reading cannot have the whole file.
 constexpr qsizetype STALLED_IMAGE_SIZE = 48 * 1024 * 1024;
 constexpr qint64 STALL_AFTER_BYTES = 64 * 1024;
+// Seconds; loopback delivers the image in well under one.
+const QString DOWNLOAD_TIMEOUT = QStringLiteral("30");
 // The players' downloads end by the time the program does; this only bounds
 // the wait for the simulator to record them.
 constexpr int DOWNLOAD_RECORD_TIMEOUT_MS = 10000;
@@ -99,7 +101,7 @@ void TestCliFirmware::threePlayersAtOnceGetTheWholeFile()
         QStringList{QStringLiteral("--json"), QStringLiteral("--parallel"), QStringLiteral("3")} +
         WithPlayers(PLAYERS) +
         QStringList{QStringLiteral("firmware"), path, QStringLiteral("--timeout"),
-                    QStringLiteral("60")});
+                    DOWNLOAD_TIMEOUT});
     QVERIFY2(run.m_nExitCode == 0, run.Describe());
     QCOMPARE(run.m_strErr, QString());
     const QJsonArray entries = run.Json();
@@ -133,10 +135,10 @@ void TestCliFirmware::unreachablePlayerFailsTheOthersComplete()
     m_network.SetFault(PLAYERS.at(1), refuse);
     const QString path = WriteImage(QStringLiteral("small.bin"), RandomBytes(IMAGE_SIZE));
 
-    const CCliRun run =
-        CCliRun::Run(WithPlayers(PLAYERS) + QStringList{QStringLiteral("firmware"), path,
-                                                        QStringLiteral("--local-ip"),
-                                                        QStringLiteral("127.0.0.1")});
+    const CCliRun run = CCliRun::Run(
+        WithPlayers(PLAYERS) +
+        QStringList{QStringLiteral("firmware"), path, QStringLiteral("--local-ip"),
+                    QStringLiteral("127.0.0.1"), QStringLiteral("--timeout"), DOWNLOAD_TIMEOUT});
     QCOMPARE(run.m_nExitCode, 1);
     QCOMPARE(run.m_strErr, PLAYERS.at(1) + QStringLiteral(": error: socket connection failed\n"));
     QCOMPARE(run.m_strOut,
