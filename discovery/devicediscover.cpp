@@ -68,8 +68,8 @@ bool CDeviceDiscover::IsListening() const
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(STARTUP_TIMEOUT_MS);
     std::unique_lock locker(m_stateLock);
-    // A thread that ends without ever trying its port (killed at start-up)
-    // leaves the state unset; the deadline covers that.
+    // The thread sets the state as soon as it has tried its port; the
+    // deadline bounds the wait should it never get that far.
     m_stateChanged.wait_until(locker, deadline, [this] {
         return m_listenState != ListenState::NotStarted || !isRunning();
     });

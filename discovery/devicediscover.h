@@ -19,7 +19,8 @@ class CListenSocket;
 // with probe datagrams that make every player there announce itself.
 //
 // Messages reach the thread as posted events: WM_DISCOVER_SWEEP runs one
-// sweep of the address last set; Stop() posts the quit request.
+// sweep of the address last set; Stop() posts the quit request. An object
+// runs once: after Stop(), a new discovery run takes a new object.
 class CDeviceDiscover : public QThread
 {
     Q_OBJECT
