@@ -9,6 +9,23 @@
 
 CHalvorinSetup101App::CHalvorinSetup101App(int &argc, char **argv) : QApplication(argc, argv) {}
 
+QString CHalvorinSetup101App::ApplicationName(const char *argv0)
+{
+    return QFileInfo(QString::fromLocal8Bit(argv0)).completeBaseName();
+}
+
+int CHalvorinSetup101App::Run(int &argc, char **argv)
+{
+    CSingleInstance instance(ApplicationName(argc > 0 ? argv[0] : "kestavon-setup"));
+    if (!instance.TryAcquire())
+        return 0; // another copy runs
+
+    PrepareEnvironment();
+    CHalvorinSetup101App app(argc, argv);
+    app.InitInstance();
+    return 0;
+}
+
 void CHalvorinSetup101App::PrepareEnvironment()
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -18,17 +35,8 @@ void CHalvorinSetup101App::PrepareEnvironment()
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
-QString CHalvorinSetup101App::ApplicationName()
-{
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-}
-
 bool CHalvorinSetup101App::InitInstance()
 {
-    CSingleInstance instance(ApplicationName());
-    if (!instance.TryAcquire())
-        return false; // another copy runs: end silently
-
     CHalvorinSetup101Dlg dialog;
     dialog.exec();
     return false;

@@ -51,6 +51,8 @@ public:
     CSetupWebView &WebView() { return m_webView; }
     // Tests shorten the wait of a delayed refresh.
     void SetDelayedRefreshMs(int milliseconds) { m_nDelayedRefreshMs = milliseconds; }
+    // Whether messages that came during an operation still wait to be handled.
+    bool HasHeldMessages() const { return m_deferral.HasHeld(); }
 
 protected:
     bool event(QEvent *event) override;

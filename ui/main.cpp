@@ -2,8 +2,5 @@
 
 int main(int argc, char *argv[])
 {
-    CHalvorinSetup101App::PrepareEnvironment();
-    CHalvorinSetup101App app(argc, argv);
-    app.InitInstance();
-    return 0;
+    return CHalvorinSetup101App::Run(argc, argv);
 }

@@ -1,0 +1,359 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSemaphore>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+
+#include "aboutdlg.h"
+#include "artwork.h"
+#include "busyrunner.h"
+#include "mainwindowfixture.h"
+#include "messageboxrecorder.h"
+#include "postedmessage.h"
+#include "templatebuilder.h"
+#include "uitestmain.h"
+
+// The main window in front of simulated players: start-up, searching,
+// choosing adapters and players, and the keys it must ignore.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startUpFillsTheAdapterAndDeviceLists();
+    void classTwoPlayerShowsTheDevicePageWithItsValues();
+    void otherClassesShowTheWebViewAtTheirAddress_data();
+    void otherClassesShowTheWebViewAtTheirAddress();
+    void samePlayerAgainDoesNothingUntilTheListIsRefilled();
+    void enterAndEscapeDoNothing();
+    void failedRefreshSaysSo();
+    void adapterChangeClearsAndSearchesAgain();
+    void messagesDuringAnOperationAreHandledAfterItInOrder();
+    void aboutBoxFromF1AndFromTheWindowMenu();
+    void logoIsPaintedInItsFrame();
+};
+
+namespace {
+
+constexpr int WAIT_MS = CMainWindowFixture::WAIT_MS;
+constexpr int DEMO_PLAYERS = 5;
+
+QStringList Lines(const QListWidget *list)
+{
+    QStringList lines;
+    for (int line = 0; line < list->count(); ++line)
+        lines.append(list->item(line)->text());
+    return lines;
+}
+
+QString LabelText(QWidget *page, int id)
+{
+    return CTemplateBuilder::Control<QLabel>(page, id)->text();
+}
+
+// Closes the next modal window that opens, remembering its caption.
+void CloseNextModal(QObject *context, QString *caption)
+{
+    QTimer::singleShot(0, context, [context, caption] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal) {
+            CloseNextModal(context, caption);
+            return;
+        }
+        *caption = modal->windowTitle();
+        modal->close();
+    });
+}
+
+} // namespace
+
+void TestMainWindow::startUpFillsTheAdapterAndDeviceLists()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+
+    // The adapter list is filled before the window shows, first line chosen.
+    QComboBox *adapters = fixture.AdapterList();
+    QVERIFY(adapters->count() > 0);
+    QCOMPARE(adapters->count(), fixture.Window().Manager().m_adapterDescriptions.size());
+    QCOMPARE(adapters->currentIndex(), 0);
+    QCOMPARE(adapters->currentText(), fixture.Window().Manager().GetAdapterDescription());
+    QVERIFY(!fixture.Window().MainView().isVisible());
+    QVERIFY(!fixture.Window().WebView().isVisible());
+
+    // The first search follows on its own and finds every player.
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    const QStringList lines = Lines(fixture.DeviceList());
+    QCOMPARE(
+        QSet<QString>(lines.begin(), lines.end()),
+        (QSet<QString>{QStringLiteral("Living Room"), QStringLiteral("Kitchen"),
+                       QStringLiteral("Hall"), QStringLiteral("Porch"), QStringLiteral("Studio")}));
+    // Line i is the manager's player i.
+    const QList<CDeviceSummary> devices = fixture.Window().Manager().GetDevices();
+    for (int line = 0; line < DEMO_PLAYERS; ++line)
+        QCOMPARE(lines[line], devices[line].name);
+}
+
+void TestMainWindow::classTwoPlayerShowsTheDevicePageWithItsValues()
+{
+    QList<CSimPlayerConfig> players = CMainWindowFixture::DemoPlayers();
+    players[1].m_state.m_strFirmVersion = QStringLiteral("3.1.4");
+    players[1].m_state.m_strSerialNumber = QStringLiteral("SN-KITCHEN");
+    players[1].m_state.m_strWifiIp = QStringLiteral("127.0.0.33");
+    players[1].m_state.m_wifiOn = false;
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(players, &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+
+    QVERIFY(fixture.SelectAndWaitForPage(QStringLiteral("Kitchen"), true));
+    QWidget *page = &fixture.Window().MainView();
+    const CSimPlayerState state = fixture.Network().State(QStringLiteral("127.0.0.3"));
+    QVERIFY(!fixture.Window().WebView().isVisible());
+    QCOMPARE(LabelText(page, 1013), QStringLiteral("Kitchen"));
+    QCOMPARE(LabelText(page, 1014), state.m_strLanIp);
+    QCOMPARE(LabelText(page, 1015), QStringLiteral("127.0.0.33"));
+    QCOMPARE(LabelText(page, 1016), state.m_strLanMac);
+    QCOMPARE(LabelText(page, 1017), state.m_strWifiMac);
+    QCOMPARE(LabelText(page, 1018), QStringLiteral("3.1.4"));
+    QCOMPARE(LabelText(page, 1019), QStringLiteral("SN-KITCHEN"));
+    // Ticked means off.
+    QVERIFY(CTemplateBuilder::Control<QCheckBox>(page, 1007)->isChecked());
+    QVERIFY(!state.m_strLanMac.isEmpty());
+
+    // Another class-2 player with Wi-Fi on replaces the values.
+    QVERIFY(fixture.SelectAndWaitForPage(QStringLiteral("Living Room"), true));
+    QTRY_COMPARE_WITH_TIMEOUT(LabelText(page, 1013), QStringLiteral("Living Room"), WAIT_MS);
+    QVERIFY(!CTemplateBuilder::Control<QCheckBox>(page, 1007)->isChecked());
+    QCOMPARE(LabelText(page, 1014), QStringLiteral("127.0.0.2"));
+}
+
+void TestMainWindow::otherClassesShowTheWebViewAtTheirAddress_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("class 0") << QStringLiteral("Hall") << QStringLiteral("127.0.0.5");
+    QTest::newRow("class 1") << QStringLiteral("Porch") << QStringLiteral("127.0.0.6");
+    QTest::newRow("class 3") << QStringLiteral("Studio") << QStringLiteral("127.0.0.7");
+}
+
+void TestMainWindow::otherClassesShowTheWebViewAtTheirAddress()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, address);
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    // Nothing of the browser exists until it is needed.
+    QVERIFY(!fixture.Window().WebView().Explorer().View());
+
+    QVERIFY(fixture.SelectAndWaitForPage(name, false));
+    QVERIFY(!fixture.Window().MainView().isVisible());
+    QCOMPARE(fixture.Window().WebView().CurrentAddress(), address);
+    QCOMPARE(fixture.Window().WebView().Explorer().LocationUrl(),
+             QUrl(QStringLiteral("http://") + address));
+    QVERIFY(fixture.Window().WebView().Explorer().View());
+    // Such players are not asked anything over the command port.
+    QVERIFY(fixture.Network().ReceivedRequests(address).isEmpty());
+}
+
+void TestMainWindow::samePlayerAgainDoesNothingUntilTheListIsRefilled()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    const QString kitchen = QStringLiteral("127.0.0.3");
+
+    QVERIFY(fixture.SelectAndWaitForPage(QStringLiteral("Kitchen"), true));
+    const qsizetype afterFirst = fixture.Network().ReceivedRequests(kitchen).size();
+    QVERIFY(afterFirst > 0);
+
+    // The selection runs to its end inside the click, so what it would have
+    // sent has arrived when the click returns.
+    fixture.DeviceList()->clearSelection();
+    fixture.ClickLine(fixture.Line(QStringLiteral("Kitchen")));
+    QCOMPARE(fixture.Network().ReceivedRequests(kitchen).size(), afterFirst);
+
+    // An announcement refills the list: the same line is a new choice again.
+    CPostedMessage::Post(&fixture.Window(), WM_DEVICE_LIST_CHANGED);
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.DeviceList()->selectedItems().isEmpty(), WAIT_MS);
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.Window().Manager().GetSelectedDeviceIp().isEmpty(), WAIT_MS);
+    fixture.ClickLine(fixture.Line(QStringLiteral("Kitchen")));
+    QCOMPARE(fixture.Network().ReceivedRequests(kitchen).size(), 2 * afterFirst);
+}
+
+void TestMainWindow::enterAndEscapeDoNothing()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    QVERIFY(fixture.SelectAndWaitForPage(QStringLiteral("Kitchen"), true));
+    const QString kitchen = QStringLiteral("127.0.0.3");
+    const qsizetype requests = fixture.Network().ReceivedRequests(kitchen).size();
+
+    // On the Refresh button, Enter would search again and hide the page.
+    auto *refresh = CTemplateBuilder::Control<QPushButton>(&fixture.Window(), 1002);
+    refresh->setFocus();
+    QTest::keyClick(refresh, Qt::Key_Return);
+    QTest::keyClick(refresh, Qt::Key_Enter);
+    // In the name box, Enter would press "apply" and rename the player.
+    auto *name = CTemplateBuilder::Control<QLineEdit>(&fixture.Window().MainView(), 1005);
+    name->setText(QStringLiteral("Renamed"));
+    QTest::keyClick(name, Qt::Key_Return);
+    // Escape would close the window.
+    QTest::keyClick(fixture.DeviceList(), Qt::Key_Escape);
+    QTest::keyClick(&fixture.Window(), Qt::Key_Escape);
+
+    QCoreApplication::processEvents();
+    QVERIFY(fixture.Window().isVisible());
+    QVERIFY(fixture.Window().MainView().isVisible());
+    QCOMPARE(fixture.DeviceList()->count(), DEMO_PLAYERS);
+    QCOMPARE(fixture.DeviceList()->selectedItems().first()->text(), QStringLiteral("Kitchen"));
+    QCOMPARE(fixture.Network().ReceivedRequests(kitchen).size(), requests);
+}
+
+void TestMainWindow::failedRefreshSaysSo()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY(fixture.Start({}, &error));
+    CMessageBoxRecorder boxes;
+    CTemplateBuilder::Control<QPushButton>(&fixture.Window(), 1002)->click();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("failed device discovery")});
+    QCOMPARE(boxes.Requests().first().m_icon, QMessageBox::Warning);
+    QCOMPARE(boxes.Requests().first().m_buttons, CMessageBox::EButtons::Ok);
+    QCOMPARE(boxes.Requests().first().m_strCaption, QStringLiteral("tst_mainwindow"));
+    QCOMPARE(fixture.DeviceList()->count(), 0);
+}
+
+void TestMainWindow::adapterChangeClearsAndSearchesAgain()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    QVERIFY(fixture.SelectAndWaitForPage(QStringLiteral("Kitchen"), true));
+    QComboBox *adapters = fixture.AdapterList();
+    const QString loopback = adapters->currentText();
+
+    // Choosing the adapter already chosen changes nothing.
+    emit adapters->activated(adapters->currentIndex());
+    QCOMPARE(fixture.DeviceList()->count(), DEMO_PLAYERS);
+    QVERIFY(fixture.Window().MainView().isVisible());
+
+    // An adapter with no players behind it: the list empties and stays empty.
+    adapters->addItem(QStringLiteral("Adapter without players"));
+    adapters->setFocus();
+    QTest::keyClick(adapters, Qt::Key_End);
+    QCOMPARE(fixture.Window().Manager().GetAdapterDescription(),
+             QStringLiteral("Adapter without players"));
+    QCOMPARE(fixture.DeviceList()->count(), 0);
+    QVERIFY(!fixture.Window().MainView().isVisible());
+    QVERIFY(!fixture.Window().WebView().isVisible());
+
+    // Back to the first adapter: its players are found again.
+    QTest::keyClick(adapters, Qt::Key_Home);
+    QCOMPARE(fixture.Window().Manager().GetAdapterDescription(), loopback);
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+}
+
+void TestMainWindow::messagesDuringAnOperationAreHandledAfterItInOrder()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    CHalvorinSetup101Dlg &window = fixture.Window();
+    QListWidget *list = fixture.DeviceList();
+    list->clear();
+    list->addItem(QStringLiteral("marker"));
+
+    // The operation posts the messages, then lets the user-interface thread
+    // run a few rounds: a window that handled them now would do so meanwhile.
+    QSemaphore rounds;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&rounds] { rounds.release(); });
+    ticker.start(5);
+    const int result = CBusyRunner::Run([&] {
+        CPostedMessage::Post(&window, WM_DEVICE_LIST_CHANGED);
+        CPostedMessage::Post(&window, WM_SHOW_DEVICE_PAGE, 0);
+        CPostedMessage::Post(&window, WM_SHOW_DEVICE_PAGE, 1);
+        return rounds.tryAcquire(3, WAIT_MS) ? 1 : 0;
+    });
+    ticker.stop();
+    QCOMPARE(result, 1);
+    QCOMPARE(Lines(list), QStringList{QStringLiteral("marker")});
+    QVERIFY(!window.MainView().isVisible());
+    QVERIFY(!window.WebView().isVisible());
+
+    // Afterwards: the list is refilled, and the device page, asked for last,
+    // is the one that shows.
+    QTRY_COMPARE_WITH_TIMEOUT(list->count(), DEMO_PLAYERS, WAIT_MS);
+    QTRY_VERIFY_WITH_TIMEOUT(window.MainView().isVisible(), WAIT_MS);
+    QVERIFY(!window.WebView().isVisible());
+}
+
+void TestMainWindow::aboutBoxFromF1AndFromTheWindowMenu()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY(fixture.Start({}, &error));
+    QString caption;
+    CloseNextModal(this, &caption);
+    QTest::keyClick(&fixture.Window(), Qt::Key_F1);
+    QCOMPARE(caption, QStringLiteral("About Kestavon Setup"));
+
+    // The window's menu offers the about box.
+    QString item;
+    caption.clear();
+    QTimer::singleShot(0, this, [this, &item, &caption] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || menu->actions().isEmpty())
+            return;
+        item = menu->actions().first()->text();
+        CloseNextModal(this, &caption);
+        menu->actions().first()->trigger();
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(400, 20),
+                            fixture.Window().mapToGlobal(QPoint(400, 20)));
+    QApplication::sendEvent(&fixture.Window(), &event);
+    QCOMPARE(item, QStringLiteral("&About Kestavon Setup..."));
+    QTRY_COMPARE_WITH_TIMEOUT(caption, QStringLiteral("About Kestavon Setup"), WAIT_MS);
+}
+
+void TestMainWindow::logoIsPaintedInItsFrame()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY(fixture.Start({}, &error));
+    QVERIFY(!fixture.Window().windowIcon().isNull());
+    const QImage logo = CArtwork::Logo();
+    QCOMPARE(logo.size(), QSize(CArtwork::LOGO_WIDTH, CArtwork::LOGO_HEIGHT));
+
+    const QImage window = fixture.Window().grab().toImage();
+    const QPoint frame =
+        CTemplateBuilder::Control<QWidget>(&fixture.Window(), 1003)->geometry().topLeft();
+    // Points inside the logo where it is fully opaque: the player's body,
+    // its display and its light.
+    const QList<QPoint> points = {{70, 35}, {80, 50}, {121, 49}, {110, 66}};
+    for (const QPoint &point : points) {
+        QCOMPARE(qAlpha(logo.pixel(point)), 255);
+        QCOMPARE(window.pixelColor(frame + point).rgb(), logo.pixelColor(point).rgb());
+    }
+}
+
+KESTAVON_UI_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
