@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include <QNetworkProxy>
+
 #include "simdeliverywriter.h"
 #include "simlimits.h"
 
@@ -26,6 +28,7 @@ void CSimAnnouncer::Connect()
     disconnect(&m_timer, nullptr, this, nullptr);
     connect(&m_timer, &QTimer::timeout, this, &CSimAnnouncer::Done);
     m_pSocket = new QTcpSocket(this);
+    m_pSocket->setProxy(QNetworkProxy::NoProxy);
     connect(m_pSocket, &QTcpSocket::connected, this, &CSimAnnouncer::OnConnected);
     connect(m_pSocket, &QTcpSocket::errorOccurred, this, &CSimAnnouncer::Done);
     // The prober must see the announcement come from the player's own address.

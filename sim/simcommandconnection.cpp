@@ -44,12 +44,14 @@ void CSimCommandConnection::Respond()
     m_responded = true;
     m_timeout.stop();
     disconnect(m_pSocket, nullptr, this, nullptr);
-    m_registry.RecordRequest(m_strAddress, m_reader.Raw());
     const bool readOk = m_reader.Status() == CSimRequestReader::EStatus::Complete;
     CSimCommandProcessor::CResult result =
         CSimCommandProcessor(m_registry, m_strAddress).Process(m_reader.Body(), readOk);
     if (m_onAction)
         m_onAction(result.m_outcome);
+    // Recorded once the command has taken effect, and before any reply: a
+    // test that sees the request (or the reply) sees its consequences too.
+    m_registry.RecordRequest(m_strAddress, m_reader.Raw());
     auto *writer = new CSimDeliveryWriter(m_pSocket, std::move(result.m_delivery));
     connect(writer, &CSimDeliveryWriter::Finished, this, &QObject::deleteLater);
     writer->Start();

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 #include "simlimits.h"
@@ -50,6 +51,7 @@ void CSimDownloader::Connect()
     disconnect(&m_timer, nullptr, this, nullptr);
     connect(&m_timer, &QTimer::timeout, this, [this] { Finish(false); });
     m_pSocket = new QTcpSocket(this);
+    m_pSocket->setProxy(QNetworkProxy::NoProxy);
     // Taken in small steps, so a reader that stops really pushes back on the tool.
     m_pSocket->setReadBufferSize(SimLimits::kDownloadReadChunk);
     connect(m_pSocket, &QTcpSocket::connected, this, &CSimDownloader::OnConnected);

@@ -15,20 +15,20 @@ struct CSimFault
     enum class EKind
     {
         // Command service (port 10015).
-        Refuse,            // nothing listens; lasts until cleared, ignores filter and count
-        NoAnswer,          // read the request, then hold the connection without a reply
-        CloseWithoutReply, // read the request, then close
-        Pieces,            // reply in m_pieceSize pieces, m_pauseMs apart
-        SplitEndTag,       // "...</Tav" and "rion>" as two pieces
-        Errcode,           // errcode is m_text (default "0")
-        NoErrcode,         // no errcode attribute at all
-        PrefixText,        // m_text (default an HTTP status line and headers) before "<?xml"
-        MalformedXml,      // m_text instead of the reply (default: an unclosed element)
-        WrongRoot,         // root element named m_text (default "Response")
-        DeviceInfoEndTag,  // the reply ends with "</deviceInfo>"
-        Oversized,         // m_bytes (default 2 MiB) of padding inside an element
-        Delay,             // m_delayMs before the reply
-               // Announcement (connect to port 10014 of the prober).
+        Refuse,              // nothing listens; lasts until cleared, ignores filter and count
+        NoAnswer,            // read the request, then hold the connection without a reply
+        CloseWithoutReply,   // read the request, then close
+        Pieces,              // reply in m_pieceSize pieces, m_pauseMs apart
+        SplitEndTag,         // "...</Tav" and "rion>" as two pieces
+        Errcode,             // errcode is m_text (default "0")
+        NoErrcode,           // no errcode attribute at all
+        PrefixText,          // m_text (default an HTTP status line and headers) before "<?xml"
+        MalformedXml,        // m_text instead of the reply (default: an unclosed element)
+        WrongRoot,           // root element named m_text (default "Response")
+        DeviceInfoEndTag,    // the reply ends with "</deviceInfo>"
+        Oversized,           // m_bytes (default 2 MiB) of padding inside an element
+        Delay,               // m_delayMs before the reply
+                             // Announcement (connect to port 10014 of the prober).
         AnnounceDelay,       // m_delayMs before connecting
         AnnouncePieces,      // m_pieceSize pieces, m_pauseMs apart
         AnnounceSplitEndTag, // "...</dev" and "iceInfo>" as two pieces
@@ -38,7 +38,7 @@ struct CSimFault
         AnnounceMissing,     // element m_text (default "udn") left out
         AnnounceSilent,      // connect and send nothing
         AnnounceOversized,   // m_bytes (default 100 KiB) of padding inside the document
-                           // Firmware download (connect to port 10017 of downloadip).
+                             // Firmware download (connect to port 10017 of downloadip).
         DownloadDelay,       // m_delayMs before connecting
         DownloadStopReading, // stop reading after m_bytes, keep the connection open
         DownloadAbort,       // abort the connection after m_bytes

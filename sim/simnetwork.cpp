@@ -1,15 +1,15 @@
 #include "simnetwork.h"
 
 #include <QDeadlineTimer>
-#include <QSemaphore>
 #include <QSet>
-#include <QThread>
 
 #include "simconfigloader.h"
 #include "simhost.h"
+#include "simjobqueue.h"
 #include "simlimits.h"
 #include "simregistry.h"
 #include "simworker.h"
+#include "simworkerthread.h"
 
 namespace {
 
@@ -55,16 +55,16 @@ bool CSimNetwork::Start(const QList<CSimPlayerConfig> &players, QString *error)
     if (problem.isEmpty()) {
         SimHost::RaiseFileLimit();
         m_pRegistry->Reset(players);
-        m_pThread = std::make_unique<QThread>();
+        m_pJobs = std::make_unique<CSimJobQueue>();
+        m_pThread = std::make_unique<CSimWorkerThread>(*m_pRegistry, *m_pJobs);
         m_pThread->setObjectName(QStringLiteral("kestavon-sim"));
-        m_pWorker = new CSimWorker(*m_pRegistry);
-        m_pWorker->moveToThread(m_pThread.get());
-        connect(m_pThread.get(), &QThread::finished, m_pWorker, &QObject::deleteLater);
         m_pThread->start();
         auto failures = std::make_shared<QStringList>();
-        const bool done = RunOnWorker(
-            [failures, players](CSimWorker &worker) { *failures = worker.StartPlayers(players); },
-            SimLimits::kWorkerTimeoutMs);
+        const bool done =
+            m_pJobs->WaitAttached(SimLimits::kWorkerTimeoutMs) &&
+            RunOnWorker([failures,
+                         players](CSimWorker &worker) { *failures = worker.StartPlayers(players); },
+                        SimLimits::kWorkerTimeoutMs);
         problem = done ? failures->join(QLatin1Char('\n'))
                        : QStringLiteral("the players did not start in time");
     }
@@ -83,22 +83,28 @@ void CSimNetwork::Stop()
 {
     if (!m_pThread)
         return;
-    RunOnWorker([](CSimWorker &worker) { worker.StopPlayers(); }, SimLimits::kWorkerTimeoutMs);
+    // Ending the thread's event loop destroys the worker, and every socket with it.
     m_pThread->quit();
-    if (m_pThread->wait(QDeadlineTimer(SimLimits::kWorkerTimeoutMs))) {
+    if (m_pThread->wait(QDeadlineTimer(SimLimits::kWorkerTimeoutMs)) && m_pThread->HasEnded()) {
         m_pThread.reset();
+        m_pJobs.reset();
     } else {
-        // Destroying a running QThread would end the process; leave it be.
+        // Destroying a running QThread would end the process; leave it be,
+        // with everything it still uses.
         qWarning("simulated players did not stop in time");
         static_cast<void>(m_pThread.release());
+        static_cast<void>(m_pJobs.release());
+        const int unreachableMs = m_pRegistry->UnreachableMs();
+        static_cast<void>(m_pRegistry.release());
+        m_pRegistry = std::make_unique<CSimRegistry>();
+        m_pRegistry->SetUnreachableMs(unreachableMs);
     }
-    m_pWorker = nullptr;
     m_addresses.clear();
 }
 
 bool CSimNetwork::IsRunning() const
 {
-    return m_pWorker != nullptr;
+    return m_pThread != nullptr;
 }
 
 QStringList CSimNetwork::Addresses() const
@@ -190,17 +196,5 @@ void CSimNetwork::SetUnreachableTime(int ms)
 
 bool CSimNetwork::RunOnWorker(const std::function<void(CSimWorker &)> &job, int timeoutMs) const
 {
-    CSimWorker *worker = m_pWorker;
-    if (!worker)
-        return false;
-    // Shared, so a job that runs after the wait gave up still has its semaphore.
-    auto done = std::make_shared<QSemaphore>();
-    QMetaObject::invokeMethod(
-        worker,
-        [job, done, worker] {
-            job(*worker);
-            done->release();
-        },
-        Qt::QueuedConnection);
-    return done->tryAcquire(1, timeoutMs);
+    return m_pJobs && m_pJobs->Run(job, timeoutMs);
 }

@@ -36,9 +36,10 @@
 #include "simplayerconfig.h"
 #include "simplayerstate.h"
 
-class QThread;
+class CSimJobQueue;
 class CSimRegistry;
 class CSimWorker;
+class CSimWorkerThread;
 
 class CSimNetwork : public QObject
 {
@@ -95,7 +96,7 @@ private:
     bool RunOnWorker(const std::function<void(CSimWorker &)> &job, int timeoutMs) const;
 
     std::unique_ptr<CSimRegistry> m_pRegistry;
-    std::unique_ptr<QThread> m_pThread;
-    CSimWorker *m_pWorker = nullptr;
+    std::unique_ptr<CSimJobQueue> m_pJobs;
+    std::unique_ptr<CSimWorkerThread> m_pThread;
     QStringList m_addresses;
 };

@@ -1,5 +1,6 @@
 #include "simplayer.h"
 
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 #include "simannouncementbuilder.h"
@@ -17,6 +18,7 @@ CSimPlayer::CSimPlayer(CSimRegistry &registry, const QString &address, QObject *
     m_retryTimer.setSingleShot(true);
     connect(&m_backTimer, &QTimer::timeout, this, &CSimPlayer::ComeBack);
     connect(&m_retryTimer, &QTimer::timeout, this, &CSimPlayer::RetryListen);
+    m_commandServer.setProxy(QNetworkProxy::NoProxy);
     connect(&m_commandServer, &QTcpServer::newConnection, this, &CSimPlayer::Accept);
 }
 

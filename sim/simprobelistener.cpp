@@ -1,6 +1,7 @@
 #include "simprobelistener.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 
 #include "simlimits.h"
 #include "simplayer.h"
@@ -16,6 +17,8 @@ const QHostAddress kLoopbackBroadcast(QStringLiteral("127.255.255.255"));
 
 CSimProbeListener::CSimProbeListener(QObject *parent) : QObject(parent)
 {
+    // Players talk to the tool directly; no proxy setting may reroute them.
+    m_socket.setProxy(QNetworkProxy::NoProxy);
     connect(&m_socket, &QUdpSocket::readyRead, this, &CSimProbeListener::Receive);
 }
 

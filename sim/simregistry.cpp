@@ -1,6 +1,7 @@
 #include "simregistry.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -15,7 +16,7 @@ template <typename T> void AppendCapped(QList<T> &list, const T &item, int cap)
 
 void CSimRegistry::Reset(const QList<CSimPlayerConfig> &players)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     m_records.clear();
     for (const CSimPlayerConfig &config : players) {
         CSimPlayerRecord record;
@@ -26,37 +27,35 @@ void CSimRegistry::Reset(const QList<CSimPlayerConfig> &players)
         record.m_faults = config.m_faults;
         m_records.insert(config.m_strAddress, record);
     }
-    m_changed.wakeAll();
+    m_changed.notify_all();
 }
 
 bool CSimRegistry::Contains(const QString &ip) const
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     return m_records.contains(ip);
 }
 
 void CSimRegistry::Update(const QString &ip, const std::function<void(CSimPlayerRecord &)> &f)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     const auto it = m_records.find(ip);
     if (it == m_records.end())
         return;
     f(*it);
-    m_changed.wakeAll();
+    m_changed.notify_all();
 }
 
 bool CSimRegistry::WaitUntil(const QString &ip, int timeoutMs,
                              const std::function<bool(const CSimPlayerRecord &)> &ready) const
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    QMutexLocker lock(&m_mutex);
-    for (;;) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(qMax(0, timeoutMs));
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_until(lock, deadline, [&] {
         const auto it = m_records.constFind(ip);
-        if (ready(it == m_records.cend() ? m_empty : *it))
-            return true;
-        if (deadline.hasExpired() || !m_changed.wait(&m_mutex, deadline))
-            return ready(m_records.value(ip, m_empty));
-    }
+        return ready(it == m_records.cend() ? m_empty : *it);
+    });
 }
 
 QList<CSimFault> CSimRegistry::TakeFaults(const QString &ip, CSimFault::EService service,
@@ -114,12 +113,12 @@ void CSimRegistry::RecordDownload(const QString &ip, const CSimDownload &downloa
 
 int CSimRegistry::UnreachableMs() const
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     return m_unreachableMs;
 }
 
 void CSimRegistry::SetUnreachableMs(int ms)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     m_unreachableMs = ms;
 }

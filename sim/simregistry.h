@@ -1,14 +1,12 @@
 #pragma once
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
-#include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QString>
-#include <QWaitCondition>
 
 #include "simplayerconfig.h"
 #include "simlimits.h"
@@ -16,6 +14,7 @@
 
 // The players' shared records, guarded by one lock. The worker thread writes
 // them as requests arrive; tests read them and wait on them, always bounded.
+// Standard locks rather than Qt's, so race checkers can see the hand-over.
 class CSimRegistry
 {
 public:
@@ -26,7 +25,7 @@ public:
     // address gets an empty record.
     template <typename F> auto Read(const QString &ip, F f) const
     {
-        QMutexLocker lock(&m_mutex);
+        const std::lock_guard lock(m_mutex);
         const auto it = m_records.constFind(ip);
         return f(it == m_records.cend() ? m_empty : *it);
     }
@@ -53,8 +52,8 @@ public:
     void SetUnreachableMs(int ms);
 
 private:
-    mutable QMutex m_mutex;
-    mutable QWaitCondition m_changed;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
     QHash<QString, CSimPlayerRecord> m_records;
     const CSimPlayerRecord m_empty;
     int m_unreachableMs = SimLimits::kDefaultUnreachableMs;

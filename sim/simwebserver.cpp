@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 #include "simlimits.h"
@@ -10,6 +11,7 @@
 CSimWebServer::CSimWebServer(CSimRegistry &registry, QString address, QObject *parent)
     : QObject(parent), m_registry(registry), m_strAddress(std::move(address))
 {
+    m_server.setProxy(QNetworkProxy::NoProxy);
     connect(&m_server, &QTcpServer::newConnection, this, &CSimWebServer::Accept);
 }
 

@@ -1,7 +1,13 @@
 #include "simworker.h"
 
+#include "simjobqueue.h"
 #include "simplayer.h"
 #include "simprobelistener.h"
+
+void CSimWorker::RunJobs()
+{
+    m_jobs.RunPending(*this);
+}
 
 QStringList CSimWorker::StartPlayers(const QList<CSimPlayerConfig> &players)
 {
@@ -18,14 +24,6 @@ QStringList CSimWorker::StartPlayers(const QList<CSimPlayerConfig> &players)
             errors << QStringLiteral("%1: %2").arg(config.m_strAddress, error);
     }
     return errors;
-}
-
-void CSimWorker::StopPlayers()
-{
-    delete m_pProbes;
-    m_pProbes = nullptr;
-    qDeleteAll(m_players);
-    m_players.clear();
 }
 
 void CSimWorker::ApplyListening(const QString &address)

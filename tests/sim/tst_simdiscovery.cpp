@@ -41,7 +41,8 @@ struct CAnnouncement
 // Reads one announcement from the next connection on the listener.
 std::optional<CAnnouncement> Accept(QTcpServer &listener, int timeoutMs, int readMs = kWaitMs)
 {
-    if (!listener.waitForNewConnection(timeoutMs))
+    // Qt may already have taken a second connection off the kernel's queue.
+    if (!listener.hasPendingConnections() && !listener.waitForNewConnection(timeoutMs))
         return std::nullopt;
     std::unique_ptr<QTcpSocket> socket(listener.nextPendingConnection());
     CAnnouncement announcement;
