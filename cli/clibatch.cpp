@@ -1,40 +1,42 @@
 #include "clibatch.h"
 
+#include <algorithm>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
-#include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QMutex>
-#include <QMutexLocker>
-#include <QSet>
-#include <QThread>
 #include <QTimer>
 
 #include "setupmanager.h"
 
 namespace {
 
-// A thread that has reported its end is gone within moments.
-constexpr int THREAD_END_TIMEOUT_MS = 5000;
+// How often the calling thread looks whether the workers are done. Workers
+// report through shared state only and never touch an object of the calling
+// thread, which may be gone when a worker given up on ends.
+constexpr int POLL_INTERVAL_MS = 10;
 // Keeps the guard within what a timer can hold, however long the list.
 constexpr std::chrono::milliseconds MAX_DEADLINE = std::chrono::hours(24);
 
 } // namespace
 
 // What the workers and the caller share. Held by shared pointer: a worker
-// given up on may still write into it after the caller has gone on.
+// given up on may still write into it after the caller has gone on. Standard
+// locks, so that race checkers see the hand-overs.
 class CCliBatch::CShared
 {
 public:
-    explicit CShared(QStringList players)
-        : m_players(std::move(players)), m_results(static_cast<size_t>(m_players.size()))
+    explicit CShared(QStringList players, size_t workers)
+        : m_players(std::move(players)), m_results(static_cast<size_t>(m_players.size())),
+          m_finished(workers, false)
     {}
 
     // The next player nobody has taken yet, or none.
     std::optional<qsizetype> Take()
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         if (m_nNext >= m_players.size())
             return std::nullopt;
         return m_nNext++;
@@ -42,13 +44,31 @@ public:
 
     void Store(qsizetype index, CCliPlayerResult result)
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         m_results[static_cast<size_t>(index)] = std::move(result);
+    }
+
+    void Finish(size_t worker)
+    {
+        std::lock_guard lock(m_mutex);
+        m_finished[worker] = true;
+    }
+
+    bool IsFinished(size_t worker)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_finished[worker];
+    }
+
+    bool AllFinished()
+    {
+        std::lock_guard lock(m_mutex);
+        return std::all_of(m_finished.cbegin(), m_finished.cend(), [](bool done) { return done; });
     }
 
     QList<CCliPlayerResult> Results()
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         QList<CCliPlayerResult> results;
         for (qsizetype i = 0; i < m_players.size(); ++i) {
             const auto &stored = m_results[static_cast<size_t>(i)];
@@ -63,57 +83,60 @@ public:
     const QStringList m_players;
 
 private:
-    QMutex m_mutex;
+    std::mutex m_mutex;
     qsizetype m_nNext = 0;
     std::vector<std::optional<CCliPlayerResult>> m_results;
+    std::vector<bool> m_finished;
 };
 
 CCliBatch::CCliBatch(Task task, int parallel, std::chrono::milliseconds perPlayer)
     : m_task(std::move(task)), m_nParallel(parallel), m_perPlayer(perPlayer)
 {}
 
-void CCliBatch::Work(const std::shared_ptr<CShared> &shared, const Task &task)
+void CCliBatch::Work(const std::shared_ptr<CShared> &shared, const Task &task, size_t worker)
 {
-    CSetupManager manager;
-    while (const std::optional<qsizetype> index = shared->Take())
-        shared->Store(*index, task(manager, shared->m_players.at(*index)));
+    {
+        CSetupManager manager;
+        while (const std::optional<qsizetype> index = shared->Take())
+            shared->Store(*index, task(manager, shared->m_players.at(*index)));
+    }
+    shared->Finish(worker);
 }
 
 QList<CCliPlayerResult> CCliBatch::Run(const QStringList &players)
 {
-    auto shared = std::make_shared<CShared>(players);
-    const qsizetype workers = std::min<qsizetype>(m_nParallel, players.size());
-    if (workers <= 0)
+    const size_t workers = static_cast<size_t>(std::min<qsizetype>(m_nParallel, players.size()));
+    if (workers == 0)
         return {};
+    auto shared = std::make_shared<CShared>(players, workers);
+    std::vector<std::thread> threads;
+    for (size_t worker = 0; worker < workers; ++worker)
+        threads.emplace_back([shared, task = m_task, worker] { Work(shared, task, worker); });
 
+    // The event loop keeps running, for the objects of this thread. Every
+    // exchange of the command channel has its own time-outs, so the workers
+    // end by themselves; the deadline only guards against the unforeseen.
     QEventLoop loop;
-    QList<QThread *> threads;
-    QSet<QThread *> finished;
-    for (qsizetype i = 0; i < workers; ++i) {
-        QThread *thread = QThread::create([shared, task = m_task] { Work(shared, task); });
-        QObject::connect(thread, &QThread::finished, &loop, [thread, &finished, &loop, workers] {
-            finished.insert(thread);
-            if (finished.size() == workers)
-                loop.quit();
-        });
-        threads.append(thread);
-        thread->start();
-    }
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&shared, &loop] {
+        if (shared->AllFinished())
+            loop.quit();
+    });
+    poll.start(POLL_INTERVAL_MS);
+    const qsizetype share =
+        (players.size() + static_cast<qsizetype>(workers) - 1) / static_cast<qsizetype>(workers);
+    QTimer::singleShot(std::min<std::chrono::milliseconds>(m_perPlayer * share, MAX_DEADLINE),
+                       &loop, &QEventLoop::quit);
+    if (!shared->AllFinished())
+        loop.exec();
 
-    // Every exchange of the command channel has its own time-outs, so the
-    // workers end by themselves; this only guards against the unforeseen.
-    const qsizetype share = (players.size() + workers - 1) / workers;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    deadline.start(std::min<std::chrono::milliseconds>(m_perPlayer * share, MAX_DEADLINE));
-    loop.exec();
-
-    for (QThread *thread : std::as_const(threads)) {
-        // A worker still running past its deadline is left to the end of the
-        // process: destroying a running thread would abort it.
-        if (finished.contains(thread) && thread->wait(QDeadlineTimer(THREAD_END_TIMEOUT_MS)))
-            delete thread;
+    for (size_t worker = 0; worker < workers; ++worker) {
+        // A finished worker has only its thread's end left. One still
+        // running past the deadline is left to the end of the process.
+        if (shared->IsFinished(worker))
+            threads[worker].join();
+        else
+            threads[worker].detach();
     }
     return shared->Results();
 }

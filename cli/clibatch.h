@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -34,7 +35,7 @@ public:
 private:
     class CShared;
 
-    static void Work(const std::shared_ptr<CShared> &shared, const Task &task);
+    static void Work(const std::shared_ptr<CShared> &shared, const Task &task, size_t worker);
 
     Task m_task;
     int m_nParallel;
