@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QHostAddress>
+#include <QNetworkProxy>
 
 #include "firmwarelog.h"
 #include "ownerlink.h"
@@ -14,6 +15,9 @@ CUpdateListener::CUpdateListener(QObject *pDialog, FilePathSource filePath, QObj
       m_filePathSource(std::move(filePath))
 {
     setListenBacklogSize(LISTEN_BACKLOG);
+    // Players fetch from this machine's own address on the LAN; a system
+    // proxy setting must never move the listening socket elsewhere.
+    setProxy(QNetworkProxy::NoProxy);
 }
 
 CUpdateListener::~CUpdateListener()

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QHostAddress>
+#include <QNetworkProxy>
 
 namespace {
 
@@ -15,6 +16,8 @@ constexpr qint64 PAUSED_READ_BUFFER = 64 * 1024;
 CTestDownloader::CTestDownloader(const QString &localAddress, QObject *parent)
     : QObject(parent), m_socket(this), m_strLocalAddress(localAddress)
 {
+    // Straight to the server on loopback, whatever the system's proxy says.
+    m_socket.setProxy(QNetworkProxy::NoProxy);
     connect(&m_socket, &QTcpSocket::connected, this, &CTestDownloader::OnConnected);
     connect(&m_socket, &QTcpSocket::readyRead, this, &CTestDownloader::OnReadyRead);
     connect(&m_socket, &QTcpSocket::disconnected, this, &CTestDownloader::OnEnded);
