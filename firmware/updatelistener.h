@@ -28,7 +28,10 @@ public:
     // Reads the owner's current file path; called once per accepted connection.
     using FilePathSource = std::function<QString()>;
 
+    // The port the players' firmware fetches from; not ours to choose.
     static constexpr quint16 UPDATE_PORT = 10017;
+    // Players are updated one or a few at a time; a short queue is plenty,
+    // and a player that finds it full retries its connect.
     static constexpr int LISTEN_BACKLOG = 5;
     // Each uploader holds the whole file; more players than this at once
     // wait in the kernel's queue until an upload ends.
