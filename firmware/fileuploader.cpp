@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -18,7 +21,7 @@ const auto FILE_OPEN_FAIL = QStringLiteral("File open fail:");
 } // namespace
 
 CFileUpLoader::CFileUpLoader(qintptr hAccepted, QObject *parent)
-    : QThread(parent), m_hAccepted(hAccepted)
+    : QThread(parent), m_hAccepted(hAccepted), m_nPeerAddress(PeerAddressOf(hAccepted))
 {
     ++s_nLive;
     connect(this, &QThread::finished, this, &QObject::deleteLater);
@@ -70,6 +73,17 @@ bool CFileUpLoader::LoadFile()
     return true;
 }
 
+qint64 CFileUpLoader::PeerAddressOf(qintptr hSocket)
+{
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    if (::getpeername(static_cast<int>(hSocket), reinterpret_cast<sockaddr *>(&peer), &length) !=
+            0 ||
+        peer.sin_family != AF_INET)
+        return 0;
+    return static_cast<qint64>(ntohl(peer.sin_addr.s_addr));
+}
+
 qint64 CFileUpLoader::ProgressOf(qint64 nSent, qint64 nTotal)
 {
     return nTotal > 0 ? nSent * PROGRESS_COMPLETE / nTotal : 0;
@@ -97,12 +111,12 @@ void CFileUpLoader::OnSent(qint64 nBytes)
     m_nSent += nBytes;
     m_nLeft = m_nFileLength - m_nSent;
     if (m_hDialogWnd)
-        m_hDialogWnd->Post(WM_UPLOAD_PROGRESS, ProgressOf(m_nSent, m_nFileLength), 0);
+        m_hDialogWnd->Post(WM_UPLOAD_PROGRESS, ProgressOf(m_nSent, m_nFileLength), m_nPeerAddress);
 }
 
 void CFileUpLoader::ReportFailure(const QString &text)
 {
     qCDebug(lcFirmware) << "upload failed:" << text;
     if (m_hDialogWnd)
-        m_hDialogWnd->Post(WM_UPLOAD_FAILED, 0, 0, text);
+        m_hDialogWnd->Post(WM_UPLOAD_FAILED, 0, m_nPeerAddress, text);
 }

@@ -16,8 +16,11 @@ class COwnerLink;
 //
 // The owner learns about the upload only through posted messages:
 // WM_UPLOAD_PROGRESS after every send that took bytes (wParam 0..500, 500
-// exactly when the last byte has gone; lParam 0) and WM_UPLOAD_FAILED with
-// the text to show. After a failure no completion is reported.
+// exactly when the last byte has gone) and WM_UPLOAD_FAILED with the text to
+// show. After a failure no completion is reported. lParam of both carries the
+// player's IPv4 address as a number (0 when unknown), so that a front end
+// updating several players at once can tell their uploads apart; the dialog,
+// which serves one player, ignores it.
 class CFileUpLoader : public QThread
 {
     Q_OBJECT
@@ -59,10 +62,12 @@ protected:
 private:
     void OnSent(qint64 nBytes);
     void ReportFailure(const QString &text);
+    static qint64 PeerAddressOf(qintptr hSocket);
 
     static inline std::atomic<int> s_nLive{0};
 
     qintptr m_hAccepted;
+    qint64 m_nPeerAddress = 0;
     std::shared_ptr<COwnerLink> m_hDialogWnd;
     QString m_strFilePath;
     std::chrono::milliseconds m_stallTimeout = DEFAULT_STALL_TIMEOUT;

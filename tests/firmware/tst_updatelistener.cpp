@@ -77,6 +77,19 @@ void TestUpdateListener::twoSimultaneousPlayersEachGetTheWholeFile()
         QCOMPARE(player->Received(), m_image.nSize);
         QCOMPARE(player->Sha256Hex(), m_image.sha256Hex);
     }
+    // Each progress message names the player it belongs to, and each player
+    // reaches the end exactly once.
+    QTRY_COMPARE(owner.Progress().count(CFileUpLoader::PROGRESS_COMPLETE), 2);
+    QStringList completed;
+    for (qsizetype i = 0; i < owner.Progress().size(); ++i) {
+        const QString player = owner.ProgressPlayers().at(i);
+        QVERIFY2(player == QLatin1String("127.0.0.11") || player == QLatin1String("127.0.0.12"),
+                 qPrintable(player));
+        if (owner.Progress().at(i) == CFileUpLoader::PROGRESS_COMPLETE)
+            completed.append(player);
+    }
+    completed.sort();
+    QCOMPARE(completed, (QStringList{QStringLiteral("127.0.0.11"), QStringLiteral("127.0.0.12")}));
 }
 
 void TestUpdateListener::requestLineBeforeReadingIsIgnored()

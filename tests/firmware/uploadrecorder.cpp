@@ -1,5 +1,6 @@
 #include "uploadrecorder.h"
 
+#include <QHostAddress>
 #include <QTest>
 
 #include "postedmessage.h"
@@ -10,9 +11,10 @@ void CUploadRecorder::customEvent(QEvent *event)
     if (message != WM_UPLOAD_PROGRESS && message != WM_UPLOAD_FAILED)
         return;
     const auto *posted = static_cast<CPostedMessage *>(event);
-    QCOMPARE(posted->LParam(), 0);
-    if (message == WM_UPLOAD_PROGRESS)
+    if (message == WM_UPLOAD_PROGRESS) {
         m_progress.append(posted->WParam());
-    else
+        m_progressPlayers.append(QHostAddress(static_cast<quint32>(posted->LParam())).toString());
+    } else {
         m_failures.append(posted->Text());
+    }
 }

@@ -15,6 +15,8 @@ public:
 
     QList<qint64> Progress() const { return m_progress; }
     QStringList Failures() const { return m_failures; }
+    // The player address each progress message named, in arrival order.
+    QStringList ProgressPlayers() const { return m_progressPlayers; }
 
 protected:
     void customEvent(QEvent *event) override;
@@ -22,4 +24,5 @@ protected:
 private:
     QList<qint64> m_progress;
     QStringList m_failures;
+    QStringList m_progressPlayers;
 };
