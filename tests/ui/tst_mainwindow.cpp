@@ -37,6 +37,7 @@ private slots:
     void failedRefreshSaysSo();
     void adapterChangeClearsAndSearchesAgain();
     void messagesDuringAnOperationAreHandledAfterItInOrder();
+    void delayedRefreshWaitsThenSearchesAgain();
     void aboutBoxFromF1AndFromTheWindowMenu();
     void logoIsPaintedInItsFrame();
 };
@@ -303,6 +304,35 @@ void TestMainWindow::messagesDuringAnOperationAreHandledAfterItInOrder()
     QTRY_COMPARE_WITH_TIMEOUT(list->count(), DEMO_PLAYERS, WAIT_MS);
     QTRY_VERIFY_WITH_TIMEOUT(window.MainView().isVisible(), WAIT_MS);
     QVERIFY(!window.WebView().isVisible());
+}
+
+void TestMainWindow::delayedRefreshWaitsThenSearchesAgain()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    QVERIFY(fixture.SelectAndWaitForPage(QStringLiteral("Kitchen"), true));
+    const int probesBefore = fixture.Network().ProbesReceived(QStringLiteral("127.0.0.2"));
+
+    // The wait is an operation like any other: the list stays as it is until
+    // the wait is over, then the search runs as if Refresh had been pressed.
+    fixture.Window().SetDelayedRefreshMs(200);
+    bool listKeptDuringWait = false;
+    QTimer probe;
+    connect(&probe, &QTimer::timeout, this, [&] {
+        if (CBusyRunner::IsBusy() && fixture.DeviceList()->count() == DEMO_PLAYERS &&
+            fixture.Window().MainView().isVisible())
+            listKeptDuringWait = true;
+    });
+    probe.start(5);
+    CPostedMessage::Post(&fixture.Window(), WM_DELAYED_REFRESH);
+    QTRY_VERIFY_WITH_TIMEOUT(!fixture.Window().MainView().isVisible(), WAIT_MS);
+    probe.stop();
+    QVERIFY(listKeptDuringWait);
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    QVERIFY(fixture.Network().ProbesReceived(QStringLiteral("127.0.0.2")) > probesBefore);
+    QVERIFY(fixture.DeviceList()->selectedItems().isEmpty());
 }
 
 void TestMainWindow::aboutBoxFromF1AndFromTheWindowMenu()
