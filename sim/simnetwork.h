@@ -17,10 +17,11 @@
 //   QVERIFY(network.WaitForDownload(u"127.0.0.2"_s, 5000));
 //
 // Players described in JSON: CSimNetwork::LoadConfigFile(path, &error), see
-// sim/examples/players.json. Every player runs on one worker thread owned
-// by the network, so the caller's thread may use blocking sockets. Every
-// accessor is thread-safe and returns at once; every wait is bounded.
-// Faults shape what a player sends; the command itself is still carried out.
+// sim/README.md and sim/examples/. Every player runs on one worker thread
+// owned by the network, so the caller's thread may use blocking sockets.
+// Every accessor is thread-safe; only Start, Stop, SetFault and ClearFaults
+// wait for the worker, and every wait is bounded. Faults shape what a player
+// sends; the command itself is still carried out.
 
 #include <functional>
 #include <memory>
