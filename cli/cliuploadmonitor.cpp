@@ -79,9 +79,35 @@ QString CCliUploadMonitor::SoleWaitingPlayer() const
     return sole;
 }
 
+// An uploader that does not name its peer leaves only the count: every
+// complete delivery reports 500 exactly once, and only the players told to
+// download connect, so as many of them as players waiting means all are done.
+void CCliUploadMonitor::OnAnonymousProgress(qint64 progress)
+{
+    if (progress != CFileUpLoader::PROGRESS_COMPLETE)
+        return;
+    ++m_nAnonymousComplete;
+    qsizetype waiting = 0;
+    for (const CUpload &upload : std::as_const(m_uploads))
+        waiting += upload.m_state == EState::Waiting ? 1 : 0;
+    if (m_nAnonymousComplete < waiting)
+        return;
+    for (CUpload &upload : m_uploads) {
+        if (upload.m_state != EState::Waiting)
+            continue;
+        upload.m_state = EState::Complete;
+        upload.m_nProgress = CFileUpLoader::PROGRESS_COMPLETE;
+    }
+    Notify();
+}
+
 void CCliUploadMonitor::OnProgress(const CPostedMessage &message)
 {
-    const QString player = message.Text().isEmpty() ? SoleWaitingPlayer() : message.Text();
+    QString player = message.Text();
+    if (player.isEmpty())
+        player = SoleWaitingPlayer();
+    if (player.isEmpty())
+        return OnAnonymousProgress(message.WParam());
     auto it = m_uploads.find(player);
     // Someone else downloading, or a second download of a finished player.
     if (it == m_uploads.end() || it->m_state != EState::Waiting)

@@ -8,8 +8,10 @@
 class CPostedMessage;
 
 // Follows the firmware downloads of a set of players. It is the file server's
-// owner: the uploader threads post their progress and failures to it, and
-// every progress message names the player it belongs to by address.
+// owner: the uploader threads post their progress and failures to it. A
+// progress message names the player it belongs to by address; one that names
+// nobody is the only waiting player's, or else counts as one complete
+// delivery among those waiting.
 class CCliUploadMonitor : public QObject
 {
     Q_OBJECT
@@ -53,6 +55,7 @@ private:
     };
 
     void OnProgress(const CPostedMessage &message);
+    void OnAnonymousProgress(qint64 progress);
     void OnFailed(const CPostedMessage &message);
     QString SoleWaitingPlayer() const;
     void Notify();
@@ -60,4 +63,5 @@ private:
     const QStringList m_players;
     QHash<QString, CUpload> m_uploads;
     QStringList m_unattributed;
+    qsizetype m_nAnonymousComplete = 0;
 };

@@ -30,6 +30,7 @@ class TestCliUploadMonitor : public QObject
 private slots:
     void progressIsKeptPerNamedPlayer();
     void messagesWithoutAPlayerGoToTheOnlyOneWaiting();
+    void anonymousCompletionsCountAgainstThoseWaiting();
     void failures();
     void playersNeverToldSettleAtOnce();
     void progressLine_data();
@@ -63,14 +64,32 @@ void TestCliUploadMonitor::progressIsKeptPerNamedPlayer()
 void TestCliUploadMonitor::messagesWithoutAPlayerGoToTheOnlyOneWaiting()
 {
     CCliUploadMonitor monitor({PLAYER_A, PLAYER_B});
-    // Two waiting: no way to tell whose it is.
+    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, PLAYER_A);
+    Deliver(monitor, WM_UPLOAD_PROGRESS, HALF, QString());
+    QCOMPARE(monitor.Progress(PLAYER_B), HALF);
+    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
+    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Complete);
+}
+
+void TestCliUploadMonitor::anonymousCompletionsCountAgainstThoseWaiting()
+{
+    const QString playerC = QStringLiteral("127.0.0.4");
+    CCliUploadMonitor monitor({PLAYER_A, PLAYER_B, playerC});
+    QSignalSpy settled(&monitor, &CCliUploadMonitor::Settled);
+    monitor.MarkNotSent(playerC);
+
+    // Two waiting and nobody named: whose progress it is cannot be told.
+    Deliver(monitor, WM_UPLOAD_PROGRESS, HALF, QString());
     Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
     QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
     QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Waiting);
+    QCOMPARE(settled.count(), 0);
 
-    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, PLAYER_A);
     Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
+    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Complete);
     QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Complete);
+    QCOMPARE(monitor.State(playerC), CCliUploadMonitor::EState::NotSent);
+    QCOMPARE(settled.count(), 1);
 }
 
 void TestCliUploadMonitor::failures()
