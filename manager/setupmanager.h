@@ -23,9 +23,10 @@ class CDeviceDiscover;
 
 // The one controller: it owns the adapters, the discovery thread, the list of
 // discovered players, the selected player's data, the command channel and the
-// errors of failed commands, and offers one operation per user action. Every
-// operation runs on the thread that created the manager (the user interface),
-// except AddDevice, which announcement threads call.
+// errors of failed commands, and offers one operation per user action. The
+// operations run one at a time, on the front end's thread or on a worker it
+// hands each call to, never two at once; AddDevice alone is called by the
+// announcement threads, under the discovery lock.
 //
 // What the manager tells the front end it posts, as CPostedMessage events, to
 // the object registered with SetMainWindow.
