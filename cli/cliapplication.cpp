@@ -14,6 +14,7 @@
 #include "clipasswordreader.h"
 #include "cliplayertask.h"
 #include "cliusage.h"
+#include "devicediscover.h"
 #include "fileuploader.h"
 #include "netcommander.h"
 #include "networkchecker.h"
@@ -91,9 +92,9 @@ int CCliApplication::RunAdapters()
     return CliExit::OK;
 }
 
-int CCliApplication::RunDiscover()
+// The exit status when the discovery could not run at all.
+std::optional<int> CCliApplication::Discover(CCliDiscovery &discovery)
 {
-    CCliDiscovery discovery(m_request);
     switch (discovery.Run()) {
     case CCliDiscovery::EOutcome::NoAdapter:
         return Refuse(QStringLiteral("no network adapter to search from"), CliExit::NO_PLAYERS);
@@ -101,11 +102,20 @@ int CCliApplication::RunDiscover()
         return UsageError(QStringLiteral("no adapter is described as '%1' (see 'adapters')")
                               .arg(m_request.m_strAdapter));
     case CCliDiscovery::EOutcome::CannotListen:
-        return Refuse(QStringLiteral("cannot listen for players: TCP port 10014 is in use"),
+        return Refuse(QStringLiteral("cannot listen for players: TCP port %1 is in use")
+                          .arg(CDeviceDiscover::ANNOUNCE_PORT),
                       CliExit::FAILED);
     case CCliDiscovery::EOutcome::Done:
         break;
     }
+    return std::nullopt;
+}
+
+int CCliApplication::RunDiscover()
+{
+    CCliDiscovery discovery(m_request);
+    if (const std::optional<int> refused = Discover(discovery))
+        return *refused;
     const QList<CDeviceSummary> devices = discovery.Devices();
     if (m_request.m_bJson)
         PrintJson(CCliOutput::DevicesJson(devices));
@@ -188,18 +198,8 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
         return std::nullopt;
     }
     CCliDiscovery discovery(m_request);
-    switch (discovery.Run()) {
-    case CCliDiscovery::EOutcome::NoAdapter:
-        return Refuse(QStringLiteral("no network adapter to search from"), CliExit::NO_PLAYERS);
-    case CCliDiscovery::EOutcome::UnknownAdapter:
-        return UsageError(QStringLiteral("no adapter is described as '%1' (see 'adapters')")
-                              .arg(m_request.m_strAdapter));
-    case CCliDiscovery::EOutcome::CannotListen:
-        return Refuse(QStringLiteral("cannot listen for players: TCP port 10014 is in use"),
-                      CliExit::FAILED);
-    case CCliDiscovery::EOutcome::Done:
-        break;
-    }
+    if (const std::optional<int> refused = Discover(discovery))
+        return refused;
     const QList<CDeviceSummary> devices = discovery.Devices();
     if (devices.isEmpty()) {
         if (m_request.m_bJson)

@@ -11,6 +11,7 @@
 #include "clirequest.h"
 
 class QTextStream;
+class CCliDiscovery;
 
 // The command-line front end: reads the command line, runs it on the core
 // (manager, discovery, firmware server) and reports. Nothing goes on the wire
@@ -29,6 +30,7 @@ private:
     int UsageError(const QString &message);
     int Refuse(const QString &message, int exitCode);
     int RunAdapters();
+    std::optional<int> Discover(CCliDiscovery &discovery);
     int RunDiscover();
     int RunPlayers();
     std::optional<int> PrepareArguments();

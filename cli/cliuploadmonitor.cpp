@@ -24,6 +24,7 @@ void CCliUploadMonitor::MarkNotSent(const QString &player)
     if (it == m_uploads.end())
         return;
     it->m_state = EState::NotSent;
+    SettleAnonymous();
     Notify();
 }
 
@@ -79,26 +80,33 @@ QString CCliUploadMonitor::SoleWaitingPlayer() const
     return sole;
 }
 
-// An uploader that does not name its peer leaves only the count: every
-// complete delivery reports 500 exactly once, and only the players told to
-// download connect, so as many of them as players waiting means all are done.
 void CCliUploadMonitor::OnAnonymousProgress(qint64 progress)
 {
     if (progress != CFileUpLoader::PROGRESS_COMPLETE)
         return;
     ++m_nAnonymousComplete;
+    if (SettleAnonymous())
+        Notify();
+}
+
+// An uploader that does not name its peer leaves only the count: every
+// complete delivery reports 500 exactly once, and only the players told to
+// download connect, so as many of them as players waiting means all are done.
+// Players found not to have been told leave the count to fewer.
+bool CCliUploadMonitor::SettleAnonymous()
+{
     qsizetype waiting = 0;
     for (const CUpload &upload : std::as_const(m_uploads))
         waiting += upload.m_state == EState::Waiting ? 1 : 0;
-    if (m_nAnonymousComplete < waiting)
-        return;
+    if (m_nAnonymousComplete == 0 || waiting == 0 || m_nAnonymousComplete < waiting)
+        return false;
     for (CUpload &upload : m_uploads) {
         if (upload.m_state != EState::Waiting)
             continue;
         upload.m_state = EState::Complete;
         upload.m_nProgress = CFileUpLoader::PROGRESS_COMPLETE;
     }
-    Notify();
+    return true;
 }
 
 void CCliUploadMonitor::OnProgress(const CPostedMessage &message)

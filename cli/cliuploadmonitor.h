@@ -56,6 +56,7 @@ private:
 
     void OnProgress(const CPostedMessage &message);
     void OnAnonymousProgress(qint64 progress);
+    bool SettleAnonymous();
     void OnFailed(const CPostedMessage &message);
     QString SoleWaitingPlayer() const;
     void Notify();

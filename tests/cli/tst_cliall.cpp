@@ -1,4 +1,5 @@
 #include <QJsonObject>
+#include <QTcpServer>
 #include <QTest>
 
 #include "clirun.h"
@@ -52,6 +53,7 @@ private slots:
     void allWithOneFailing();
     void noPlayerFoundExitsWith3_data();
     void noPlayerFoundExitsWith3();
+    void nothingIsSweptWithoutTheAnnouncementPort();
 
 private:
     CSimNetwork m_network;
@@ -188,6 +190,21 @@ void TestCliAll::noPlayerFoundExitsWith3()
     QCOMPARE(run.m_nExitCode, 3);
     QCOMPARE(run.m_strErr, QStringLiteral("kestavon-cli: no player answered\n"));
     QCOMPARE(run.m_strOut, out);
+}
+
+void TestCliAll::nothingIsSweptWithoutTheAnnouncementPort()
+{
+    constexpr quint16 ANNOUNCE_PORT = 10014;
+    QTcpServer squatter;
+    QVERIFY(squatter.listen(QHostAddress::AnyIPv4, ANNOUNCE_PORT));
+
+    const CCliRun run = CCliRun::Run(
+        {QStringLiteral("--all"), QStringLiteral("--wait"), WAIT, QStringLiteral("reboot")});
+    QCOMPARE(run.m_nExitCode, 1);
+    QCOMPARE(run.m_strErr,
+             QStringLiteral("kestavon-cli: cannot listen for players: TCP port 10014 is in use\n"));
+    QCOMPARE(m_network.ProbesReceived(QStringLiteral("127.0.0.2")), 0);
+    QCOMPARE(m_network.ReceivedRequests(QStringLiteral("127.0.0.2")), QList<QByteArray>());
 }
 
 KESTAVON_TEST_MAIN(TestCliAll)

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,6 +15,7 @@ namespace {
 
 const QStringList PLAYERS = {QStringLiteral("127.0.0.2"), QStringLiteral("127.0.0.3"),
                              QStringLiteral("127.0.0.4")};
+constexpr quint16 FIRMWARE_PORT = 10017;
 // Larger than one send, so every upload reports progress more than once.
 constexpr qsizetype IMAGE_SIZE = 3 * 1024 * 1024 + 17;
 // Larger than what the kernel buffers on a loopback connection, so a player
@@ -58,6 +60,7 @@ private slots:
     void unreachablePlayerFailsTheOthersComplete();
     void playerBreakingOffFails();
     void playerStoppingFailsAtTheTimeout();
+    void nothingIsSentWhenTheFileCannotBeServed();
 
 private:
     QString WriteImage(const QString &name, const QByteArray &bytes);
@@ -182,6 +185,22 @@ void TestCliFirmware::playerStoppingFailsAtTheTimeout()
     QCOMPARE(entry.value(QStringLiteral("ok")), QJsonValue(false));
     QCOMPARE(entry.value(QStringLiteral("error")).toString(),
              QStringLiteral("firmware download not complete after 0.5 s"));
+}
+
+void TestCliFirmware::nothingIsSentWhenTheFileCannotBeServed()
+{
+    QTcpServer squatter;
+    QVERIFY(squatter.listen(QHostAddress::AnyIPv4, FIRMWARE_PORT));
+    const QString path = WriteImage(QStringLiteral("small.bin"), RandomBytes(IMAGE_SIZE));
+
+    const CCliRun run =
+        CCliRun::Run(WithPlayers(PLAYERS) + QStringList{QStringLiteral("firmware"), path});
+    QCOMPARE(run.m_nExitCode, 1);
+    QCOMPARE(run.m_strErr,
+             QStringLiteral("kestavon-cli: cannot serve the firmware: TCP port 10017 is in use\n"));
+    QCOMPARE(run.m_strOut, QString());
+    for (const QString &player : PLAYERS)
+        QCOMPARE(m_network.ReceivedRequests(player), QList<QByteArray>());
 }
 
 KESTAVON_TEST_MAIN(TestCliFirmware)

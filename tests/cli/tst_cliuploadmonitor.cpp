@@ -76,16 +76,17 @@ void TestCliUploadMonitor::anonymousCompletionsCountAgainstThoseWaiting()
     const QString playerC = QStringLiteral("127.0.0.4");
     CCliUploadMonitor monitor({PLAYER_A, PLAYER_B, playerC});
     QSignalSpy settled(&monitor, &CCliUploadMonitor::Settled);
-    monitor.MarkNotSent(playerC);
 
-    // Two waiting and nobody named: whose progress it is cannot be told.
+    // Three waiting and nobody named: whose progress it is cannot be told.
     Deliver(monitor, WM_UPLOAD_PROGRESS, HALF, QString());
     Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
     QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
     QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Waiting);
+    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
     QCOMPARE(settled.count(), 0);
 
-    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
+    // The third was never told: the two deliveries were the others'.
+    monitor.MarkNotSent(playerC);
     QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Complete);
     QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Complete);
     QCOMPARE(monitor.State(playerC), CCliUploadMonitor::EState::NotSent);
