@@ -5,9 +5,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "aplistdlg.h"
 #include "busyrunner.h"
+#include "firmwareupdatedlg.h"
 #include "halvorinsetup101dlg.h"
 #include "messagebox.h"
+#include "postedmessage.h"
+#include "setupdlg.h"
 #include "templatebuilder.h"
 
 CSetupMainView::CSetupMainView(CHalvorinSetup101Dlg &owner) : QWidget(&owner), m_owner(owner)
@@ -72,10 +76,29 @@ void CSetupMainView::OnWifiOffClicked(bool off)
         CMessageBox::Show(manager.GetCommandErrorText());
 }
 
-void CSetupMainView::OnGoToWifiSelection() {}
+void CSetupMainView::OnGoToWifiSelection()
+{
+    CAPListDlg dialog(this);
+    // Only a reset player leaves the network; the main window waits for it
+    // and searches again.
+    if (dialog.exec() == CAPListDlg::RESULT_RESET)
+        CPostedMessage::Post(&m_owner, WM_DELAYED_REFRESH);
+}
 
-void CSetupMainView::OnLanSetup() {}
+void CSetupMainView::OnLanSetup()
+{
+    CSetupDlg dialog(true, this);
+    dialog.exec();
+}
 
-void CSetupMainView::OnWifiSetup() {}
+void CSetupMainView::OnWifiSetup()
+{
+    CSetupDlg dialog(false, this);
+    dialog.exec();
+}
 
-void CSetupMainView::OnFirmwareUpdate() {}
+void CSetupMainView::OnFirmwareUpdate()
+{
+    CFirmwareUpdateDlg dialog(this);
+    dialog.exec();
+}

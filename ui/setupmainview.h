@@ -40,7 +40,6 @@ public:
 private:
     void OnApply();
     void OnWifiOffClicked(bool off);
-    // The dialogs these buttons open come with their own classes.
     void OnGoToWifiSelection();
     void OnLanSetup();
     void OnWifiSetup();

@@ -1,0 +1,118 @@
+#include "setupdlg.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "messagebox.h"
+#include "postedmessage.h"
+#include "setupmanager.h"
+
+namespace {
+
+// Anything else a player reports, "static" in lower case included, is DHCP.
+const QString &StaticText()
+{
+    static const QString text = QStringLiteral("STATIC");
+    return text;
+}
+
+const QString &DhcpText()
+{
+    static const QString text = QStringLiteral("DHCP");
+    return text;
+}
+
+} // namespace
+
+CSetupDlg::CSetupDlg(bool lan, QWidget *parent) : CModalDialog(IDD, parent), m_bLan(lan)
+{
+    m_pMode = Control<QComboBox>(IDC_SETUP_MODE);
+}
+
+void CSetupDlg::OnInitDialog()
+{
+    setWindowTitle(m_bLan ? QStringLiteral("Lan Setup") : QStringLiteral("Wifi Setup"));
+    Load();
+    CTemplateBuilder::AddString(m_pMode, StaticText());
+    CTemplateBuilder::AddString(m_pMode, DhcpText());
+    const bool isStatic = m_strSetupmode == StaticText();
+    m_pMode->setCurrentIndex(isStatic ? MODE_STATIC : MODE_DHCP);
+    ApplyMode(isStatic);
+    for (int field = 0; field < ADDRESS_FIELDS; ++field)
+        Control<QLineEdit>(IDC_IP_ADDRESS + field)
+            ->setText(m_addresses[static_cast<size_t>(field)]);
+    // Only the user's choices from here on.
+    connect(m_pMode, &QComboBox::activated, this, &CSetupDlg::OnModeChanged);
+}
+
+void CSetupDlg::Load()
+{
+    const bool lan = m_bLan;
+    if (!RunCommand([lan](CSetupManager &manager) {
+            return lan ? manager.GetLanSetup() : manager.GetWifiSetup();
+        })) {
+        // The dialog opens all the same, empty and in DHCP mode.
+        ShowCommandError();
+        return;
+    }
+    const CDevice &device = g_pSetupManager->m_device;
+    m_strSetupmode = device.setupmode;
+    m_addresses =
+        lan ? std::array<QString, ADDRESS_FIELDS>{device.lanIpaddress, device.lanSubnetmask,
+                                                  device.lanDefaultgateway, device.lanPrimarydns,
+                                                  device.lanSeconddns}
+            : std::array<QString, ADDRESS_FIELDS>{device.wifiIpaddress, device.wifiSubnetmask,
+                                                  device.wifiDefaultgateway, device.wifiPrimarydns,
+                                                  device.wifiSeconddns};
+}
+
+// The boxes keep their texts while hidden: switching back shows what was typed.
+void CSetupDlg::ApplyMode(bool isStatic)
+{
+    m_strSetupmode = isStatic ? StaticText() : DhcpText();
+    for (int field = 0; field < ADDRESS_FIELDS; ++field)
+        ShowControl(IDC_IP_ADDRESS + field, isStatic);
+}
+
+void CSetupDlg::OnModeChanged(int line)
+{
+    ApplyMode(line == MODE_STATIC);
+}
+
+void CSetupDlg::OnOK()
+{
+    // Hidden boxes are sent too.
+    for (int field = 0; field < ADDRESS_FIELDS; ++field)
+        m_addresses[static_cast<size_t>(field)] =
+            Control<QLineEdit>(IDC_IP_ADDRESS + field)->text();
+    // Asked before anything is sent; the answer cannot stop the sending.
+    const bool reboot = CMessageBox::Show(QStringLiteral("Do you want to reboot ?"),
+                                          CMessageBox::EButtons::YesNo) == QMessageBox::Yes;
+    if (!Send()) {
+        ShowCommandError();
+        return;
+    }
+    if (reboot) {
+        RunCommand([](CSetupManager &manager) { return manager.RebootDevice(); });
+        PostDelayedRefresh();
+    }
+    done(IDOK);
+}
+
+int CSetupDlg::Send()
+{
+    const bool lan = m_bLan;
+    const QString mode = m_strSetupmode;
+    const std::array<QString, ADDRESS_FIELDS> a = m_addresses;
+    return RunCommand([lan, mode, a](CSetupManager &manager) {
+        return lan ? manager.SetLanSetup(mode, a[0], a[1], a[2], a[3], a[4])
+                   : manager.SetWifiSetup(mode, a[0], a[1], a[2], a[3], a[4]);
+    });
+}
+
+// The main window waits for the player to come back, then searches again.
+void CSetupDlg::PostDelayedRefresh()
+{
+    if (g_pSetupManager)
+        CPostedMessage::Post(g_pSetupManager->MainWindow(), WM_DELAYED_REFRESH);
+}
