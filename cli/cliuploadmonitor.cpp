@@ -1,5 +1,7 @@
 #include "cliuploadmonitor.h"
 
+#include <QHostAddress>
+
 #include "fileuploader.h"
 #include "postedmessage.h"
 
@@ -24,7 +26,6 @@ void CCliUploadMonitor::MarkNotSent(const QString &player)
     if (it == m_uploads.end())
         return;
     it->m_state = EState::NotSent;
-    SettleAnonymous();
     Notify();
 }
 
@@ -80,43 +81,17 @@ QString CCliUploadMonitor::SoleWaitingPlayer() const
     return sole;
 }
 
-void CCliUploadMonitor::OnAnonymousProgress(qint64 progress)
+// The uploader names the downloading player by its IPv4 address in lParam.
+QString CCliUploadMonitor::PlayerOf(const CPostedMessage &message) const
 {
-    if (progress != CFileUpLoader::PROGRESS_COMPLETE)
-        return;
-    ++m_nAnonymousComplete;
-    if (SettleAnonymous())
-        Notify();
-}
-
-// An uploader that does not name its peer leaves only the count: every
-// complete delivery reports 500 exactly once, and only the players told to
-// download connect, so as many of them as players waiting means all are done.
-// Players found not to have been told leave the count to fewer.
-bool CCliUploadMonitor::SettleAnonymous()
-{
-    qsizetype waiting = 0;
-    for (const CUpload &upload : std::as_const(m_uploads))
-        waiting += upload.m_state == EState::Waiting ? 1 : 0;
-    if (m_nAnonymousComplete == 0 || waiting == 0 || m_nAnonymousComplete < waiting)
-        return false;
-    for (CUpload &upload : m_uploads) {
-        if (upload.m_state != EState::Waiting)
-            continue;
-        upload.m_state = EState::Complete;
-        upload.m_nProgress = CFileUpLoader::PROGRESS_COMPLETE;
-    }
-    return true;
+    if (message.LParam() == 0)
+        return SoleWaitingPlayer();
+    return QHostAddress(static_cast<quint32>(message.LParam())).toString();
 }
 
 void CCliUploadMonitor::OnProgress(const CPostedMessage &message)
 {
-    QString player = message.Text();
-    if (player.isEmpty())
-        player = SoleWaitingPlayer();
-    if (player.isEmpty())
-        return OnAnonymousProgress(message.WParam());
-    auto it = m_uploads.find(player);
+    auto it = m_uploads.find(PlayerOf(message));
     // Someone else downloading, or a second download of a finished player.
     if (it == m_uploads.end() || it->m_state != EState::Waiting)
         return;
@@ -128,9 +103,8 @@ void CCliUploadMonitor::OnProgress(const CPostedMessage &message)
 
 void CCliUploadMonitor::OnFailed(const CPostedMessage &message)
 {
-    const QString player = SoleWaitingPlayer();
-    auto it = m_uploads.find(player);
-    if (it == m_uploads.end()) {
+    auto it = m_uploads.find(PlayerOf(message));
+    if (it == m_uploads.end() || it->m_state != EState::Waiting) {
         if (m_unattributed.size() < MAX_UNATTRIBUTED)
             m_unattributed.append(message.Text());
         return;

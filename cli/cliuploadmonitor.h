@@ -8,10 +8,9 @@
 class CPostedMessage;
 
 // Follows the firmware downloads of a set of players. It is the file server's
-// owner: the uploader threads post their progress and failures to it. A
-// progress message names the player it belongs to by address; one that names
-// nobody is the only waiting player's, or else counts as one complete
-// delivery among those waiting.
+// owner: the uploader threads post their progress and failures to it, each
+// naming the downloading player by address; one that names nobody can only be
+// attributed when a single player is still waiting.
 class CCliUploadMonitor : public QObject
 {
     Q_OBJECT
@@ -55,14 +54,12 @@ private:
     };
 
     void OnProgress(const CPostedMessage &message);
-    void OnAnonymousProgress(qint64 progress);
-    bool SettleAnonymous();
     void OnFailed(const CPostedMessage &message);
     QString SoleWaitingPlayer() const;
+    QString PlayerOf(const CPostedMessage &message) const;
     void Notify();
 
     const QStringList m_players;
     QHash<QString, CUpload> m_uploads;
     QStringList m_unattributed;
-    qsizetype m_nAnonymousComplete = 0;
 };

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -14,10 +15,13 @@ const QString PLAYER_B = QStringLiteral("127.0.0.3");
 constexpr qint64 COMPLETE = 500;
 constexpr qint64 HALF = 250;
 
-// As an uploader thread delivers it: posted, then handled by the owner's loop.
-void Deliver(CCliUploadMonitor &monitor, int message, qint64 wParam, const QString &text)
+// As an uploader thread delivers it: posted with the player's address as a
+// number, then handled by the owner's loop.
+void Deliver(CCliUploadMonitor &monitor, int message, qint64 wParam, const QString &player,
+             const QString &text = {})
 {
-    CPostedMessage::Post(&monitor, message, wParam, 0, text);
+    const qint64 address = player.isEmpty() ? 0 : QHostAddress(player).toIPv4Address();
+    CPostedMessage::Post(&monitor, message, wParam, address, text);
     QCoreApplication::sendPostedEvents(&monitor);
 }
 
@@ -30,7 +34,6 @@ class TestCliUploadMonitor : public QObject
 private slots:
     void progressIsKeptPerNamedPlayer();
     void messagesWithoutAPlayerGoToTheOnlyOneWaiting();
-    void anonymousCompletionsCountAgainstThoseWaiting();
     void failures();
     void playersNeverToldSettleAtOnce();
     void progressLine_data();
@@ -71,40 +74,25 @@ void TestCliUploadMonitor::messagesWithoutAPlayerGoToTheOnlyOneWaiting()
     QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Complete);
 }
 
-void TestCliUploadMonitor::anonymousCompletionsCountAgainstThoseWaiting()
-{
-    const QString playerC = QStringLiteral("127.0.0.4");
-    CCliUploadMonitor monitor({PLAYER_A, PLAYER_B, playerC});
-    QSignalSpy settled(&monitor, &CCliUploadMonitor::Settled);
-
-    // Three waiting and nobody named: whose progress it is cannot be told.
-    Deliver(monitor, WM_UPLOAD_PROGRESS, HALF, QString());
-    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
-    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
-    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Waiting);
-    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
-    QCOMPARE(settled.count(), 0);
-
-    // The third was never told: the two deliveries were the others'.
-    monitor.MarkNotSent(playerC);
-    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Complete);
-    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Complete);
-    QCOMPARE(monitor.State(playerC), CCliUploadMonitor::EState::NotSent);
-    QCOMPARE(settled.count(), 1);
-}
-
 void TestCliUploadMonitor::failures()
 {
     CCliUploadMonitor monitor({PLAYER_A, PLAYER_B});
     const QString sendFailed = QStringLiteral("Server Socket failed to send: 104");
-    Deliver(monitor, WM_UPLOAD_FAILED, 0, sendFailed);
-    QCOMPARE(monitor.UnattributedFailures(), QStringList{sendFailed});
+    // Nobody named while two wait, or a stranger: kept for the report only.
+    Deliver(monitor, WM_UPLOAD_FAILED, 0, QString(), sendFailed);
+    Deliver(monitor, WM_UPLOAD_FAILED, 0, QStringLiteral("127.0.0.9"), sendFailed);
+    QCOMPARE(monitor.UnattributedFailures(), (QStringList{sendFailed, sendFailed}));
     QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
 
-    Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, PLAYER_B);
-    Deliver(monitor, WM_UPLOAD_FAILED, 0, sendFailed);
+    Deliver(monitor, WM_UPLOAD_FAILED, 0, PLAYER_B, sendFailed);
+    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Failed);
+    QCOMPARE(monitor.Failure(PLAYER_B), sendFailed);
+    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
+
+    // With one left waiting, an unnamed failure is its.
+    Deliver(monitor, WM_UPLOAD_FAILED, 0, QString(), QStringLiteral("File open fail:"));
     QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Failed);
-    QCOMPARE(monitor.Failure(PLAYER_A), sendFailed);
+    QCOMPARE(monitor.Failure(PLAYER_A), QStringLiteral("File open fail:"));
     QVERIFY(monitor.AllSettled());
 }
 
