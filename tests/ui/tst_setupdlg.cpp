@@ -1,0 +1,260 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "messageboxrecorder.h"
+#include "playerfixture.h"
+#include "postedmessage.h"
+#include "setupdlg.h"
+#include "templatebuilder.h"
+#include "uitestmain.h"
+
+// The IP set-up against a simulated player: what it loads, what "setup"
+// sends, and when the player reboots and the main window searches again.
+class TestSetupDlg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void loadsTheInterface_data();
+    void loadsTheInterface();
+    void lowerCaseStaticLoadsAsDhcp();
+    void modeHidesTheBoxesAndKeepsTheirTexts();
+    void noSendsWithoutRebootOrRefresh();
+    void yesAndFailingSendShowsTheErrorAndSendsNoReboot();
+    void yesAndSuccessRebootsAndPostsTheDelayedRefresh_data();
+    void yesAndSuccessRebootsAndPostsTheDelayedRefresh();
+    void loadFailureOpensEmptyInDhcp();
+    void closeSendsNothing();
+
+private:
+    void Open(bool lan);
+    QLineEdit *Box(int field) const;
+    QComboBox *Mode() const;
+    QStringList Texts() const;
+    void Setup();
+
+    std::unique_ptr<CPlayerFixture> m_pFixture;
+    std::unique_ptr<CSetupDlg> m_pDialog;
+};
+
+namespace {
+
+CSimNetSetup NetSetup(const QString &mode, const QString &prefix)
+{
+    CSimNetSetup setup;
+    setup.m_strSetupMode = mode;
+    setup.m_strIpAddress = prefix + QStringLiteral(".20");
+    setup.m_strSubnetMask = QStringLiteral("255.255.255.0");
+    setup.m_strDefaultGateway = prefix + QStringLiteral(".1");
+    setup.m_strPrimaryDns = prefix + QStringLiteral(".2");
+    setup.m_strSecondDns = prefix + QStringLiteral(".3");
+    return setup;
+}
+
+QStringList Fields(const CSimNetSetup &setup)
+{
+    return {setup.m_strIpAddress, setup.m_strSubnetMask, setup.m_strDefaultGateway,
+            setup.m_strPrimaryDns, setup.m_strSecondDns};
+}
+
+} // namespace
+
+void TestSetupDlg::init()
+{
+    CSimPlayerConfig player = CPlayerFixture::DefaultPlayer();
+    player.m_state.m_lanSetup = NetSetup(QStringLiteral("STATIC"), QStringLiteral("10.0.0"));
+    player.m_state.m_wifiSetup = NetSetup(QStringLiteral("DHCP"), QStringLiteral("10.0.1"));
+    m_pFixture = std::make_unique<CPlayerFixture>();
+    QString error;
+    QVERIFY2(m_pFixture->Start(player, &error), qPrintable(error));
+}
+
+void TestSetupDlg::cleanup()
+{
+    m_pDialog.reset();
+    m_pFixture.reset();
+}
+
+void TestSetupDlg::Open(bool lan)
+{
+    m_pDialog = std::make_unique<CSetupDlg>(lan);
+    m_pDialog->show();
+}
+
+QLineEdit *TestSetupDlg::Box(int field) const
+{
+    return CTemplateBuilder::Control<QLineEdit>(m_pDialog.get(), CSetupDlg::IDC_IP_ADDRESS + field);
+}
+
+QComboBox *TestSetupDlg::Mode() const
+{
+    return CTemplateBuilder::Control<QComboBox>(m_pDialog.get(), CSetupDlg::IDC_SETUP_MODE);
+}
+
+QStringList TestSetupDlg::Texts() const
+{
+    QStringList texts;
+    for (int field = 0; field < CSetupDlg::ADDRESS_FIELDS; ++field)
+        texts.append(Box(field)->text());
+    return texts;
+}
+
+void TestSetupDlg::Setup()
+{
+    CTemplateBuilder::Control<QPushButton>(m_pDialog.get(), CModalDialog::IDOK)->click();
+}
+
+void TestSetupDlg::loadsTheInterface_data()
+{
+    QTest::addColumn<bool>("lan");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("modeLine");
+    QTest::newRow("LAN, static") << true << QStringLiteral("Lan Setup")
+                                 << QStringLiteral("getLanSetup") << 0;
+    QTest::newRow("Wi-Fi, DHCP") << false << QStringLiteral("Wifi Setup")
+                                 << QStringLiteral("getWifiSetup") << 1;
+}
+
+void TestSetupDlg::loadsTheInterface()
+{
+    QFETCH(bool, lan);
+    QFETCH(QString, caption);
+    QFETCH(QString, operation);
+    QFETCH(int, modeLine);
+    Open(lan);
+    QCOMPARE(m_pDialog->windowTitle(), caption);
+    QCOMPARE(m_pFixture->Operations(), QStringList{operation});
+    QCOMPARE(Mode()->count(), 2);
+    QCOMPARE(Mode()->itemText(0), QStringLiteral("STATIC"));
+    QCOMPARE(Mode()->itemText(1), QStringLiteral("DHCP"));
+    QCOMPARE(Mode()->currentIndex(), modeLine);
+    const CSimPlayerState state = m_pFixture->State();
+    QCOMPARE(Texts(), Fields(lan ? state.m_lanSetup : state.m_wifiSetup));
+    for (int field = 0; field < CSetupDlg::ADDRESS_FIELDS; ++field)
+        QCOMPARE(Box(field)->isVisible(), modeLine == 0);
+}
+
+void TestSetupDlg::lowerCaseStaticLoadsAsDhcp()
+{
+    CSimPlayerState state = m_pFixture->State();
+    state.m_lanSetup.m_strSetupMode = QStringLiteral("static");
+    m_pFixture->Network().SetState(CPlayerFixture::PlayerIp(), state);
+    CMessageBoxRecorder boxes(QMessageBox::No);
+    Open(true);
+    QCOMPARE(Mode()->currentText(), QStringLiteral("DHCP"));
+    QVERIFY(!Box(0)->isVisible());
+    Setup();
+    QCOMPARE(m_pFixture->State().m_lanSetup.m_strSetupMode, QStringLiteral("DHCP"));
+}
+
+void TestSetupDlg::modeHidesTheBoxesAndKeepsTheirTexts()
+{
+    CMessageBoxRecorder boxes(QMessageBox::No);
+    Open(true);
+    Box(0)->setText(QStringLiteral("typed"));
+    // As a person would choose: the arrow keys on the closed list.
+    QTest::keyClick(Mode(), Qt::Key_Down);
+    QCOMPARE(Mode()->currentIndex(), 1);
+    QVERIFY(!Box(0)->isVisible());
+    QTest::keyClick(Mode(), Qt::Key_Up);
+    QVERIFY(Box(0)->isVisible());
+    QCOMPARE(Box(0)->text(), QStringLiteral("typed"));
+
+    // Hidden boxes are sent with DHCP all the same.
+    QTest::keyClick(Mode(), Qt::Key_Down);
+    Setup();
+    QStringList expected = Fields(NetSetup(QString(), QStringLiteral("10.0.0")));
+    expected[0] = QStringLiteral("typed");
+    const CSimNetSetup sent = m_pFixture->State().m_lanSetup;
+    QCOMPARE(sent.m_strSetupMode, QStringLiteral("DHCP"));
+    QCOMPARE(Fields(sent), expected);
+}
+
+void TestSetupDlg::noSendsWithoutRebootOrRefresh()
+{
+    CMessageBoxRecorder boxes(QMessageBox::No);
+    Open(false);
+    Setup();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Do you want to reboot ?")});
+    QCOMPARE(boxes.Requests().first().m_buttons, CMessageBox::EButtons::YesNo);
+    QCOMPARE(m_pFixture->Operations(),
+             (QStringList{QStringLiteral("getWifiSetup"), QStringLiteral("setWifiSetup")}));
+    QVERIFY(!m_pDialog->isVisible());
+    QCOMPARE(m_pDialog->result(), CModalDialog::IDOK);
+    QCoreApplication::sendPostedEvents(m_pFixture.get());
+    QVERIFY(m_pFixture->PostedMessages().isEmpty());
+}
+
+void TestSetupDlg::yesAndFailingSendShowsTheErrorAndSendsNoReboot()
+{
+    m_pFixture->SetFault(CSimFault{.m_kind = CSimFault::EKind::Errcode,
+                                   .m_strOperation = QStringLiteral("setLanSetup")});
+    CMessageBoxRecorder boxes(QMessageBox::Yes);
+    Open(true);
+    Box(1)->setText(QStringLiteral("255.0.0.0"));
+    Setup();
+    QCOMPARE(boxes.Texts().size(), 2);
+    QCOMPARE(boxes.Texts().last(), m_pFixture->Manager().GetCommandErrorText());
+    QVERIFY(!boxes.Texts().last().isEmpty());
+    QCOMPARE(boxes.Requests().last().m_buttons, CMessageBox::EButtons::Ok);
+    QVERIFY(!m_pFixture->Operations().contains(QStringLiteral("rebootDevice")));
+    // Open, with the user's input.
+    QVERIFY(m_pDialog->isVisible());
+    QCOMPARE(Box(1)->text(), QStringLiteral("255.0.0.0"));
+    QCoreApplication::sendPostedEvents(m_pFixture.get());
+    QVERIFY(m_pFixture->PostedMessages().isEmpty());
+}
+
+void TestSetupDlg::yesAndSuccessRebootsAndPostsTheDelayedRefresh_data()
+{
+    QTest::addColumn<bool>("lan");
+    QTest::addColumn<QString>("send");
+    QTest::newRow("LAN") << true << QStringLiteral("setLanSetup");
+    QTest::newRow("Wi-Fi") << false << QStringLiteral("setWifiSetup");
+}
+
+void TestSetupDlg::yesAndSuccessRebootsAndPostsTheDelayedRefresh()
+{
+    QFETCH(bool, lan);
+    QFETCH(QString, send);
+    CMessageBoxRecorder boxes(QMessageBox::Yes);
+    Open(lan);
+    Box(4)->setText(QStringLiteral("9.9.9.9"));
+    Setup();
+    QCOMPARE(m_pFixture->Operations().mid(1), (QStringList{send, QStringLiteral("rebootDevice")}));
+    QVERIFY(m_pFixture->LastRequest(send).contains("<seconddns>9.9.9.9</seconddns>"));
+    QVERIFY(!m_pDialog->isVisible());
+    QCOMPARE(m_pDialog->result(), CModalDialog::IDOK);
+    QCoreApplication::sendPostedEvents(m_pFixture.get());
+    QCOMPARE(m_pFixture->PostedMessages(), QList<int>{WM_DELAYED_REFRESH});
+}
+
+void TestSetupDlg::loadFailureOpensEmptyInDhcp()
+{
+    m_pFixture->SetFault(CSimFault{.m_kind = CSimFault::EKind::Refuse});
+    CMessageBoxRecorder boxes(QMessageBox::No);
+    Open(true);
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("error: socket connection failed")});
+    QVERIFY(m_pDialog->isVisible());
+    QCOMPARE(Mode()->currentText(), QStringLiteral("DHCP"));
+    QCOMPARE(Texts(), QStringList(CSetupDlg::ADDRESS_FIELDS, QString()));
+}
+
+void TestSetupDlg::closeSendsNothing()
+{
+    CMessageBoxRecorder boxes;
+    Open(true);
+    CTemplateBuilder::Control<QPushButton>(m_pDialog.get(), CModalDialog::IDCANCEL)->click();
+    QVERIFY(!m_pDialog->isVisible());
+    QCOMPARE(m_pDialog->result(), CModalDialog::IDCANCEL);
+    QCOMPARE(m_pFixture->Operations(), QStringList{QStringLiteral("getLanSetup")});
+    QVERIFY(boxes.Texts().isEmpty());
+}
+
+KESTAVON_UI_TEST_MAIN(TestSetupDlg)
+#include "tst_setupdlg.moc"
