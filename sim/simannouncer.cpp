@@ -19,7 +19,7 @@ CSimAnnouncer::CSimAnnouncer(QHostAddress from, QHostAddress to, CSimDelivery de
 void CSimAnnouncer::Start()
 {
     connect(&m_timer, &QTimer::timeout, this, &CSimAnnouncer::Connect);
-    m_timer.start(m_delivery.m_delayMs);
+    m_timer.start(qMax(0, m_delivery.m_delayMs));
     m_delivery.m_delayMs = 0; // spent before connecting, not before sending
 }
 

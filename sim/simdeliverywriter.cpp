@@ -24,8 +24,8 @@ void CSimDeliveryWriter::Start()
 {
     // Each piece leaves at once instead of waiting to be merged with the next.
     m_pSocket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    m_capTimer.start(m_delivery.m_holdMs);
-    m_stepTimer.start(m_delivery.m_delayMs);
+    m_capTimer.start(qMax(0, m_delivery.m_holdMs));
+    m_stepTimer.start(qMax(0, m_delivery.m_delayMs));
 }
 
 void CSimDeliveryWriter::WriteNext()
@@ -41,7 +41,7 @@ void CSimDeliveryWriter::WriteNext()
     m_pSocket->write(m_delivery.m_pieces.at(m_next++));
     m_pSocket->flush();
     if (m_next < m_delivery.m_pieces.size())
-        m_stepTimer.start(m_delivery.m_pauseMs);
+        m_stepTimer.start(qMax(0, m_delivery.m_pauseMs));
     else
         End();
 }

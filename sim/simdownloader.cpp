@@ -43,7 +43,7 @@ CSimDownloader::CSimDownloader(CSimRegistry &registry, QString address, QHostAdd
 void CSimDownloader::Start()
 {
     connect(&m_timer, &QTimer::timeout, this, &CSimDownloader::Connect);
-    m_timer.start(m_delayMs);
+    m_timer.start(qMax(0, m_delayMs));
 }
 
 void CSimDownloader::Connect()
@@ -133,7 +133,7 @@ void CSimDownloader::Hold()
         m_pSocket->abort();
         deleteLater();
     });
-    m_timer.start(m_holdMs);
+    m_timer.start(qMax(0, m_holdMs));
 }
 
 void CSimDownloader::Finish(bool complete)

@@ -59,7 +59,8 @@ CSimFault::EService CSimFault::Service() const
 
 bool CSimFault::Hits(EService service, const QString &operation) const
 {
-    if (Service() != service || m_count == 0)
+    // A refused connect carries no request, so Refuse is never hit by one.
+    if (Service() != service || m_count == 0 || m_kind == EKind::Refuse)
         return false;
     return m_strOperation.isEmpty() || m_strOperation == operation;
 }

@@ -19,9 +19,10 @@
 // Players described in JSON: CSimNetwork::LoadConfigFile(path, &error), see
 // sim/README.md and sim/examples/. Every player runs on one worker thread
 // owned by the network, so the caller's thread may use blocking sockets.
-// Every accessor is thread-safe; only Start, Stop, SetFault and ClearFaults
-// wait for the worker, and every wait is bounded. Faults shape what a player
-// sends; the command itself is still carried out.
+// Start and Stop belong to the thread that owns the network; every other
+// method may be called from any thread while it runs. Only Start, Stop,
+// SetFault and ClearFaults wait for the worker, and every wait is bounded.
+// Faults shape what a player sends; the command itself is still carried out.
 
 #include <functional>
 #include <memory>

@@ -104,7 +104,7 @@ void CSimPlayer::GoUnreachable()
     SetReachable(false);
     ApplyListening();
     m_web.Close();
-    m_backTimer.start(m_registry.UnreachableMs());
+    m_backTimer.start(qMax(0, m_registry.UnreachableMs()));
 }
 
 void CSimPlayer::ComeBack()
