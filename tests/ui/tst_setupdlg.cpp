@@ -43,6 +43,8 @@ private:
 
 namespace {
 
+constexpr int WAIT_MS = 20000;
+
 CSimNetSetup NetSetup(const QString &mode, const QString &prefix)
 {
     CSimNetSetup setup;
@@ -226,7 +228,10 @@ void TestSetupDlg::yesAndSuccessRebootsAndPostsTheDelayedRefresh()
     Open(lan);
     Box(4)->setText(QStringLiteral("9.9.9.9"));
     Setup();
-    QCOMPARE(m_pFixture->Operations().mid(1), (QStringList{send, QStringLiteral("rebootDevice")}));
+    // The reboot is sent without waiting for an answer: the player may still be
+    // reading it.
+    QTRY_COMPARE_WITH_TIMEOUT(m_pFixture->Operations().mid(1),
+                              (QStringList{send, QStringLiteral("rebootDevice")}), WAIT_MS);
     QVERIFY(m_pFixture->LastRequest(send).contains("<seconddns>9.9.9.9</seconddns>"));
     QVERIFY(!m_pDialog->isVisible());
     QCOMPARE(m_pDialog->result(), CModalDialog::IDOK);
