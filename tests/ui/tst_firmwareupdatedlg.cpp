@@ -194,8 +194,10 @@ void TestFirmwareUpdateDlg::wholeRoadToTheClosedDialog()
     });
     Button(CModalDialog::IDOK)->click();
     QVERIFY(!Button(CModalDialog::IDCANCEL)->isEnabled());
-    QVERIFY(m_pFixture->Network().WaitForDownload(CPlayerFixture::PlayerIp(), WAIT_MS));
+    // The server accepts on this thread: wait with the event loop running.
     QTRY_VERIFY_WITH_TIMEOUT(!m_pDialog->isVisible(), WAIT_MS);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pFixture->Network().Downloads(CPlayerFixture::PlayerIp()).size(), 1,
+                              WAIT_MS);
 
     QCOMPARE(m_pDialog->result(), CModalDialog::IDOK);
     QVERIFY(m_pFixture->LastRequest(QStringLiteral("updateFirmware"))
