@@ -3,7 +3,10 @@
 // started the same way in the same run: from starting the process until its
 // window is shown (for Kestavon Setup: with the adapter list filled), and the
 // peak resident memory (ru_maxrss) at that moment. The rounds alternate the
-// two programs; the figures are medians.
+// two programs; the figures are medians. Both are measured on the offscreen
+// platform (no window system in the figures) and, when Xvfb is installed, on
+// a private virtual X display (a window system's connection, mapping and
+// exposure included).
 //
 //   bench_startup [ROUNDS]      (default 7)
 
@@ -17,6 +20,7 @@
 
 #include "isolatednetwork.h"
 #include "startuprun.h"
+#include "virtualdisplay.h"
 
 namespace {
 
@@ -60,6 +64,37 @@ void PrintVerdict(const char *what, double tool, double minimal, const char *uni
                 ratio <= kGoalRatio ? "met" : "NOT met");
 }
 
+// Alternates the two programs, rounds times after one unmeasured start
+// each (so both find their libraries in the cache), and prints the verdicts.
+bool RunSeries(const char *platform, const QProcessEnvironment &environment, int rounds)
+{
+    const CStartupRun minimal(QStringLiteral(KESTAVON_MINIMAL_EXECUTABLE), environment);
+    const CStartupRun tool(QStringLiteral(KESTAVON_SETUP_EXECUTABLE), environment);
+    std::printf("== %s platform\nwarm-up\n", platform);
+    SFigures warmUp;
+    if (!MeasureInto("minimal", minimal, warmUp) || !MeasureInto("kestavon-setup", tool, warmUp))
+        return false;
+    SFigures minimalFigures;
+    SFigures toolFigures;
+    for (int round = 1; round <= rounds; ++round) {
+        std::printf("round %d\n", round);
+        if (!MeasureInto("minimal", minimal, minimalFigures) ||
+            !MeasureInto("kestavon-setup", tool, toolFigures))
+            return false;
+    }
+    std::printf("medians of %d rounds, %s platform:\n", rounds, platform);
+    PrintVerdict("start-up", Median(toolFigures.m_shownMs), Median(minimalFigures.m_shownMs), "ms");
+    PrintVerdict("peak memory", Median(toolFigures.m_rssMib), Median(minimalFigures.m_rssMib),
+                 "MiB");
+    return true;
+}
+
+QProcessEnvironment WithPlatform(QProcessEnvironment environment, const QString &platform)
+{
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    return environment;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -74,28 +109,23 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "cannot make a runtime directory\n");
         return 1;
     }
-    const QString probe = QStringLiteral(KESTAVON_STARTUP_PROBE);
-    const CStartupRun minimal(QStringLiteral(KESTAVON_MINIMAL_EXECUTABLE), probe,
-                              runtimeDir.path());
-    const CStartupRun tool(QStringLiteral(KESTAVON_SETUP_EXECUTABLE), probe, runtimeDir.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(KESTAVON_STARTUP_PROBE));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.path());
 
-    // One unmeasured start each, so both find their libraries in the cache.
-    SFigures warmUp;
-    std::printf("warm-up\n");
-    if (!MeasureInto("minimal", minimal, warmUp) || !MeasureInto("kestavon-setup", tool, warmUp))
+    if (!RunSeries("offscreen", WithPlatform(environment, QStringLiteral("offscreen")), rounds))
         return 1;
-
-    SFigures minimalFigures;
-    SFigures toolFigures;
-    for (int round = 1; round <= rounds; ++round) {
-        std::printf("round %d\n", round);
-        if (!MeasureInto("minimal", minimal, minimalFigures) ||
-            !MeasureInto("kestavon-setup", tool, toolFigures))
-            return 1;
+    if (!CVirtualDisplay::IsAvailable()) {
+        std::printf("Xvfb is not installed: no figures on an X display\n");
+        return 0;
     }
-    std::printf("medians of %d rounds, offscreen platform:\n", rounds);
-    PrintVerdict("start-up", Median(toolFigures.m_shownMs), Median(minimalFigures.m_shownMs), "ms");
-    PrintVerdict("peak memory", Median(toolFigures.m_rssMib), Median(minimalFigures.m_rssMib),
-                 "MiB");
-    return 0;
+    CVirtualDisplay display;
+    QString error;
+    if (!display.Start(error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    environment.insert(QStringLiteral("DISPLAY"), display.Name());
+    return RunSeries("xcb (Xvfb)", WithPlatform(environment, QStringLiteral("xcb")), rounds) ? 0
+                                                                                             : 1;
 }

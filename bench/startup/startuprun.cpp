@@ -5,7 +5,6 @@
 
 #include <QDeadlineTimer>
 #include <QProcess>
-#include <QProcessEnvironment>
 
 namespace {
 
@@ -33,9 +32,8 @@ void EndProcess(QProcess &process)
 
 } // namespace
 
-CStartupRun::CStartupRun(QString program, QString probe, QString runtimeDir)
-    : m_strProgram(std::move(program)), m_strProbe(std::move(probe)),
-      m_strRuntimeDir(std::move(runtimeDir))
+CStartupRun::CStartupRun(QString program, QProcessEnvironment environment)
+    : m_strProgram(std::move(program)), m_environment(std::move(environment))
 {}
 
 bool CStartupRun::ParseProbeLine(const QByteArray &line, qint64 &shownNs, long &maxRssKb)
@@ -61,14 +59,8 @@ bool CStartupRun::ParseProbeLine(const QByteArray &line, qint64 &shownNs, long &
 SStartupSample CStartupRun::Measure() const
 {
     SStartupSample sample;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // No display needed, and none of a window system's timing in the figures.
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("LD_PRELOAD"), m_strProbe);
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_strRuntimeDir);
-
     QProcess process;
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(m_environment);
     process.setStandardErrorFile(QProcess::nullDevice());
     const qint64 startNs = SteadyNowNs();
     process.start(m_strProgram, {});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 
 // One measured start of a program: how long from starting it until its window
@@ -13,8 +14,8 @@ struct SStartupSample
     QString m_strError;
 };
 
-// Starts a program on the offscreen platform with the start-up probe preloaded,
-// waits for the probe's line, and sees the program end.
+// Starts a program in the given environment (its platform, the start-up
+// probe preloaded), waits for the probe's line, and sees the program end.
 class CStartupRun
 {
 public:
@@ -24,7 +25,7 @@ public:
     // The program ends by itself once the probe has reported.
     static constexpr int EXIT_TIMEOUT_MS = 10000;
 
-    CStartupRun(QString program, QString probe, QString runtimeDir);
+    CStartupRun(QString program, QProcessEnvironment environment);
 
     SStartupSample Measure() const;
 
@@ -32,6 +33,5 @@ private:
     static bool ParseProbeLine(const QByteArray &line, qint64 &shownNs, long &maxRssKb);
 
     QString m_strProgram;
-    QString m_strProbe;
-    QString m_strRuntimeDir;
+    QProcessEnvironment m_environment;
 };
