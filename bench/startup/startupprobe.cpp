@@ -70,8 +70,9 @@ void CStartupProbe::Report()
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("%s shown-ns=%lld maxrss-kb=%ld\n", LINE_PREFIX,
-                static_cast<long long>(std::chrono::nanoseconds(now).count()), usage.ru_maxrss);
+    std::printf("%s %s=%lld %s=%ld\n", LINE_PREFIX, SHOWN_FIELD,
+                static_cast<long long>(std::chrono::nanoseconds(now).count()), RSS_FIELD,
+                usage.ru_maxrss);
     std::fflush(stdout);
 }
 

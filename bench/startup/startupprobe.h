@@ -14,6 +14,8 @@ class CStartupProbe : public QObject
 {
 public:
     static constexpr const char *LINE_PREFIX = "kestavon-startup-probe";
+    static constexpr const char *SHOWN_FIELD = "shown-ns";
+    static constexpr const char *RSS_FIELD = "maxrss-kb";
 
     explicit CStartupProbe(QObject *parent);
 

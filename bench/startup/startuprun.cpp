@@ -6,12 +6,11 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 
+#include "startupprobe.h"
+
 namespace {
 
-// What the probe's line starts with and the names of its fields.
-const QByteArray kLinePrefix = QByteArrayLiteral("kestavon-startup-probe ");
-const QByteArray kShownField = QByteArrayLiteral("shown-ns");
-const QByteArray kRssField = QByteArrayLiteral("maxrss-kb");
+const QByteArray kLinePrefix = QByteArray(CStartupProbe::LINE_PREFIX) + ' ';
 // Nanoseconds per millisecond.
 constexpr double kNsPerMs = 1e6;
 
@@ -48,9 +47,9 @@ bool CStartupRun::ParseProbeLine(const QByteArray &line, qint64 &shownNs, long &
             continue;
         const QByteArray name = field.left(equals);
         const QByteArray value = field.mid(equals + 1);
-        if (name == kShownField)
+        if (name == CStartupProbe::SHOWN_FIELD)
             shownNs = value.toLongLong(&shownOk);
-        else if (name == kRssField)
+        else if (name == CStartupProbe::RSS_FIELD)
             maxRssKb = value.toLong(&rssOk);
     }
     return shownOk && rssOk;
