@@ -31,6 +31,8 @@ private slots:
     void emptyOrFailedListShowsTheError_data();
     void emptyOrFailedListShowsTheError();
     void closeReturnsTwo();
+    void enterAndEscape_data();
+    void enterAndEscape();
 
 private:
     void Open();
@@ -279,6 +281,25 @@ void TestAPListDlg::closeReturnsTwo()
     CTemplateBuilder::Control<QPushButton>(m_pDialog.get(), CModalDialog::IDCANCEL)->click();
     QVERIFY(!m_pDialog->isVisible());
     QCOMPARE(m_pDialog->result(), CAPListDlg::RESULT_CLOSED);
+}
+
+void TestAPListDlg::enterAndEscape_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("result");
+    QTest::newRow("Enter in the list") << int(Qt::Key_Return) << CAPListDlg::RESULT_CHANGED;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << CAPListDlg::RESULT_CLOSED;
+}
+
+void TestAPListDlg::enterAndEscape()
+{
+    QFETCH(int, key);
+    QFETCH(int, result);
+    Open();
+    List()->setFocus();
+    QTest::keyClick(List(), static_cast<Qt::Key>(key));
+    QVERIFY(!m_pDialog->isVisible());
+    QCOMPARE(m_pDialog->result(), result);
 }
 
 KESTAVON_UI_TEST_MAIN(TestAPListDlg)

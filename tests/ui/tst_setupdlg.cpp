@@ -29,6 +29,7 @@ private slots:
     void yesAndSuccessRebootsAndPostsTheDelayedRefresh();
     void loadFailureOpensEmptyInDhcp();
     void closeSendsNothing();
+    void enterInABoxIsSetup();
 
 private:
     void Open(bool lan);
@@ -259,6 +260,18 @@ void TestSetupDlg::closeSendsNothing()
     QCOMPARE(m_pDialog->result(), CModalDialog::IDCANCEL);
     QCOMPARE(m_pFixture->Operations(), QStringList{QStringLiteral("getLanSetup")});
     QVERIFY(boxes.Texts().isEmpty());
+}
+
+void TestSetupDlg::enterInABoxIsSetup()
+{
+    CMessageBoxRecorder boxes(QMessageBox::No);
+    Open(true);
+    Box(0)->setFocus();
+    QTest::keyClick(Box(0), Qt::Key_Return);
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Do you want to reboot ?")});
+    QCOMPARE(m_pFixture->Operations().last(), QStringLiteral("setLanSetup"));
+    QVERIFY(!m_pDialog->isVisible());
+    QCOMPARE(m_pDialog->result(), CModalDialog::IDOK);
 }
 
 KESTAVON_UI_TEST_MAIN(TestSetupDlg)
