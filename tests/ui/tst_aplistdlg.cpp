@@ -24,6 +24,7 @@ private slots:
     void rowsFollowThePlayer();
     void firstSelectedRowIsOpened();
     void clickBelowTheRowsOpensNothing();
+    void doubleClickOpensOnce();
     void settingResultEndsTheList_data();
     void settingResultEndsTheList();
     void otherAccessPointEndsOnlyOnConnect_data();
@@ -186,6 +187,25 @@ void TestAPListDlg::clickBelowTheRowsOpensNothing()
                       QPoint(5, list->viewport()->height() - 5));
     QTest::qWait(CModalWatcher::POLL_MS * 10);
     QVERIFY(watcher.Handled().isEmpty());
+    QVERIFY(m_pDialog->isVisible());
+}
+
+void TestAPListDlg::doubleClickOpensOnce()
+{
+    Open();
+    CModalWatcher watcher;
+    watcher.ExpectAndEnd(CAPSettingDlg::RESULT_CLOSED);
+    watcher.ExpectAndEnd(CAPSettingDlg::RESULT_CLOSED);
+    QTreeWidget *list = List();
+    // What the window system delivers: press, release, double click, release.
+    const QPoint point = list->visualItemRect(list->topLevelItem(2)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, point);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, point);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, point);
+    QTRY_VERIFY_WITH_TIMEOUT(!watcher.Handled().isEmpty() && watcher.Handled().first().isNull(),
+                             WAIT_MS);
+    QTest::qWait(CModalWatcher::POLL_MS * 10);
+    QCOMPARE(watcher.Handled().size(), 1);
     QVERIFY(m_pDialog->isVisible());
 }
 

@@ -27,6 +27,7 @@ private slots:
     void cleanup();
     void opensWithItsTextsAndAnEmptyBar();
     void updateWithoutFileDoesNothing();
+    void chooserJoinsFolderAndNameAndKeepsThePathOnCancel();
     void wholeRoadToTheClosedDialog();
     void undeliveredCommandShowsTheFailure();
     void fileThatCannotBeOpenedIsReported();
@@ -168,6 +169,23 @@ void TestFirmwareUpdateDlg::updateWithoutFileDoesNothing()
                    int(CModalDialog::IDCANCEL)})
         QVERIFY(Button(id)->isEnabled());
     QVERIFY(m_boxes.isEmpty());
+}
+
+void TestFirmwareUpdateDlg::chooserJoinsFolderAndNameAndKeepsThePathOnCancel()
+{
+    Open();
+    auto *label =
+        CTemplateBuilder::Control<QLabel>(m_pDialog.get(), CFirmwareUpdateDlg::IDC_FILE_PATH);
+    // Joined as they come: a folder that ends in a separator gives two.
+    CFileChooser::SetInterceptor([] {
+        return std::optional<CFileChooser::SChoice>(
+            CFileChooser::SChoice{QStringLiteral("/"), QStringLiteral("image.bin")});
+    });
+    Button(CFirmwareUpdateDlg::IDC_CHOOSE_FILE)->click();
+    QCOMPARE(label->text(), QStringLiteral("//image.bin"));
+    CFileChooser::SetInterceptor([] { return std::optional<CFileChooser::SChoice>(); });
+    Button(CFirmwareUpdateDlg::IDC_CHOOSE_FILE)->click();
+    QCOMPARE(label->text(), QStringLiteral("//image.bin"));
 }
 
 void TestFirmwareUpdateDlg::wholeRoadToTheClosedDialog()
