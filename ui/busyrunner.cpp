@@ -1,5 +1,7 @@
 #include "busyrunner.h"
 
+#include <mutex>
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEventLoop>
@@ -54,11 +56,20 @@ int CBusyRunner::Run(const Work &work)
 
 int CBusyRunner::RunOnWorker(const Work &work)
 {
-    int result = 0;
+    // The result, and everything the work wrote into the manager, is handed
+    // back through a standard lock: QThread's own hand-over is correct but
+    // invisible to race checkers, which then flag every field read afterwards.
+    struct CHandOver
+    {
+        std::mutex lock;
+        int result = 0;
+    } handOver;
     QEventLoop loop;
-    QThread *worker = QThread::create([&work, &result] {
+    QThread *worker = QThread::create([&work, &handOver] {
         QMutexLocker locker(&WorkLock());
-        result = work();
+        const int result = work();
+        std::lock_guard<std::mutex> done(handOver.lock);
+        handOver.result = result;
     });
     // Queued: the thread ends on its own thread; quitting must happen inside
     // exec() below, even if the work is over before exec() starts.
@@ -69,5 +80,6 @@ int CBusyRunner::RunOnWorker(const Work &work)
     // returns at once.
     worker->wait();
     delete worker;
-    return result;
+    std::lock_guard<std::mutex> taken(handOver.lock);
+    return handOver.result;
 }
