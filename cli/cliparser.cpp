@@ -1,6 +1,7 @@
 #include "cliparser.h"
 
 #include "clivalues.h"
+#include "ipv4text.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ bool CCliParser::ParseSweepOption(const QString &name, const QString &token, boo
     } else if (name == QLatin1String("--local-ip")) {
         if (!TakeValue(token, value))
             return false;
-        if (!CCliValues::IsIpv4Address(value))
+        if (!CIpv4Text::IsAddress(value))
             return Fail(QStringLiteral("--local-ip: '%1' is not an IPv4 address").arg(value));
         m_request.m_strSweepIp = value;
     } else if (name == QLatin1String("--wait")) {
@@ -138,7 +139,7 @@ bool CCliParser::ParseGlobalOptions()
         } else if (name == QLatin1String("--player")) {
             if (!TakeValue(token, value))
                 return false;
-            if (!CCliValues::IsIpv4Address(value))
+            if (!CIpv4Text::IsAddress(value))
                 return Fail(QStringLiteral("--player: '%1' is not an IPv4 address").arg(value));
             m_request.m_players.append(value);
         } else if (name == QLatin1String("--parallel")) {
@@ -210,7 +211,7 @@ bool CCliParser::ParseTailOption(const QString &name, const QString &token)
     } else if (command == ECliCommand::Firmware && name == QLatin1String("--local-ip")) {
         if (!TakeValue(token, value))
             return false;
-        if (!CCliValues::IsIpv4Address(value))
+        if (!CIpv4Text::IsAddress(value))
             return Fail(QStringLiteral("--local-ip: '%1' is not an IPv4 address").arg(value));
         m_request.m_strDownloadIp = value;
         return true;
@@ -329,7 +330,7 @@ bool CCliParser::CheckAddressArguments(qsizetype first, qsizetype end, bool allo
         const QString &value = args.at(i);
         if (allowEmpty && value.isEmpty())
             continue;
-        if (!CCliValues::IsIpv4Address(value))
+        if (!CIpv4Text::IsAddress(value))
             return Fail(QStringLiteral("'%1' is not an IPv4 address").arg(value));
     }
     return true;

@@ -2,31 +2,7 @@
 
 #include <cmath>
 
-#include <QRegularExpression>
-
 #include "clirequest.h"
-
-namespace {
-
-constexpr int MAX_OCTET = 255;
-constexpr int IPV4_PARTS = 4;
-
-} // namespace
-
-bool CCliValues::IsIpv4Address(const QString &text)
-{
-    // No leading zeros: some parsers read "010" as octal, others as decimal.
-    static const QRegularExpression pattern(QStringLiteral(
-        "^(0|[1-9][0-9]{0,2})\\.(0|[1-9][0-9]{0,2})\\.(0|[1-9][0-9]{0,2})\\.(0|[1-9][0-9]{0,2})$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return false;
-    for (int part = 1; part <= IPV4_PARTS; ++part) {
-        if (match.captured(part).toInt() > MAX_OCTET)
-            return false;
-    }
-    return true;
-}
 
 std::optional<int> CCliValues::ParseSeconds(const QString &text, int maxSeconds)
 {

@@ -9,8 +9,6 @@
 class CCliValues
 {
 public:
-    // Four decimal numbers 0..255 separated by dots, nothing else.
-    static bool IsIpv4Address(const QString &text);
     // Seconds, fractions allowed, above 0 and at most maxSeconds; in ms.
     static std::optional<int> ParseSeconds(const QString &text, int maxSeconds);
     // A whole number from 1 to maxCount.
