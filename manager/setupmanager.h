@@ -58,7 +58,7 @@ public:
     // Core
     int StartDiscovery();
     void StopDiscovery();
-    void AddDevice(QString model, QString name, QString ip, QString udn) override;
+    bool AddDevice(QString model, QString name, QString ip, QString udn) override;
     int RefreshDevices();
     int SelectAdapter(const QString &description);
     int SelectDevice(const QString &name, const QString &ip);

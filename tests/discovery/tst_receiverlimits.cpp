@@ -42,7 +42,7 @@ QByteArray Description(int player)
 class CDiscoverFixture
 {
 public:
-    CDiscoverFixture(int timeoutMs, int maxReceivers = CDeviceDiscover::MAX_RECEIVERS)
+    CDiscoverFixture(int timeoutMs, int maxReceivers = CReceiverLimits().maxReceivers)
         : m_sink(&m_window)
     {
         m_discover.SetParams(&m_sink, QStringLiteral("127.0.0.1"));
@@ -132,9 +132,9 @@ void TestReceiverLimits::peerClosesBeforeTerminator()
 void TestReceiverLimits::ceilingQueuesConnections()
 {
     constexpr int ceiling = 2;
-    // What the listen backlog holds, so no connection attempt waits on a
+    // Well within the listen backlog, so no connection attempt waits on a
     // retransmitted handshake.
-    constexpr int queued = CDeviceDiscover::LISTEN_BACKLOG;
+    constexpr int queued = 5;
     CDiscoverFixture fixture(SHORT_RECEIVE_TIMEOUT_MS * 2, ceiling);
     QVERIFY(fixture.m_discover.IsListening());
 

@@ -55,6 +55,8 @@ private slots:
     void refreshWithNobodyAnsweringFails();
     void withoutAdaptersNothingRunsAndNothingCrashes();
     void repeatedAnnouncementsKeepTheFirstEntry();
+    void onlyDottedAddressesAreListed_data();
+    void onlyDottedAddressesAreListed();
     void playersBeyondTheSlotsAreIgnored();
     void updateDeviceNameChecksTheIndex();
     void selectingAConfiguredModelFetchesItsData();
@@ -182,6 +184,36 @@ void TestSetupManager::repeatedAnnouncementsKeepTheFirstEntry()
     QCOMPARE(devices.at(0).name, QStringLiteral("First"));
     QCOMPARE(Manager()->GetDeviceIp(0), kDen);
     QCOMPARE(Manager()->GetDeviceIp(1), kKitchen);
+}
+
+void TestSetupManager::onlyDottedAddressesAreListed_data()
+{
+    QTest::addColumn<QString>("ip");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("host name") << QStringLiteral("kitchen.local");
+    QTest::newRow("port and path") << QStringLiteral("127.0.0.5:99/x");
+    QTest::newRow("octet above 255") << QStringLiteral("300.1.1.1");
+    QTest::newRow("space after") << QStringLiteral("127.0.0.5 ");
+}
+
+void TestSetupManager::onlyDottedAddressesAreListed()
+{
+    QFETCH(QString, ip);
+    // A bad announcement between two good ones, then many more of it: the
+    // list line a user clicks must still name the player that gets the
+    // command, and the list must not grow.
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Den"), kDen);
+    for (int i = 0; i < 10; ++i)
+        AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Ghost"), ip);
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Kitchen"), kKitchen);
+
+    const QList<CDeviceSummary> devices = Manager()->GetDevices();
+    QCOMPARE(devices.size(), 2);
+    for (qsizetype i = 0; i < devices.size(); ++i)
+        QCOMPARE(Manager()->GetDeviceIp(static_cast<int>(i)), devices.at(i).ip);
+    QCOMPARE(devices.at(1).name, QStringLiteral("Kitchen"));
+    QCOMPARE(Manager()->GetDeviceIp(1), kKitchen);
+    QVERIFY(Manager()->GetDeviceIp(2).isEmpty());
 }
 
 void TestSetupManager::playersBeyondTheSlotsAreIgnored()
