@@ -72,7 +72,7 @@ private slots:
 
 private:
     CSetupManager *Manager() { return m_manager.get(); }
-    void AddPlayer(const QString &model, const QString &name, const QString &ip);
+    bool AddPlayer(const QString &model, const QString &name, const QString &ip);
 
     CSimNetwork m_network;
     std::unique_ptr<CSetupManager> m_manager;
@@ -107,9 +107,9 @@ void TestSetupManager::init()
     m_log.entries.clear();
 }
 
-void TestSetupManager::AddPlayer(const QString &model, const QString &name, const QString &ip)
+bool TestSetupManager::AddPlayer(const QString &model, const QString &name, const QString &ip)
 {
-    Manager()->AddDevice(model, name, ip, QStringLiteral("uuid:") + ip);
+    return Manager()->AddDevice(model, name, ip, QStringLiteral("uuid:") + ip);
 }
 
 void TestSetupManager::refreshListsThePlayersThatAnswer()
@@ -176,9 +176,10 @@ void TestSetupManager::withoutAdaptersNothingRunsAndNothingCrashes()
 
 void TestSetupManager::repeatedAnnouncementsKeepTheFirstEntry()
 {
-    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("First"), kDen);
-    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Second"), kDen);
-    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Other"), kKitchen);
+    // Only a player actually added may change the list the user sees.
+    QVERIFY(AddPlayer(QStringLiteral("KS-210"), QStringLiteral("First"), kDen));
+    QVERIFY(!AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Second"), kDen));
+    QVERIFY(AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Other"), kKitchen));
     const QList<CDeviceSummary> devices = Manager()->GetDevices();
     QCOMPARE(devices.size(), 2);
     QCOMPARE(devices.at(0).name, QStringLiteral("First"));
@@ -204,7 +205,7 @@ void TestSetupManager::onlyDottedAddressesAreListed()
     // command, and the list must not grow.
     AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Den"), kDen);
     for (int i = 0; i < 10; ++i)
-        AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Ghost"), ip);
+        QVERIFY(!AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Ghost"), ip));
     AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Kitchen"), kKitchen);
 
     const QList<CDeviceSummary> devices = Manager()->GetDevices();
@@ -219,8 +220,9 @@ void TestSetupManager::onlyDottedAddressesAreListed()
 void TestSetupManager::playersBeyondTheSlotsAreIgnored()
 {
     for (int i = 0; i <= CSetupManager::MAX_DEVICES; ++i)
-        AddPlayer(QStringLiteral("KS-210"), QString::number(i),
-                  QStringLiteral("10.0.%1.%2").arg(i / 250).arg(i % 250));
+        QCOMPARE(AddPlayer(QStringLiteral("KS-210"), QString::number(i),
+                           QStringLiteral("10.0.%1.%2").arg(i / 250).arg(i % 250)),
+                 i < CSetupManager::MAX_DEVICES);
     const QList<CDeviceSummary> devices = Manager()->GetDevices();
     QCOMPARE(devices.size(), CSetupManager::MAX_DEVICES);
     QCOMPARE(devices.last().name, QString::number(CSetupManager::MAX_DEVICES - 1));
