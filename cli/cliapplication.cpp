@@ -46,6 +46,9 @@ int CCliApplication::Run(const QStringList &arguments)
     case CCliParseResult::EStatus::Help:
         m_out << CCliUsage::Help();
         return CliExit::OK;
+    case CCliParseResult::EStatus::Version:
+        m_out << CCliUsage::Version();
+        return CliExit::OK;
     case CCliParseResult::EStatus::UsageError:
         return UsageError(parsed.m_strError);
     case CCliParseResult::EStatus::Run:

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include "kestavonversion.h"
 #include "simhost.h"
 #include "simlimits.h"
 #include "simnetwork.h"
@@ -32,6 +33,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestavon-player-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTAVON_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -39,6 +41,7 @@ int main(int argc, char *argv[])
                        "Run it inside scripts/netns-run; it refuses to start when any "
                        "interface but loopback is up."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption config(
         QStringLiteral("config"), QStringLiteral("JSON file describing the players."),
         QStringLiteral("file"), QStringLiteral(KESTAVON_SIM_DEFAULT_CONFIG));
