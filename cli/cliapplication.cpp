@@ -78,6 +78,16 @@ int CCliApplication::Refuse(const QString &message, int exitCode)
     return exitCode;
 }
 
+int CCliApplication::NoPlayersAnswered()
+{
+    Refuse(QStringLiteral("no player answered"), CliExit::NO_PLAYERS);
+    return Refuse(QStringLiteral("hint: players answer on TCP port 10014 of this computer; if a "
+                                 "firewall runs, let them in with 'firewall-cmd "
+                                 "--add-service=kestavon-setup' or 'ufw allow \"Kestavon "
+                                 "Setup\"'"),
+                  CliExit::NO_PLAYERS);
+}
+
 void CCliApplication::PrintJson(const QJsonArray &array)
 {
     m_out << QString::fromUtf8(CCliOutput::Document(array));
@@ -125,7 +135,7 @@ int CCliApplication::RunDiscover()
     else if (!devices.isEmpty())
         m_out << CCliOutput::DevicesText(devices);
     if (devices.isEmpty())
-        return Refuse(QStringLiteral("no player answered"), CliExit::NO_PLAYERS);
+        return NoPlayersAnswered();
     return CliExit::OK;
 }
 
@@ -207,7 +217,7 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
     if (devices.isEmpty()) {
         if (m_request.m_bJson)
             PrintJson({});
-        return Refuse(QStringLiteral("no player answered"), CliExit::NO_PLAYERS);
+        return NoPlayersAnswered();
     }
     for (const CDeviceSummary &device : devices) {
         m_discovered.append(device.ip);

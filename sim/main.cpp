@@ -3,6 +3,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include "kestavonversion.h"
 #include "simhost.h"
@@ -27,6 +28,17 @@ void PrintPlayers(const QList<CSimPlayerConfig> &players)
     std::fflush(stdout);
 }
 
+// The demo players: from the source tree when run from a build, else the
+// copy installed beside the executable's share folder.
+QString DefaultConfig()
+{
+    const QString built = QStringLiteral(KESTAVON_SIM_DEFAULT_CONFIG);
+    if (QFileInfo::exists(built))
+        return built;
+    return QCoreApplication::applicationDirPath() +
+           QStringLiteral("/" KESTAVON_SIM_INSTALLED_CONFIG);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -42,9 +54,9 @@ int main(int argc, char *argv[])
                        "interface but loopback is up."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption config(
-        QStringLiteral("config"), QStringLiteral("JSON file describing the players."),
-        QStringLiteral("file"), QStringLiteral(KESTAVON_SIM_DEFAULT_CONFIG));
+    const QCommandLineOption config(QStringLiteral("config"),
+                                    QStringLiteral("JSON file describing the players."),
+                                    QStringLiteral("file"), DefaultConfig());
     const QCommandLineOption away(QStringLiteral("unreachable-ms"),
                                   QStringLiteral("How long a reset or reboot keeps a player away."),
                                   QStringLiteral("ms"),
