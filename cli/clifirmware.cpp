@@ -12,6 +12,7 @@
 #include "cliuploadmonitor.h"
 #include "netcommander.h"
 #include "updatelistener.h"
+#include "wirevocabulary.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ CCliPlayerResult CCliFirmware::Outcome(const CCliPlayerResult &sent,
     switch (monitor.State(player)) {
     case CCliUploadMonitor::EState::Complete:
         return CCliPlayerResult::Success(player,
-                                         {{QStringLiteral("downloadip"), m_request.m_strDownloadIp},
+                                         {{WireVocabulary::DOWNLOADIP, m_request.m_strDownloadIp},
                                           {QStringLiteral("size"), m_nFileSize}});
     case CCliUploadMonitor::EState::Failed:
         return CCliPlayerResult::Failure(player, monitor.Failure(player));

@@ -15,3 +15,9 @@ elseif(KESTAVON_SANITIZE STREQUAL "thread")
 elseif(NOT KESTAVON_SANITIZE STREQUAL "")
     message(FATAL_ERROR "KESTAVON_SANITIZE must be empty, address or thread")
 endif()
+
+# Coverage feedback for libFuzzer in every library a fuzz target links; the
+# fuzz targets themselves add the fuzzer's main (fuzz/CMakeLists.txt).
+if(KESTAVON_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(kestavon_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()

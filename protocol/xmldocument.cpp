@@ -77,10 +77,15 @@ pugi::xml_node CXmlDocument::SelectSingleNode(const char *xpath) const
     }
 }
 
-std::optional<QString> CXmlDocument::SelectText(const char *name) const
+pugi::xml_node CXmlDocument::SelectElement(const char *name) const
 {
     const std::string xpath = std::string("//") + name;
-    const pugi::xml_node node = SelectSingleNode(xpath.c_str());
+    return SelectSingleNode(xpath.c_str());
+}
+
+std::optional<QString> CXmlDocument::SelectText(const char *name) const
+{
+    const pugi::xml_node node = SelectElement(name);
     if (!node)
         return std::nullopt;
     return NodeText(node);
