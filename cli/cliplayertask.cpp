@@ -92,7 +92,8 @@ CCliPlayerResult CCliPlayerTask::Ok(const CSetupManager &manager, CCliFields fie
 // for (a status reply without errcode, a send that broke off) is named.
 CCliPlayerResult CCliPlayerTask::Failed(const CSetupManager &manager, const QString &operation)
 {
-    QString text = manager.GetCommandErrorText();
+    // One line per player: the core's texts are joined on it.
+    QString text = manager.GetCommandErrors().join(QStringLiteral("; "));
     if (text.isEmpty())
         text = QStringLiteral("%1 failed").arg(operation);
     return CCliPlayerResult::Failure(manager.m_device.ip, text);

@@ -148,11 +148,22 @@ void CSetupManager::AddCommandError(const STP_CMD_ERROR_TAG &record)
     m_errors.append(record);
 }
 
+QStringList CSetupManager::GetCommandErrors() const
+{
+    // Two records are enough to tell the user what went wrong; the same text
+    // twice (one cause failing each command of a batch) says nothing more.
+    constexpr qsizetype SHOWN_RECORDS = 2;
+    QStringList texts;
+    for (qsizetype i = 0; i < m_errors.size() && i < SHOWN_RECORDS; ++i) {
+        const QString &text = m_errors.at(i).strText;
+        if (!text.isEmpty() && !texts.contains(text))
+            texts.append(text);
+    }
+    return texts;
+}
+
+// One line each: glued together, two texts would read as one garbled one.
 QString CSetupManager::GetCommandErrorText() const
 {
-    // Two records are enough to tell the user what went wrong.
-    QString text;
-    for (qsizetype i = 0; i < m_errors.size() && i < 2; ++i)
-        text += m_errors.at(i).strText;
-    return text;
+    return GetCommandErrors().join(QLatin1Char('\n'));
 }

@@ -65,6 +65,8 @@ private slots:
     void playerFailuresAreReportedWithTheirText_data();
     void playerFailuresAreReportedWithTheirText();
     void fetchReportsEveryFailureTogether();
+    void errorTextShowsTheFirstTwoApart_data();
+    void errorTextShowsTheFirstTwoApart();
     void aNewActionStartsWithoutOldErrors();
     void resetAndRebootSendTheirCommands();
 
@@ -379,7 +381,7 @@ void TestSetupManager::fetchReportsEveryFailureTogether()
     // Three attempts, three records; the text shows the first two.
     QCOMPARE(Manager()->m_errors.size(), 3);
     const QString failed = QStringLiteral("error: socket connection failed");
-    QCOMPARE(Manager()->GetCommandErrorText(), failed + failed);
+    QCOMPARE(Manager()->GetCommandErrorText(), failed);
     QCoreApplication::processEvents();
     QCOMPARE(m_log.entries, (QList<CMessageLog::Entry>{{WM_SHOW_DEVICE_PAGE, 1}}));
 
@@ -391,6 +393,31 @@ void TestSetupManager::fetchReportsEveryFailureTogether()
     QCOMPARE(Manager()->m_errors.size(), 1);
     QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: Invalid Packet"));
     QCOMPARE(Manager()->m_device.devicename, m_network.State(kKitchen).m_strDeviceName);
+}
+
+void TestSetupManager::errorTextShowsTheFirstTwoApart_data()
+{
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<QString>("text");
+    const QString large = QStringLiteral("error: reply too large");
+    const QString refused = QStringLiteral("error: socket connection failed");
+    QTest::newRow("none") << QStringList{} << QString();
+    QTest::newRow("one") << QStringList{large} << large;
+    // Glued together, two texts read as one garbled one.
+    QTest::newRow("two different ones on two lines")
+        << QStringList{large, refused} << large + QLatin1Char('\n') + refused;
+    QTest::newRow("the same text twice is shown once") << QStringList{large, large} << large;
+    QTest::newRow("a record without text adds nothing") << QStringList{QString(), large} << large;
+    QTest::newRow("only the first two count") << QStringList{large, large, refused} << large;
+}
+
+void TestSetupManager::errorTextShowsTheFirstTwoApart()
+{
+    QFETCH(QStringList, records);
+    QFETCH(QString, text);
+    for (const QString &record : records)
+        Manager()->AddCommandError({record.isEmpty() ? 0 : 1, record});
+    QCOMPARE(Manager()->GetCommandErrorText(), text);
 }
 
 void TestSetupManager::aNewActionStartsWithoutOldErrors()
