@@ -1,6 +1,7 @@
 #include "setupmanager.h"
 
 #include "commandcatalogue.h"
+#include "ipv4text.h"
 
 namespace {
 
@@ -117,8 +118,16 @@ int CSetupManager::SetWifiSetup(const QString &setupmode, const QString &ipaddre
                                                 primarydns, seconddns});
 }
 
+// The player fetches from the address it is given; a name would send it to
+// a resolver of its own, so only a dotted address is passed on, like the
+// command channel's own.
 int CSetupManager::UpdateFirmware()
 {
+    if (!CIpv4Text::IsAddress(m_strLocalIp)) {
+        BeginUserAction();
+        AddCommandError({1, QStringLiteral("error: socket connection failed")});
+        return 0;
+    }
     return SendUserCommand(CMD_UPDATE_FIRMWARE, {m_strLocalIp});
 }
 

@@ -127,7 +127,6 @@ int RunSlowReaderMode(const CFirmwareImage &image, qint64 nSizeMiB)
         DownloadOnce(PLAYER_ADDRESS, CUpdateListener::UPDATE_PORT, SLOW_MODE_TIMEOUT_MS);
     const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
     const bool bComplete = result.bOk && result.nBytes == image.nSize;
-    const int nGivenUp = readers.Ended();
     readers.Stop();
     const bool bClean = server.Finish(SLOW_MODE_TIMEOUT_MS);
     const double peakMiB = ToMiB(server.PeakResidentBytes());
@@ -141,7 +140,6 @@ int RunSlowReaderMode(const CFirmwareImage &image, qint64 nSizeMiB)
                 bComplete ? "complete" : "INCOMPLETE", seconds,
                 static_cast<long long>(result.nBytes), static_cast<long long>(image.nSize),
                 Verdict(bComplete));
-    std::printf("  slow readers given up %d of %d by then\n", nGivenUp, SLOW_READERS);
     std::printf("  server peak memory    %9.1f MiB     goal <= %.1f MiB (file + %lld MiB): %s\n",
                 peakMiB, memoryGoalMiB,
                 static_cast<long long>(MEMORY_ALLOWANCE_PER_CONNECTION / MIB),

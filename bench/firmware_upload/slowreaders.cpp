@@ -56,7 +56,6 @@ void CSlowReaders::Read(const QString &localAddress, quint16 port)
         ::connect(hSocket, reinterpret_cast<const sockaddr *>(&server), sizeof(server)) != 0) {
         if (hSocket >= 0)
             ::close(hSocket);
-        ++m_nEnded;
         return;
     }
     auto next = std::chrono::steady_clock::now();
@@ -71,6 +70,5 @@ void CSlowReaders::Read(const QString &localAddress, quint16 port)
         if (nRead == 0 || (nRead < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
             break;
     }
-    ++m_nEnded;
     ::close(hSocket);
 }

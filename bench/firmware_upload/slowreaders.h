@@ -16,13 +16,10 @@ public:
 
     void Start(int nReaders, int nFirstHost, quint16 port);
     void Stop();
-    // Readers whose connection the server has ended.
-    int Ended() const { return m_nEnded; }
 
 private:
     void Read(const QString &localAddress, quint16 port);
 
     std::vector<std::thread> m_threads;
     std::atomic<bool> m_bStop = false;
-    std::atomic<int> m_nEnded = 0;
 };

@@ -69,6 +69,8 @@ private slots:
     void errorTextShowsTheFirstTwoApart();
     void aNewActionStartsWithoutOldErrors();
     void resetAndRebootSendTheirCommands();
+    void firmwareUpdateNamesOnlyADottedAddress_data();
+    void firmwareUpdateNamesOnlyADottedAddress();
 
 private:
     CSetupManager *Manager() { return m_manager.get(); }
@@ -454,6 +456,27 @@ void TestSetupManager::resetAndRebootSendTheirCommands()
     QVERIFY(m_network.WaitForRequests(kAway, 3, 5000));
     QVERIFY(m_network.ReceivedRequests(kAway).last().endsWith(
         "<downloadip>127.0.0.1</downloadip></Tavrion>"));
+}
+
+void TestSetupManager::firmwareUpdateNamesOnlyADottedAddress_data()
+{
+    QTest::addColumn<QString>("downloadIp");
+    QTest::newRow("host name") << QStringLiteral("localhost");
+    QTest::newRow("short form") << QStringLiteral("127.1");
+    QTest::newRow("empty") << QString();
+}
+
+// A player told to fetch from a name would have to look it up itself; the
+// download address is refused before anything is sent.
+void TestSetupManager::firmwareUpdateNamesOnlyADottedAddress()
+{
+    QFETCH(QString, downloadIp);
+    Manager()->m_device.ip = kKitchen;
+    Manager()->m_strLocalIp = downloadIp;
+    const qsizetype before = m_network.ReceivedRequests(kKitchen).size();
+    QCOMPARE(Manager()->UpdateFirmware(), 0);
+    QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: socket connection failed"));
+    QCOMPARE(m_network.ReceivedRequests(kKitchen).size(), before);
 }
 
 KESTAVON_TEST_MAIN(TestSetupManager)
