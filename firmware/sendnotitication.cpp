@@ -76,18 +76,26 @@ void CFileUpLoader::CSendNotitication::OnReadyWrite()
             break;
         }
     }
-    // Everything is queued; only acknowledgements are awaited now.
-    if (m_nWritten == m_nSize && m_pWriteNotifier)
+    // Everything is queued; only acknowledgements are awaited now. The end of
+    // the stream goes behind the last byte at once, so the player is not kept
+    // waiting for our next look at the queue; it reaches the player only
+    // after every byte, and a reset still overtakes it if we give up.
+    if (m_nWritten == m_nSize && !m_bEndQueued) {
         m_pWriteNotifier->setEnabled(false);
+        ::shutdown(static_cast<int>(m_hSocket), SHUT_WR);
+        m_bEndQueued = true;
+    }
     CheckAcknowledged();
 }
 
+// The queue counts the end of the stream as one more byte once it is queued;
+// acknowledgements are cumulative, so one left means every data byte is in.
 qint64 CFileUpLoader::CSendNotitication::Unacknowledged() const
 {
     int nQueued = 0;
     if (::ioctl(static_cast<int>(m_hSocket), SIOCOUTQ, &nQueued) != 0)
         return -1;
-    return nQueued;
+    return m_bEndQueued ? std::max(nQueued - 1, 0) : nQueued;
 }
 
 void CFileUpLoader::CSendNotitication::CheckAcknowledged()
@@ -105,8 +113,6 @@ void CFileUpLoader::CSendNotitication::CheckAcknowledged()
         m_uploader.OnAcknowledged(m_nAcknowledged);
     }
     if (m_nAcknowledged == m_nSize) {
-        // The end of the stream goes first, so the player is not kept
-        // waiting while the rest is tidied up.
         m_bDone = true;
         Close();
         m_uploader.OnCompleted();
@@ -143,7 +149,8 @@ void CFileUpLoader::CSendNotitication::Close()
 {
     if (m_hSocket < 0)
         return;
-    ::shutdown(static_cast<int>(m_hSocket), SHUT_WR);
+    if (!m_bEndQueued)
+        ::shutdown(static_cast<int>(m_hSocket), SHUT_WR);
     DiscardReceived();
     Release();
 }

@@ -64,5 +64,6 @@ private:
     qint64 m_nAcknowledged = 0;
     qint64 m_nAcknowledgedAtWindowStart = 0;
     qint64 m_nMinProgress = 0;
+    bool m_bEndQueued = false;
     bool m_bDone = false;
 };
