@@ -22,3 +22,9 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/kestavonversion.h.in
     ${CMAKE_BINARY_DIR}/generated/kestavonversion.h @ONLY)
 add_library(kestavon_version INTERFACE)
 target_include_directories(kestavon_version INTERFACE ${CMAKE_BINARY_DIR}/generated)
+
+# Coverage feedback for libFuzzer in every library a fuzz target links; the
+# fuzz targets themselves add the fuzzer's main (fuzz/CMakeLists.txt).
+if(KESTAVON_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(kestavon_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()

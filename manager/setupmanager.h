@@ -94,6 +94,8 @@ public:
     int RebootDevice();
     int FetchDeviceData();
     void AddCommandError(const STP_CMD_ERROR_TAG &record);
+    // The distinct texts of the first two failures, and them one a line.
+    QStringList GetCommandErrors() const;
     QString GetCommandErrorText() const;
 
     CNetworkChecker m_networkChecker;

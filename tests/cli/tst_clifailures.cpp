@@ -63,10 +63,14 @@ void TestCliFailures::reportsTheCoreText_data()
     QTest::addColumn<QString>("error");
     QTest::addColumn<int>("requests");
 
-    // info runs all three queries, and the first two failures make the text.
+    // info runs all three queries, and the first two failures make the text;
+    // the same text twice is shown once.
     using Faults = QList<CSimFault>;
     QTest::newRow("connection refused")
-        << Words("info") << Faults{Fault(CSimFault::EKind::Refuse)} << REFUSED + REFUSED << 0;
+        << Words("info") << Faults{Fault(CSimFault::EKind::Refuse)} << REFUSED << 0;
+    QTest::newRow("oversized replies")
+        << Words("info") << Faults{Fault(CSimFault::EKind::Oversized)}
+        << QStringLiteral("error: reply too large") << 3;
     QTest::newRow("one of three queries fails")
         << Words("info")
         << Faults{Fault(CSimFault::EKind::MalformedXml, QStringLiteral("getWifiOnOff"))}

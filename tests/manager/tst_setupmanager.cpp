@@ -67,8 +67,12 @@ private slots:
     void playerFailuresAreReportedWithTheirText_data();
     void playerFailuresAreReportedWithTheirText();
     void fetchReportsEveryFailureTogether();
+    void errorTextShowsTheFirstTwoApart_data();
+    void errorTextShowsTheFirstTwoApart();
     void aNewActionStartsWithoutOldErrors();
     void resetAndRebootSendTheirCommands();
+    void firmwareUpdateNamesOnlyADottedAddress_data();
+    void firmwareUpdateNamesOnlyADottedAddress();
 
 private:
     CSetupManager *Manager() { return m_manager.get(); }
@@ -413,7 +417,7 @@ void TestSetupManager::fetchReportsEveryFailureTogether()
     // Three attempts, three records; the text shows the first two.
     QCOMPARE(Manager()->m_errors.size(), 3);
     const QString failed = QStringLiteral("error: socket connection failed");
-    QCOMPARE(Manager()->GetCommandErrorText(), failed + failed);
+    QCOMPARE(Manager()->GetCommandErrorText(), failed);
     QCoreApplication::processEvents();
     QCOMPARE(m_log.entries, (QList<CMessageLog::Entry>{{WM_SHOW_DEVICE_PAGE, 1}}));
 
@@ -425,6 +429,31 @@ void TestSetupManager::fetchReportsEveryFailureTogether()
     QCOMPARE(Manager()->m_errors.size(), 1);
     QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: Invalid Packet"));
     QCOMPARE(Manager()->m_device.devicename, m_network.State(kKitchen).m_strDeviceName);
+}
+
+void TestSetupManager::errorTextShowsTheFirstTwoApart_data()
+{
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<QString>("text");
+    const QString large = QStringLiteral("error: reply too large");
+    const QString refused = QStringLiteral("error: socket connection failed");
+    QTest::newRow("none") << QStringList{} << QString();
+    QTest::newRow("one") << QStringList{large} << large;
+    // Glued together, two texts read as one garbled one.
+    QTest::newRow("two different ones on two lines")
+        << QStringList{large, refused} << large + QLatin1Char('\n') + refused;
+    QTest::newRow("the same text twice is shown once") << QStringList{large, large} << large;
+    QTest::newRow("a record without text adds nothing") << QStringList{QString(), large} << large;
+    QTest::newRow("only the first two count") << QStringList{large, large, refused} << large;
+}
+
+void TestSetupManager::errorTextShowsTheFirstTwoApart()
+{
+    QFETCH(QStringList, records);
+    QFETCH(QString, text);
+    for (const QString &record : records)
+        Manager()->AddCommandError({record.isEmpty() ? 0 : 1, record});
+    QCOMPARE(Manager()->GetCommandErrorText(), text);
 }
 
 void TestSetupManager::aNewActionStartsWithoutOldErrors()
@@ -461,6 +490,27 @@ void TestSetupManager::resetAndRebootSendTheirCommands()
     QVERIFY(m_network.WaitForRequests(kAway, 3, 5000));
     QVERIFY(m_network.ReceivedRequests(kAway).last().endsWith(
         "<downloadip>127.0.0.1</downloadip></Tavrion>"));
+}
+
+void TestSetupManager::firmwareUpdateNamesOnlyADottedAddress_data()
+{
+    QTest::addColumn<QString>("downloadIp");
+    QTest::newRow("host name") << QStringLiteral("localhost");
+    QTest::newRow("short form") << QStringLiteral("127.1");
+    QTest::newRow("empty") << QString();
+}
+
+// A player told to fetch from a name would have to look it up itself; the
+// download address is refused before anything is sent.
+void TestSetupManager::firmwareUpdateNamesOnlyADottedAddress()
+{
+    QFETCH(QString, downloadIp);
+    Manager()->m_device.ip = kKitchen;
+    Manager()->m_strLocalIp = downloadIp;
+    const qsizetype before = m_network.ReceivedRequests(kKitchen).size();
+    QCOMPARE(Manager()->UpdateFirmware(), 0);
+    QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: socket connection failed"));
+    QCOMPARE(m_network.ReceivedRequests(kKitchen).size(), before);
 }
 
 KESTAVON_TEST_MAIN(TestSetupManager)
