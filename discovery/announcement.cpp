@@ -1,6 +1,7 @@
 #include "announcement.h"
 
 #include "ipv4text.h"
+#include "wirevocabulary.h"
 #include "xmldocument.h"
 
 std::optional<CAnnouncement> CAnnouncement::ParseDeviceInfo(const QByteArray &bytes)
@@ -10,10 +11,11 @@ std::optional<CAnnouncement> CAnnouncement::ParseDeviceInfo(const QByteArray &by
     CXmlDocument document;
     if (!document.LoadXml(QString::fromUtf8(bytes)))
         return std::nullopt;
-    std::optional<QString> model = document.SelectText("model");
-    std::optional<QString> name = document.SelectText("name");
-    std::optional<QString> ip = document.SelectText("ip");
-    std::optional<QString> udn = document.SelectText("udn");
+    using namespace WireVocabulary;
+    std::optional<QString> model = document.SelectText(MODEL.data());
+    std::optional<QString> name = document.SelectText(NAME.data());
+    std::optional<QString> ip = document.SelectText(IP.data());
+    std::optional<QString> udn = document.SelectText(UDN.data());
     if (!model || !name || !ip || !udn || !CIpv4Text::IsAddress(*ip))
         return std::nullopt;
     return CAnnouncement{std::move(*model), std::move(*name), std::move(*ip), std::move(*udn)};

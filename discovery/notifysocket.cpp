@@ -1,26 +1,5 @@
 #include "notifysocket.h"
 
-#include <algorithm>
-#include <array>
-
-namespace {
-
-// A player ends its announcement with one of these closing tags. They are
-// searched in the bytes, before any decoding, so that no decoder state can
-// hide one.
-const std::array<QByteArrayView, 2> kTerminators = {QByteArrayView("</Tavrion>"),
-                                                    QByteArrayView("</deviceInfo>")};
-
-qsizetype LongestTerminator()
-{
-    qsizetype longest = 0;
-    for (const QByteArrayView &terminator : kTerminators)
-        longest = std::max(longest, terminator.size());
-    return longest;
-}
-
-} // namespace
-
 CNotifySocket::CNotifySocket(qsizetype maxBytes, QObject *parent)
     : QTcpSocket(parent), m_maxBytes(maxBytes)
 {
@@ -36,17 +15,6 @@ void CNotifySocket::Begin()
     ReadAvailable();
     if (!m_finished && state() != QAbstractSocket::ConnectedState)
         Finish();
-}
-
-bool CNotifySocket::HasTerminator(const QByteArray &bytes, qsizetype from)
-{
-    const QByteArrayView tail =
-        QByteArrayView(bytes).sliced(std::clamp<qsizetype>(from, 0, bytes.size()));
-    for (const QByteArrayView &terminator : kTerminators) {
-        if (tail.indexOf(terminator) >= 0)
-            return true;
-    }
-    return false;
 }
 
 void CNotifySocket::OnClosed()
@@ -67,11 +35,9 @@ void CNotifySocket::ReadAvailable()
             Finish();
             return;
         }
-        // Only the new bytes, and the tail of the old ones that a tag split
-        // across two reads may have started in, need searching.
-        const qsizetype from = m_received.size() - (LongestTerminator() - 1);
         m_received += chunk;
-        if (HasTerminator(m_received, from)) {
+        m_terminator.Feed(chunk);
+        if (m_terminator.Found()) {
             emit AnnouncementReceived(m_received);
             Finish();
         }

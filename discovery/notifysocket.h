@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QTcpSocket>
 
+#include "replyterminator.h"
+
 // The receiving end of one announcement connection, created on its
 // receiver's thread. Collects bytes until a closing tag arrives and yields
 // them; on a close, a read error or too many bytes it gives up. Either way it
@@ -23,9 +25,6 @@ public:
     // Closes without yielding anything.
     void GiveUp();
 
-    // Whether bytes hold a closing tag that starts at from or later.
-    static bool HasTerminator(const QByteArray &bytes, qsizetype from);
-
 signals:
     // The bytes of a complete announcement, the read holding its closing tag
     // included.
@@ -39,6 +38,9 @@ private:
     void Finish();
 
     QByteArray m_received;
+    // An announcement ends with the same closing tags as a reply, searched
+    // in the bytes so that no decoder state can hide one.
+    CReplyTerminator m_terminator;
     qsizetype m_maxBytes;
     bool m_finished = false;
 };
