@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "ipv4text.h"
 #include "messagebox.h"
 #include "postedmessage.h"
 #include "setupmanager.h"
@@ -21,6 +22,21 @@ const QString &DhcpText()
     static const QString text = QStringLiteral("DHCP");
     return text;
 }
+
+// The labels beside the boxes, so a message names the field the way the
+// dialog shows it.
+const std::array<QString, CSetupDlg::ADDRESS_FIELDS> &FieldNames()
+{
+    static const std::array<QString, CSetupDlg::ADDRESS_FIELDS> names = {
+        QStringLiteral("IP Address"), QStringLiteral("Subnet Mask"),
+        QStringLiteral("Default Gateway"), QStringLiteral("Primary Dns Server"),
+        QStringLiteral("Secondary Dns Server")};
+    return names;
+}
+
+constexpr int FIELD_SUBNET_MASK = 1;
+// The gateway and the name servers may stay empty; address and mask may not.
+constexpr int FIRST_OPTIONAL_FIELD = 2;
 
 } // namespace
 
@@ -85,6 +101,10 @@ void CSetupDlg::OnOK()
     for (int field = 0; field < ADDRESS_FIELDS; ++field)
         m_addresses[static_cast<size_t>(field)] =
             Control<QLineEdit>(IDC_IP_ADDRESS + field)->text();
+    // A wrong static address can cut the player off the network for good, so
+    // it is refused before the question and before anything is sent.
+    if (m_strSetupmode == StaticText() && !CheckStaticAddresses())
+        return;
     // Asked before anything is sent; the answer cannot stop the sending.
     const bool reboot = CMessageBox::Show(QStringLiteral("Do you want to reboot ?"),
                                           CMessageBox::EButtons::YesNo) == QMessageBox::Yes;
@@ -97,6 +117,29 @@ void CSetupDlg::OnOK()
         PostDelayedRefresh();
     }
     done(IDOK);
+}
+
+// In DHCP mode the player takes its addresses from the network and the hidden
+// boxes go along as they are.
+bool CSetupDlg::CheckStaticAddresses()
+{
+    for (int field = 0; field < ADDRESS_FIELDS; ++field) {
+        const QString &text = m_addresses[static_cast<size_t>(field)];
+        const QString &name = FieldNames()[static_cast<size_t>(field)];
+        QString problem;
+        if (text.isEmpty() && field < FIRST_OPTIONAL_FIELD)
+            problem = QStringLiteral("%1 is empty.").arg(name);
+        else if (!text.isEmpty() && field == FIELD_SUBNET_MASK && !CIpv4Text::IsMask(text))
+            problem = QStringLiteral("%1: '%2' is not a subnet mask.").arg(name, text);
+        else if (!text.isEmpty() && !CIpv4Text::IsAddress(text))
+            problem = QStringLiteral("%1: '%2' is not an IPv4 address.").arg(name, text);
+        if (!problem.isEmpty()) {
+            CMessageBox::Show(problem);
+            Control<QLineEdit>(IDC_IP_ADDRESS + field)->setFocus();
+            return false;
+        }
+    }
+    return true;
 }
 
 int CSetupDlg::Send()

@@ -36,6 +36,8 @@ private:
     void Load();
     void ApplyMode(bool isStatic);
     void OnModeChanged(int line);
+    // Says which box is wrong and returns false when one is.
+    bool CheckStaticAddresses();
     int Send();
     static void PostDelayedRefresh();
 

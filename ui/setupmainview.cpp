@@ -55,8 +55,14 @@ void CSetupMainView::RefreshView()
 
 void CSetupMainView::OnApply()
 {
-    // Sent as typed: neither trimmed nor checked, an empty name included.
+    // Sent as typed, but never empty: a nameless player would be a blank line
+    // in the list that no one can tell apart.
     const QString name = m_pNewName->text();
+    if (name.trimmed().isEmpty()) {
+        CMessageBox::Show(QStringLiteral("The new name is empty."));
+        m_pNewName->setFocus();
+        return;
+    }
     CSetupManager &manager = m_owner.Manager();
     if (!CBusyRunner::Run([&manager, name] { return manager.SetDeviceName(name); })) {
         CMessageBox::Show(manager.GetCommandErrorText());

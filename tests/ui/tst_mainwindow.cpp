@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QTest>
 #include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
 
 #include "aboutdlg.h"
 #include "artwork.h"
@@ -38,6 +39,7 @@ private slots:
     void adapterChangeClearsAndSearchesAgain();
     void messagesDuringAnOperationAreHandledAfterItInOrder();
     void delayedRefreshWaitsThenSearchesAgain();
+    void clickDuringTheDelayedRefreshSelectsNothing();
     void aboutBoxFromF1AndFromTheWindowMenu();
     void logoIsPaintedInItsFrame();
 };
@@ -333,6 +335,51 @@ void TestMainWindow::delayedRefreshWaitsThenSearchesAgain()
     QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
     QVERIFY(fixture.Network().ProbesReceived(QStringLiteral("127.0.0.2")) > probesBefore);
     QVERIFY(fixture.DeviceList()->selectedItems().isEmpty());
+}
+
+void TestMainWindow::clickDuringTheDelayedRefreshSelectsNothing()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    QListWidget *list = fixture.DeviceList();
+    QWindow *window = fixture.Window().windowHandle();
+    const QPoint kitchen = list->viewport()->mapTo(
+        &fixture.Window(),
+        list->visualItemRect(list->item(fixture.Line(QStringLiteral("Kitchen")))).center());
+
+    const int probesBefore = fixture.Network().ProbesReceived(QStringLiteral("127.0.0.2"));
+    // The click comes from the window system while the window waits, on the
+    // line that showed "Kitchen" before the wait.
+    fixture.Window().SetDelayedRefreshMs(200);
+    bool clicked = false;
+    QTimer clicker;
+    connect(&clicker, &QTimer::timeout, this, [&] {
+        if (clicked || !CBusyRunner::IsBusy() || list->count() != DEMO_PLAYERS)
+            return;
+        clicked = true;
+        const QPointF global = window->mapToGlobal(kitchen);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, kitchen, global,
+                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::LeftButton,
+                type);
+    });
+    clicker.start(5);
+    CPostedMessage::Post(&fixture.Window(), WM_DELAYED_REFRESH);
+    QTRY_VERIFY_WITH_TIMEOUT(clicked, WAIT_MS);
+    clicker.stop();
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    QWindowSystemInterface::flushWindowSystemEvents();
+    QCoreApplication::processEvents();
+    QVERIFY(fixture.Settle());
+    QVERIFY(fixture.Network().ProbesReceived(QStringLiteral("127.0.0.2")) > probesBefore);
+
+    QVERIFY(list->selectedItems().isEmpty());
+    QVERIFY(fixture.Window().Manager().GetSelectedDeviceIp().isEmpty());
+    QVERIFY(!fixture.Window().MainView().isVisible());
+    QVERIFY(!fixture.Window().WebView().isVisible());
 }
 
 void TestMainWindow::aboutBoxFromF1AndFromTheWindowMenu()

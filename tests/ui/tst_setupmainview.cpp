@@ -21,7 +21,8 @@ private slots:
     void init();
     void cleanup();
     void applyRenamesThePlayerAndItsLine();
-    void emptyNameIsSentToo();
+    void emptyNameIsRefused_data();
+    void emptyNameIsRefused();
     void failedApplyShowsTheErrorAndKeepsTheOldName();
     void wifiBoxSwitchesThePlayer_data();
     void wifiBoxSwitchesThePlayer();
@@ -89,13 +90,27 @@ void TestSetupMainView::applyRenamesThePlayerAndItsLine()
     QCOMPARE(m_pFixture->Network().ReceivedRequests(KITCHEN).size(), requests);
 }
 
-void TestSetupMainView::emptyNameIsSentToo()
+void TestSetupMainView::emptyNameIsRefused_data()
 {
-    PageControl<QLineEdit>(1005)->clear();
+    QTest::addColumn<QString>("name");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("blanks only") << QStringLiteral("  \t ");
+}
+
+// A nameless player would be a blank line in the list, told apart from no
+// other.
+void TestSetupMainView::emptyNameIsRefused()
+{
+    QFETCH(QString, name);
+    CMessageBoxRecorder boxes;
+    const qsizetype requests = m_pFixture->Network().ReceivedRequests(KITCHEN).size();
+    PageControl<QLineEdit>(1005)->setText(name);
     PageControl<QPushButton>(1006)->click();
-    QCOMPARE(DeviceName(), QString());
-    QCOMPARE(PageControl<QLabel>(1013)->text(), QString());
-    QCOMPARE(m_pFixture->DeviceList()->selectedItems().first()->text(), QString());
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("The new name is empty.")});
+    QCOMPARE(m_pFixture->Network().ReceivedRequests(KITCHEN).size(), requests);
+    QCOMPARE(DeviceName(), QStringLiteral("Kitchen"));
+    QCOMPARE(PageControl<QLabel>(1013)->text(), QStringLiteral("Kitchen"));
+    QCOMPARE(m_pFixture->DeviceList()->selectedItems().first()->text(), QStringLiteral("Kitchen"));
 }
 
 void TestSetupMainView::failedApplyShowsTheErrorAndKeepsTheOldName()
