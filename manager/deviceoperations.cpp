@@ -1,5 +1,7 @@
 #include "setupmanager.h"
 
+#include <QStringList>
+
 #include "commandcatalogue.h"
 
 namespace {
@@ -150,9 +152,12 @@ void CSetupManager::AddCommandError(const STP_CMD_ERROR_TAG &record)
 
 QString CSetupManager::GetCommandErrorText() const
 {
-    // Two records are enough to tell the user what went wrong.
-    QString text;
-    for (qsizetype i = 0; i < m_errors.size() && i < 2; ++i)
-        text += m_errors.at(i).strText;
-    return text;
+    // Two records are enough to tell the user what went wrong. One a line:
+    // run together, two texts read as one garbled sentence.
+    QStringList texts;
+    for (qsizetype i = 0; i < m_errors.size() && i < 2; ++i) {
+        if (!m_errors.at(i).strText.isEmpty())
+            texts.append(m_errors.at(i).strText);
+    }
+    return texts.join(QLatin1Char('\n'));
 }

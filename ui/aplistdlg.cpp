@@ -79,8 +79,10 @@ void CAPListDlg::FillRows()
         row->setText(COLUMN_SAVED, accessPoint.saved);
     }
     // A player that sees no network has nothing to offer but "Other Access Point".
-    if (!result || accessPoints.isEmpty())
-        ShowCommandError();
+    if (!result)
+        ShowCommandError(QStringLiteral("Reading the Wi-Fi networks failed."));
+    else if (accessPoints.isEmpty())
+        ShowCommandError(QStringLiteral("The player reports no Wi-Fi networks."));
 }
 
 // A click acts once the list has updated its selection, so it is queued

@@ -136,7 +136,7 @@ void CAPSettingDlg::OnConnect()
     if (!RunCommand([&](CSetupManager &manager) {
             return manager.ConnectAp(essid, password, encryptionkey);
         })) {
-        ShowCommandError();
+        ShowCommandError(QStringLiteral("Connecting to the access point failed."));
         done(RESULT_FAILED);
         return;
     }
@@ -170,7 +170,7 @@ void CAPSettingDlg::OnRemove()
         return;
     const QString essid = m_strEssid;
     if (!RunCommand([&essid](CSetupManager &manager) { return manager.DeleteProfile(essid); })) {
-        ShowCommandError();
+        ShowCommandError(QStringLiteral("Removing the access point failed."));
         done(RESULT_FAILED);
         return;
     }

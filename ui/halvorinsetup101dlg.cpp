@@ -16,6 +16,7 @@
 #include "aboutdlg.h"
 #include "artwork.h"
 #include "busyrunner.h"
+#include "commanderror.h"
 #include "messagebox.h"
 #include "postedmessage.h"
 #include "resourcestrings.h"
@@ -174,8 +175,11 @@ void CHalvorinSetup101Dlg::FillDeviceList()
     const QSignalBlocker blocker(m_pDeviceList);
     m_pDeviceList->clear();
     const QList<CDeviceSummary> devices = m_manager.GetDevices();
-    for (const CDeviceSummary &device : devices)
-        m_pDeviceList->addItem(device.name);
+    // Players may share a name; the tooltip tells them apart.
+    for (const CDeviceSummary &device : devices) {
+        auto *line = new QListWidgetItem(device.name, m_pDeviceList);
+        line->setToolTip(device.model + QLatin1Char('\n') + device.ip);
+    }
     m_manager.m_strSelectedIp.clear();
 }
 
@@ -222,7 +226,7 @@ void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
     // The page is shown when the manager's WM_SHOW_DEVICE_PAGE arrives, after
     // this handler has returned.
     if (!CBusyRunner::Run([this, name, ip] { return m_manager.SelectDevice(name, ip); }))
-        CMessageBox::Show(m_manager.GetCommandErrorText());
+        CCommandError::Show(&m_manager, QStringLiteral("Reading the player's settings failed."));
 }
 
 void CHalvorinSetup101Dlg::OnShowDevicePage(qint64 deviceView)
@@ -256,7 +260,9 @@ void CHalvorinSetup101Dlg::RenameSelectedDevice(const QString &name)
     const int line = m_pDeviceList->row(selected.first());
     m_manager.UpdateDeviceName(line, name);
     const QSignalBlocker blocker(m_pDeviceList);
+    const QString toolTip = m_pDeviceList->item(line)->toolTip();
     m_pDeviceList->insertItem(line, name);
+    m_pDeviceList->item(line)->setToolTip(toolTip);
     delete m_pDeviceList->takeItem(line + 1);
     m_pDeviceList->setCurrentRow(line);
 }

@@ -5,12 +5,17 @@
 #include <QPushButton>
 
 #include "busyrunner.h"
+#include "commanderror.h"
 #include "messagebox.h"
 #include "setupmanager.h"
 
 CModalDialog::CModalDialog(int templateId, QWidget *parent) : QDialog(parent)
 {
     CTemplateBuilder::Build(templateId, this);
+    // Only the template's default button is framed as the one Enter presses;
+    // left alone, Qt frames the first button of a dialog that has none.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(button->isDefault());
     ConnectButton(IDOK, &CModalDialog::OnOK);
     ConnectButton(IDCANCEL, &CModalDialog::OnCancel);
 }
@@ -39,7 +44,13 @@ void CModalDialog::keyPressEvent(QKeyEvent *event)
         QDialog::keyPressEvent(event);
         return;
     }
-    // A focused button took Enter itself; here no button has the focus.
+    // Buttons that are not the default leave Enter to the dialog; one with
+    // the focus is still pressed by it.
+    if (auto *focused = qobject_cast<QPushButton *>(focusWidget());
+        focused && focused->hasFocus() && focused->isEnabled()) {
+        focused->click();
+        return;
+    }
     const auto *confirm = Control<QPushButton>(IDOK);
     if (!confirm || confirm->isEnabled())
         OnOK();
@@ -78,9 +89,9 @@ int CModalDialog::RunCommand(const std::function<int(CSetupManager &)> &operatio
     return CBusyRunner::Run([manager, &operation] { return operation(*manager); });
 }
 
-void CModalDialog::ShowCommandError()
+void CModalDialog::ShowCommandError(const QString &whatFailed)
 {
-    CMessageBox::Show(g_pSetupManager ? g_pSetupManager->GetCommandErrorText() : QString());
+    CCommandError::Show(g_pSetupManager, whatFailed);
 }
 
 void CModalDialog::ConnectClicked(int id, const std::function<void()> &handler)

@@ -56,8 +56,9 @@ protected:
     // Runs one operation of the manager while the windows keep painting;
     // 0 when there is no manager.
     static int RunCommand(const std::function<int(CSetupManager &)> &operation);
-    // The failure of the last operation in an OK box.
-    static void ShowCommandError();
+    // The failure of the last operation in an OK box; whatFailed names the
+    // action when the manager has no text for it.
+    static void ShowCommandError(const QString &whatFailed);
 
 private:
     void ConnectClicked(int id, const std::function<void()> &handler);

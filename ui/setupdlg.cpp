@@ -68,7 +68,8 @@ void CSetupDlg::Load()
             return lan ? manager.GetLanSetup() : manager.GetWifiSetup();
         })) {
         // The dialog opens all the same, empty and in DHCP mode.
-        ShowCommandError();
+        ShowCommandError(lan ? QStringLiteral("Reading the LAN set-up failed.")
+                             : QStringLiteral("Reading the Wi-Fi set-up failed."));
         return;
     }
     const CDevice &device = g_pSetupManager->m_device;
@@ -109,7 +110,8 @@ void CSetupDlg::OnOK()
     const bool reboot = CMessageBox::Show(QStringLiteral("Do you want to reboot ?"),
                                           CMessageBox::EButtons::YesNo) == QMessageBox::Yes;
     if (!Send()) {
-        ShowCommandError();
+        ShowCommandError(m_bLan ? QStringLiteral("Sending the LAN set-up failed.")
+                                : QStringLiteral("Sending the Wi-Fi set-up failed."));
         return;
     }
     if (reboot) {

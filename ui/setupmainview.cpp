@@ -7,6 +7,7 @@
 
 #include "aplistdlg.h"
 #include "busyrunner.h"
+#include "commanderror.h"
 #include "firmwareupdatedlg.h"
 #include "halvorinsetup101dlg.h"
 #include "messagebox.h"
@@ -65,7 +66,7 @@ void CSetupMainView::OnApply()
     }
     CSetupManager &manager = m_owner.Manager();
     if (!CBusyRunner::Run([&manager, name] { return manager.SetDeviceName(name); })) {
-        CMessageBox::Show(manager.GetCommandErrorText());
+        CCommandError::Show(&manager, QStringLiteral("Renaming the player failed."));
         return;
     }
     m_owner.RenameSelectedDevice(name);
@@ -79,7 +80,8 @@ void CSetupMainView::OnWifiOffClicked(bool off)
     const int on = off ? 0 : 1;
     // On failure the box keeps the state the user clicked it into.
     if (!CBusyRunner::Run([&manager, on] { return manager.SetWifiOnOff(on); }))
-        CMessageBox::Show(manager.GetCommandErrorText());
+        CCommandError::Show(&manager, on ? QStringLiteral("Switching Wi-Fi on failed.")
+                                         : QStringLiteral("Switching Wi-Fi off failed."));
 }
 
 void CSetupMainView::OnGoToWifiSelection()

@@ -40,6 +40,7 @@ private slots:
     void init();
     void reportsTheCoreText_data();
     void reportsTheCoreText();
+    void severalFailuresAreOneALineInJson();
     void onePlayerFailingLeavesTheOthers_data();
     void onePlayerFailingLeavesTheOthers();
 
@@ -63,10 +64,11 @@ void TestCliFailures::reportsTheCoreText_data()
     QTest::addColumn<QString>("error");
     QTest::addColumn<int>("requests");
 
-    // info runs all three queries, and the first two failures make the text.
+    // info runs all three queries, and the first two failures make the text,
+    // one a line.
     using Faults = QList<CSimFault>;
-    QTest::newRow("connection refused")
-        << Words("info") << Faults{Fault(CSimFault::EKind::Refuse)} << REFUSED + REFUSED << 0;
+    QTest::newRow("connection refused") << Words("info") << Faults{Fault(CSimFault::EKind::Refuse)}
+                                        << REFUSED + u'\n' + REFUSED << 0;
     QTest::newRow("one of three queries fails")
         << Words("info")
         << Faults{Fault(CSimFault::EKind::MalformedXml, QStringLiteral("getWifiOnOff"))}
@@ -108,6 +110,18 @@ void TestCliFailures::reportsTheCoreText()
     QCOMPARE(run.m_strErr, PLAYER + QStringLiteral(": ") + error + u'\n');
     QCOMPARE(run.m_strOut, QString());
     QCOMPARE(m_network.ReceivedRequests(PLAYER).size(), requests);
+}
+
+void TestCliFailures::severalFailuresAreOneALineInJson()
+{
+    m_network.SetFault(PLAYER, Fault(CSimFault::EKind::Refuse));
+    const CCliRun json = CCliRun::Run(
+        QStringList{QStringLiteral("--json"), QStringLiteral("--player"), PLAYER} + Words("info"));
+    QCOMPARE(json.m_nExitCode, 1);
+    const QJsonArray entries = json.Json();
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries.at(0).toObject().value(QStringLiteral("error")).toString(),
+             REFUSED + u'\n' + REFUSED);
 }
 
 void TestCliFailures::onePlayerFailingLeavesTheOthers_data()

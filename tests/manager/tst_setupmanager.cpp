@@ -376,10 +376,10 @@ void TestSetupManager::fetchReportsEveryFailureTogether()
 {
     AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Nobody"), kNobody);
     QCOMPARE(Manager()->SelectDevice(QStringLiteral("Nobody"), kNobody), 0);
-    // Three attempts, three records; the text shows the first two.
+    // Three attempts, three records; the text shows the first two, one a line.
     QCOMPARE(Manager()->m_errors.size(), 3);
     const QString failed = QStringLiteral("error: socket connection failed");
-    QCOMPARE(Manager()->GetCommandErrorText(), failed + failed);
+    QCOMPARE(Manager()->GetCommandErrorText(), failed + QLatin1Char('\n') + failed);
     QCoreApplication::processEvents();
     QCOMPARE(m_log.entries, (QList<CMessageLog::Entry>{{WM_SHOW_DEVICE_PAGE, 1}}));
 

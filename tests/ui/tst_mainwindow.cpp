@@ -40,6 +40,8 @@ private slots:
     void messagesDuringAnOperationAreHandledAfterItInOrder();
     void delayedRefreshWaitsThenSearchesAgain();
     void clickDuringTheDelayedRefreshSelectsNothing();
+    void failedSelectionShowsEachTextOnALine();
+    void linesOfTheSameNameDifferInTheirTooltips();
     void aboutBoxFromF1AndFromTheWindowMenu();
     void logoIsPaintedInItsFrame();
 };
@@ -380,6 +382,50 @@ void TestMainWindow::clickDuringTheDelayedRefreshSelectsNothing()
     QVERIFY(fixture.Window().Manager().GetSelectedDeviceIp().isEmpty());
     QVERIFY(!fixture.Window().MainView().isVisible());
     QVERIFY(!fixture.Window().WebView().isVisible());
+}
+
+void TestMainWindow::failedSelectionShowsEachTextOnALine()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    fixture.Network().SetFault(QStringLiteral("127.0.0.3"),
+                               CSimFault{.m_kind = CSimFault::EKind::Refuse});
+    CMessageBoxRecorder boxes;
+    QVERIFY(fixture.SelectAndWaitForPage(QStringLiteral("Kitchen"), true));
+    const QString failed = QStringLiteral("error: socket connection failed");
+    QCOMPARE(boxes.Texts(), QStringList{failed + QLatin1Char('\n') + failed});
+}
+
+void TestMainWindow::linesOfTheSameNameDifferInTheirTooltips()
+{
+    const QList<CSimPlayerConfig> players = {
+        CMainWindowFixture::Player(QStringLiteral("127.0.0.2"), QStringLiteral("KS-210"),
+                                   QStringLiteral("Speaker")),
+        CMainWindowFixture::Player(QStringLiteral("127.0.0.3"), QStringLiteral("KS-100"),
+                                   QStringLiteral("Speaker"))};
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(players, &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(2));
+    QListWidget *list = fixture.DeviceList();
+    const QList<CDeviceSummary> devices = fixture.Window().Manager().GetDevices();
+    QSet<QString> tips;
+    for (int line = 0; line < list->count(); ++line) {
+        QCOMPARE(list->item(line)->text(), QStringLiteral("Speaker"));
+        QCOMPARE(list->item(line)->toolTip(),
+                 devices[line].model + QLatin1Char('\n') + devices[line].ip);
+        tips.insert(list->item(line)->toolTip());
+    }
+    QCOMPARE(tips.size(), 2);
+
+    // A renamed line keeps its tooltip.
+    list->setCurrentRow(0);
+    const QString tip = list->item(0)->toolTip();
+    fixture.Window().RenameSelectedDevice(QStringLiteral("Den"));
+    QCOMPARE(list->item(0)->text(), QStringLiteral("Den"));
+    QCOMPARE(list->item(0)->toolTip(), tip);
 }
 
 void TestMainWindow::aboutBoxFromF1AndFromTheWindowMenu()

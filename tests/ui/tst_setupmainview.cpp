@@ -27,6 +27,7 @@ private slots:
     void wifiBoxSwitchesThePlayer_data();
     void wifiBoxSwitchesThePlayer();
     void failedWifiChangeShowsTheErrorAndKeepsTheClick();
+    void failureWithoutTextNamesTheAction();
 
 private:
     QWidget *Page() { return &m_pFixture->Window().MainView(); }
@@ -170,6 +171,19 @@ void TestSetupMainView::failedWifiChangeShowsTheErrorAndKeepsTheClick()
     // Not set back: the box shows what the user clicked, not the player.
     QVERIFY(box->isChecked());
     QVERIFY(m_pFixture->Network().State(KITCHEN).m_wifiOn);
+}
+
+// A status reply without errcode fails without a text; the box says what
+// failed instead of showing nothing.
+void TestSetupMainView::failureWithoutTextNamesTheAction()
+{
+    m_pFixture->Network().SetFault(KITCHEN, CSimFault{.m_kind = CSimFault::EKind::NoErrcode});
+    CMessageBoxRecorder boxes;
+    PageControl<QCheckBox>(1007)->click();
+    PageControl<QLineEdit>(1005)->setText(QStringLiteral("Den"));
+    PageControl<QPushButton>(1006)->click();
+    QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("Switching Wi-Fi off failed."),
+                                         QStringLiteral("Renaming the player failed.")}));
 }
 
 KESTAVON_UI_TEST_MAIN(TestSetupMainView)
