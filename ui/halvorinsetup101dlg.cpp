@@ -1,6 +1,7 @@
 #include "halvorinsetup101dlg.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFrame>
@@ -17,6 +18,7 @@
 #include "artwork.h"
 #include "busyrunner.h"
 #include "commanderror.h"
+#include "fileuploader.h"
 #include "messagebox.h"
 #include "postedmessage.h"
 #include "resourcestrings.h"
@@ -324,6 +326,22 @@ void CHalvorinSetup101Dlg::contextMenuEvent(QContextMenuEvent *event)
     QMenu menu(this);
     menu.addAction(m_strAboutMenu, this, &CHalvorinSetup101Dlg::OnAboutBox);
     menu.exec(event->globalPos());
+}
+
+// A firmware download outlives its dialog; quitting would cut it off and
+// leave the player with half an image, so the user is asked first and, unless
+// they insist, the tool stays until the download is over.
+void CHalvorinSetup101Dlg::closeEvent(QCloseEvent *event)
+{
+    if (CFileUpLoader::LiveCount() > 0 &&
+        CMessageBox::Show(QStringLiteral("A player is still downloading its firmware from this "
+                                         "computer.\nQuitting now cuts the download. Do you "
+                                         "want to quit anyway?"),
+                          CMessageBox::EButtons::YesNo) != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void CHalvorinSetup101Dlg::OnAboutBox()

@@ -3,6 +3,7 @@
 #include <QResizeEvent>
 
 #include "halvorinsetup101dlg.h"
+#include "ipv4text.h"
 #include "templatebuilder.h"
 
 CSetupWebView::CSetupWebView(CHalvorinSetup101Dlg &owner) : QWidget(&owner), m_owner(owner)
@@ -21,5 +22,13 @@ void CSetupWebView::resizeEvent(QResizeEvent *event)
 void CSetupWebView::NavigateToDevice()
 {
     m_strAddress = m_owner.Manager().m_device.ip;
-    m_explorer.Navigate(QStringLiteral("http://") + m_strAddress);
+    // The address came from the network: anything but a plain IPv4 address
+    // could name another host, a port or a path.
+    if (!CIpv4Text::IsAddress(m_strAddress)) {
+        m_explorer.ShowRefusal(
+            QStringLiteral("'%1' is not the address of a player; its page is not shown.")
+                .arg(m_strAddress));
+        return;
+    }
+    m_explorer.Navigate(QStringLiteral("http://") + m_strAddress, m_strAddress);
 }

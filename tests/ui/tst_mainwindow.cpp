@@ -16,6 +16,7 @@
 #include "aboutdlg.h"
 #include "artwork.h"
 #include "busyrunner.h"
+#include "fileuploader.h"
 #include "mainwindowfixture.h"
 #include "messageboxrecorder.h"
 #include "postedmessage.h"
@@ -42,6 +43,7 @@ private slots:
     void clickDuringTheDelayedRefreshSelectsNothing();
     void failedSelectionShowsEachTextOnALine();
     void linesOfTheSameNameDifferInTheirTooltips();
+    void quittingDuringAFirmwareDownloadAsksFirst();
     void aboutBoxFromF1AndFromTheWindowMenu();
     void logoIsPaintedInItsFrame();
 };
@@ -426,6 +428,34 @@ void TestMainWindow::linesOfTheSameNameDifferInTheirTooltips()
     fixture.Window().RenameSelectedDevice(QStringLiteral("Den"));
     QCOMPARE(list->item(0)->text(), QStringLiteral("Den"));
     QCOMPARE(list->item(0)->toolTip(), tip);
+}
+
+void TestMainWindow::quittingDuringAFirmwareDownloadAsksFirst()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY(fixture.Start({}, &error));
+    const QString question =
+        QStringLiteral("A player is still downloading its firmware from this computer.\nQuitting "
+                       "now cuts the download. Do you want to quit anyway?");
+    {
+        // Stands for an upload under way: alive, never started.
+        CFileUpLoader download(-1);
+        CMessageBoxRecorder no(QMessageBox::No);
+        QVERIFY(!fixture.Window().close());
+        QVERIFY(fixture.Window().isVisible());
+        QCOMPARE(no.Texts(), QStringList{question});
+
+        CMessageBoxRecorder yes(QMessageBox::Yes);
+        QVERIFY(fixture.Window().close());
+        QVERIFY(!fixture.Window().isVisible());
+        QCOMPARE(yes.Texts(), QStringList{question});
+    }
+    // Without a download the window closes without a word.
+    fixture.Window().show();
+    CMessageBoxRecorder none;
+    QVERIFY(fixture.Window().close());
+    QVERIFY(none.Texts().isEmpty());
 }
 
 void TestMainWindow::aboutBoxFromF1AndFromTheWindowMenu()
