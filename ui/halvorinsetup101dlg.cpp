@@ -25,8 +25,8 @@
 #include "templatebuilder.h"
 
 CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
-    : QDialog(parent), m_icon(CArtwork::Icon(CArtwork::ICON_MAIN)), m_mainView(*this),
-      m_webView(*this)
+    : QDialog(parent), m_icon(CArtwork::Icon(CArtwork::ICON_MAIN)), m_mainView(m_manager, this),
+      m_webView(m_manager, this)
 {
     CTemplateBuilder::Build(IDD, this);
     m_pAdapterList = CTemplateBuilder::Control<QComboBox>(this, IDC_ADAPTER_LIST);
@@ -42,6 +42,12 @@ CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
     connect(m_pAdapterList, &QComboBox::activated, this, &CHalvorinSetup101Dlg::OnAdapterChanged);
     connect(m_pDeviceList, &QListWidget::itemSelectionChanged, this,
             &CHalvorinSetup101Dlg::OnDeviceSelectionChanged);
+    connect(&m_mainView, &CSetupMainView::DeviceRenamed, this,
+            &CHalvorinSetup101Dlg::RenameSelectedDevice);
+    // Posted, as every request for a new search is: it is handled after the
+    // page's own handler has returned.
+    connect(&m_mainView, &CSetupMainView::DelayedRefreshRequested, this,
+            [this] { CPostedMessage::Post(this, WM_DELAYED_REFRESH); });
     // Queued: messages held during an operation are handled after the
     // handler that started it has returned, as if they had just arrived.
     connect(CBusyRunner::Instance(), &CBusyRunner::Idle, this, &CHalvorinSetup101Dlg::ReplayHeld,

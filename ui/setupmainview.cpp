@@ -9,13 +9,13 @@
 #include "busyrunner.h"
 #include "commanderror.h"
 #include "firmwareupdatedlg.h"
-#include "halvorinsetup101dlg.h"
 #include "messagebox.h"
-#include "postedmessage.h"
 #include "setupdlg.h"
+#include "setupmanager.h"
 #include "templatebuilder.h"
 
-CSetupMainView::CSetupMainView(CHalvorinSetup101Dlg &owner) : QWidget(&owner), m_owner(owner)
+CSetupMainView::CSetupMainView(CSetupManager &manager, QWidget *parent)
+    : QWidget(parent), m_manager(manager)
 {
     CTemplateBuilder::Build(IDD, this);
     m_pDeviceName = CTemplateBuilder::Control<QLabel>(this, IDC_DEVICE_NAME);
@@ -42,7 +42,7 @@ void CSetupMainView::ConnectButton(int id, void (CSetupMainView::*handler)())
 
 void CSetupMainView::RefreshView()
 {
-    const CDevice &device = m_owner.Manager().m_device;
+    const CDevice &device = m_manager.m_device;
     m_pDeviceName->setText(device.devicename);
     m_pNewName->clear();
     m_pWifiOff->setChecked(device.wifionoff == 0);
@@ -64,19 +64,19 @@ void CSetupMainView::OnApply()
         m_pNewName->setFocus();
         return;
     }
-    CSetupManager &manager = m_owner.Manager();
+    CSetupManager &manager = m_manager;
     if (!CBusyRunner::Run([&manager, name] { return manager.SetDeviceName(name); })) {
         CCommandError::Show(&manager, QStringLiteral("Renaming the player failed."));
         return;
     }
-    m_owner.RenameSelectedDevice(name);
+    emit DeviceRenamed(name);
     m_pDeviceName->setText(name);
     repaint();
 }
 
 void CSetupMainView::OnWifiOffClicked(bool off)
 {
-    CSetupManager &manager = m_owner.Manager();
+    CSetupManager &manager = m_manager;
     const int on = off ? 0 : 1;
     // On failure the box keeps the state the user clicked it into.
     if (!CBusyRunner::Run([&manager, on] { return manager.SetWifiOnOff(on); }))
@@ -90,7 +90,7 @@ void CSetupMainView::OnGoToWifiSelection()
     // Only a reset player leaves the network; the main window waits for it
     // and searches again.
     if (dialog.exec() == CAPListDlg::RESULT_RESET)
-        CPostedMessage::Post(&m_owner, WM_DELAYED_REFRESH);
+        emit DelayedRefreshRequested();
 }
 
 void CSetupMainView::OnLanSetup()

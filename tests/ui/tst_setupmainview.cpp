@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "mainwindowfixture.h"
@@ -28,6 +29,7 @@ private slots:
     void wifiBoxSwitchesThePlayer();
     void failedWifiChangeShowsTheErrorAndKeepsTheClick();
     void failureWithoutTextNamesTheAction();
+    void pageNeedsOnlyTheManagerAndTellsByItsSignal();
 
 private:
     QWidget *Page() { return &m_pFixture->Window().MainView(); }
@@ -184,6 +186,26 @@ void TestSetupMainView::failureWithoutTextNamesTheAction()
     PageControl<QPushButton>(1006)->click();
     QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("Switching Wi-Fi off failed."),
                                          QStringLiteral("Renaming the player failed.")}));
+}
+
+// The page holds the manager, not the window: it shows the manager's record
+// wherever it stands, and a rename reaches the window only by the signal.
+void TestSetupMainView::pageNeedsOnlyTheManagerAndTellsByItsSignal()
+{
+    CSetupManager manager;
+    manager.m_device.devicename = QStringLiteral("Attic");
+    manager.m_device.serialnumber = QStringLiteral("SN-ATTIC");
+    CSetupMainView alone(manager);
+    alone.RefreshView();
+    QCOMPARE(CTemplateBuilder::Control<QLabel>(&alone, 1013)->text(), QStringLiteral("Attic"));
+    QCOMPARE(CTemplateBuilder::Control<QLabel>(&alone, 1019)->text(), QStringLiteral("SN-ATTIC"));
+
+    auto *page = static_cast<CSetupMainView *>(Page());
+    QSignalSpy renamed(page, &CSetupMainView::DeviceRenamed);
+    PageControl<QLineEdit>(1005)->setText(QStringLiteral("Den"));
+    PageControl<QPushButton>(1006)->click();
+    QCOMPARE(renamed.count(), 1);
+    QCOMPARE(renamed.first().first().toString(), QStringLiteral("Den"));
 }
 
 KESTAVON_UI_TEST_MAIN(TestSetupMainView)
