@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
@@ -17,6 +18,10 @@ CExplorer1::CExplorer1(QWidget *parent) : QWidget(parent)
     m_pRefusal->setAlignment(Qt::AlignCenter);
     m_pRefusal->hide();
     layout->addWidget(m_pRefusal);
+    m_pLoadError = new QLabel(this);
+    m_pLoadError->setWordWrap(true);
+    m_pLoadError->hide();
+    layout->addWidget(m_pLoadError);
 }
 
 void CExplorer1::ShowRefusal(const QString &text)
@@ -47,6 +52,16 @@ void CExplorer1::CreateView()
     m_pPage = new CPlayerWebPage(profile, m_pView);
     m_pView->setPage(m_pPage);
     layout()->addWidget(m_pView);
+    connect(m_pPage, &QWebEnginePage::loadingChanged, this,
+            [this](const QWebEngineLoadingInfo &info) {
+                if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
+                    m_pLoadError->setText(QStringLiteral("The page at %1 could not be loaded: %2")
+                                              .arg(info.url().toString(), info.errorString()));
+                    m_pLoadError->show();
+                } else if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) {
+                    m_pLoadError->hide();
+                }
+            });
 }
 
 void CExplorer1::Navigate(const QString &address, const QString &host)
@@ -54,6 +69,7 @@ void CExplorer1::Navigate(const QString &address, const QString &host)
     if (!m_pView)
         CreateView();
     m_pRefusal->hide();
+    m_pLoadError->hide();
     m_pView->show();
     m_pPage->SetPlayerHost(host);
     m_url = QUrl(address, QUrl::TolerantMode);

@@ -26,6 +26,8 @@ public:
     // navigation.
     QLabel *SandboxNotice() const { return m_pSandboxNotice; }
     QLabel *Refusal() const { return m_pRefusal; }
+    // Says why the last page did not load; hidden while pages load.
+    QLabel *LoadError() const { return m_pLoadError; }
     // Null until the first navigation.
     QWebEngineView *View() const { return m_pView; }
     // The address last navigated to.
@@ -40,5 +42,6 @@ private:
     CPlayerWebPage *m_pPage = nullptr;
     QLabel *m_pSandboxNotice = nullptr;
     QLabel *m_pRefusal = nullptr;
+    QLabel *m_pLoadError = nullptr;
     QUrl m_url;
 };

@@ -1,6 +1,10 @@
 #include "playerwebpage.h"
 
+#include <QAuthenticator>
 #include <QDesktopServices>
+#include <QWidget>
+
+#include "credentialsprompt.h"
 
 namespace {
 
@@ -28,7 +32,24 @@ constexpr int HTTP_PORT = 80;
 
 CPlayerWebPage::CPlayerWebPage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)
-{}
+{
+    connect(this, &QWebEnginePage::authenticationRequired, this,
+            &CPlayerWebPage::OnAuthenticationRequired);
+}
+
+// Left alone, the engine drops the request and shows an empty page.
+void CPlayerWebPage::OnAuthenticationRequired(const QUrl &url, QAuthenticator *authenticator)
+{
+    const std::optional<CCredentialsPrompt::SCredentials> credentials =
+        CCredentialsPrompt::Ask(qobject_cast<QWidget *>(parent()), url, authenticator->realm());
+    if (!credentials) {
+        // An empty authenticator cancels the request.
+        *authenticator = QAuthenticator();
+        return;
+    }
+    authenticator->setUser(credentials->m_strUser);
+    authenticator->setPassword(credentials->m_strPassword);
+}
 
 bool CPlayerWebPage::IsPlayerUrl(const QUrl &url) const
 {

@@ -8,6 +8,8 @@
 // otherwise lead the embedded browser anywhere while looking like part of the
 // tool. Other links, and pages that want a window of their own, go to the
 // desktop's browser.
+class QAuthenticator;
+
 class CPlayerWebPage : public QWebEnginePage
 {
     Q_OBJECT
@@ -24,5 +26,7 @@ protected:
     QWebEnginePage *createWindow(WebWindowType type) override;
 
 private:
+    void OnAuthenticationRequired(const QUrl &url, QAuthenticator *authenticator);
+
     QString m_strHost;
 };

@@ -1,10 +1,13 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include "credentialsprompt.h"
 #include "mainwindowfixture.h"
 #include "uitestmain.h"
 
@@ -26,6 +29,8 @@ private slots:
     void otherPagesOpenInTheDesktopsBrowser_data();
     void otherPagesOpenInTheDesktopsBrowser();
     void browserWithoutSandboxIsSaid();
+    void pageBehindASignInAsksForUserAndPassword();
+    void failedLoadSaysWhy();
 
 private:
     CSetupWebView &View() { return m_pFixture->Window().WebView(); }
@@ -37,6 +42,40 @@ private:
 namespace {
 
 constexpr int WAIT_MS = CMainWindowFixture::WAIT_MS;
+
+// A player's page behind HTTP basic authentication (user admin, password
+// secret), at an address no simulated player uses.
+class CLockedPage : public QTcpServer
+{
+public:
+    static QString Address() { return QStringLiteral("127.0.0.9"); }
+
+    bool Start() { return listen(QHostAddress(Address()), 80); }
+
+protected:
+    void incomingConnection(qintptr handle) override
+    {
+        auto *socket = new QTcpSocket(this);
+        socket->setSocketDescriptor(handle);
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            if (!socket->peek(socket->bytesAvailable()).contains("\r\n\r\n"))
+                return;
+            const QByteArray request = socket->readAll();
+            const bool signedIn = request.contains("Authorization: Basic YWRtaW46c2VjcmV0");
+            const QByteArray body =
+                "<html><head><title>Locked</title></head><body>in</body></html>";
+            socket->write(signedIn ? "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                                   : "HTTP/1.1 401 Unauthorized\r\n"
+                                     "WWW-Authenticate: Basic realm=\"player\"\r\n");
+            socket->write("Content-Length: " + QByteArray::number(signedIn ? body.size() : 0) +
+                          "\r\nConnection: close\r\n\r\n");
+            if (signedIn)
+                socket->write(body);
+            socket->disconnectFromHost();
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+};
 
 // Stands in for the desktop's browser.
 class CDesktopBrowser : public QObject
@@ -206,6 +245,40 @@ void TestSetupWebView::browserWithoutSandboxIsSaid()
     QVERIFY(notice);
     QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), WAIT_MS);
     QVERIFY(notice->text().contains(QStringLiteral("without its sandbox")));
+}
+
+void TestSetupWebView::pageBehindASignInAsksForUserAndPassword()
+{
+    CLockedPage page;
+    QVERIFY(page.Start());
+    QStringList realms;
+    CCredentialsPrompt::SetInterceptor([&realms](const QUrl &, const QString &realm) {
+        realms.append(realm);
+        return std::optional<CCredentialsPrompt::SCredentials>(
+            CCredentialsPrompt::SCredentials{QStringLiteral("admin"), QStringLiteral("secret")});
+    });
+    m_pFixture->Window().Manager().m_device.ip = CLockedPage::Address();
+    View().NavigateToDevice();
+    const bool signedIn = WaitForTitle(QStringLiteral("Locked"));
+    CCredentialsPrompt::SetInterceptor({});
+    QVERIFY(signedIn);
+    QVERIFY(!realms.isEmpty());
+    QCOMPARE(realms.first(), QStringLiteral("player"));
+}
+
+void TestSetupWebView::failedLoadSaysWhy()
+{
+    // Nothing serves a page there.
+    m_pFixture->Window().Manager().m_device.ip = CLockedPage::Address();
+    View().NavigateToDevice();
+    QLabel *why = View().Explorer().LoadError();
+    QTRY_VERIFY_WITH_TIMEOUT(!why->isHidden(), WAIT_MS);
+    QVERIFY(why->text().contains(CLockedPage::Address()));
+
+    // The next page that loads takes the line away.
+    QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
+    QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
+    QVERIFY(why->isHidden());
 }
 
 KESTAVON_UI_TEST_MAIN(TestSetupWebView)
