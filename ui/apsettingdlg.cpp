@@ -27,15 +27,17 @@ const std::array<QString, CAPSettingDlg::ENCRYPTION_COUNT> &CAPSettingDlg::Encry
     return names;
 }
 
-CAPSettingDlg::CAPSettingDlg(QWidget *parent) : CModalDialog(IDD, parent), m_bOtherAp(true)
+CAPSettingDlg::CAPSettingDlg(CSetupManager &manager, QWidget *parent)
+    : CModalDialog(IDD, manager, parent), m_bOtherAp(true)
 {
     BindControls();
 }
 
-CAPSettingDlg::CAPSettingDlg(const QString &essid, const QString &encryptionkey,
-                             const QString &connected, const QString &saved, QWidget *parent)
-    : CModalDialog(IDD, parent), m_bOtherAp(false), m_strConnected(connected), m_strSaved(saved),
-      m_strEssid(essid), m_strEncryptionKey(encryptionkey)
+CAPSettingDlg::CAPSettingDlg(CSetupManager &manager, const QString &essid,
+                             const QString &encryptionkey, const QString &connected,
+                             const QString &saved, QWidget *parent)
+    : CModalDialog(IDD, manager, parent), m_bOtherAp(false), m_strConnected(connected),
+      m_strSaved(saved), m_strEssid(essid), m_strEncryptionKey(encryptionkey)
 {
     BindControls();
 }

@@ -15,8 +15,8 @@
 #include "postedmessage.h"
 #include "setupmanager.h"
 
-CFirmwareUpdateDlg::CFirmwareUpdateDlg(QWidget *parent)
-    : CModalDialog(IDD, parent), m_listener(this, [this] { return m_strFilePath; })
+CFirmwareUpdateDlg::CFirmwareUpdateDlg(CSetupManager &manager, QWidget *parent)
+    : CModalDialog(IDD, manager, parent), m_listener(this, [this] { return m_strFilePath; })
 {
     m_pProgress = Control<QProgressBar>(IDC_PROGRESS);
     ConnectButton(IDC_CHOOSE_FILE, &CFirmwareUpdateDlg::OnChooseFile);

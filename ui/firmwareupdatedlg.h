@@ -35,7 +35,7 @@ public:
     // connect means it never will (a firewall, or a player that ignored it).
     static constexpr int CONNECT_WAIT_MS = 60000;
 
-    explicit CFirmwareUpdateDlg(QWidget *parent = nullptr);
+    explicit CFirmwareUpdateDlg(CSetupManager &manager, QWidget *parent = nullptr);
     ~CFirmwareUpdateDlg() override;
 
     void done(int result) override;

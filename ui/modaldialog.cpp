@@ -20,6 +20,12 @@ CModalDialog::CModalDialog(int templateId, QWidget *parent) : QDialog(parent)
     ConnectButton(IDCANCEL, &CModalDialog::OnCancel);
 }
 
+CModalDialog::CModalDialog(int templateId, CSetupManager &manager, QWidget *parent)
+    : CModalDialog(templateId, parent)
+{
+    m_pManager = &manager;
+}
+
 void CModalDialog::setVisible(bool visible)
 {
     if (visible && !m_bInitialised) {
@@ -81,17 +87,17 @@ void CModalDialog::EnableControl(int id, bool enable) const
         control->setEnabled(enable);
 }
 
-int CModalDialog::RunCommand(const std::function<int(CSetupManager &)> &operation)
+int CModalDialog::RunCommand(const std::function<int(CSetupManager &)> &operation) const
 {
-    CSetupManager *manager = g_pSetupManager;
+    CSetupManager *manager = m_pManager;
     if (!manager)
         return 0;
     return CBusyRunner::Run([manager, &operation] { return operation(*manager); });
 }
 
-void CModalDialog::ShowCommandError(const QString &whatFailed)
+void CModalDialog::ShowCommandError(const QString &whatFailed) const
 {
-    CCommandError::Show(g_pSetupManager, whatFailed);
+    CCommandError::Show(m_pManager, whatFailed);
 }
 
 void CModalDialog::ConnectClicked(int id, const std::function<void()> &handler)

@@ -40,7 +40,8 @@ constexpr int FIRST_OPTIONAL_FIELD = 2;
 
 } // namespace
 
-CSetupDlg::CSetupDlg(bool lan, QWidget *parent) : CModalDialog(IDD, parent), m_bLan(lan)
+CSetupDlg::CSetupDlg(CSetupManager &manager, bool lan, QWidget *parent)
+    : CModalDialog(IDD, manager, parent), m_bLan(lan)
 {
     m_pMode = Control<QComboBox>(IDC_SETUP_MODE);
 }
@@ -72,7 +73,7 @@ void CSetupDlg::Load()
                              : QStringLiteral("Reading the Wi-Fi set-up failed."));
         return;
     }
-    const CDevice &device = g_pSetupManager->m_device;
+    const CDevice &device = Manager()->m_device;
     m_strSetupmode = device.setupmode;
     m_addresses =
         lan ? std::array<QString, ADDRESS_FIELDS>{device.lanIpaddress, device.lanSubnetmask,
@@ -156,8 +157,8 @@ int CSetupDlg::Send()
 }
 
 // The main window waits for the player to come back, then searches again.
-void CSetupDlg::PostDelayedRefresh()
+void CSetupDlg::PostDelayedRefresh() const
 {
-    if (g_pSetupManager)
-        CPostedMessage::Post(g_pSetupManager->MainWindow(), WM_DELAYED_REFRESH);
+    if (Manager())
+        CPostedMessage::Post(Manager()->MainWindow(), WM_DELAYED_REFRESH);
 }

@@ -86,7 +86,7 @@ void CSetupMainView::OnWifiOffClicked(bool off)
 
 void CSetupMainView::OnGoToWifiSelection()
 {
-    CAPListDlg dialog(this);
+    CAPListDlg dialog(m_manager, this);
     // Only a reset player leaves the network; the main window waits for it
     // and searches again.
     if (dialog.exec() == CAPListDlg::RESULT_RESET)
@@ -95,18 +95,18 @@ void CSetupMainView::OnGoToWifiSelection()
 
 void CSetupMainView::OnLanSetup()
 {
-    CSetupDlg dialog(true, this);
+    CSetupDlg dialog(m_manager, true, this);
     dialog.exec();
 }
 
 void CSetupMainView::OnWifiSetup()
 {
-    CSetupDlg dialog(false, this);
+    CSetupDlg dialog(m_manager, false, this);
     dialog.exec();
 }
 
 void CSetupMainView::OnFirmwareUpdate()
 {
-    CFirmwareUpdateDlg dialog(this);
+    CFirmwareUpdateDlg dialog(m_manager, this);
     dialog.exec();
 }

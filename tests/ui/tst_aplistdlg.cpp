@@ -95,7 +95,7 @@ void TestAPListDlg::cleanup()
 
 void TestAPListDlg::Open()
 {
-    m_pDialog = std::make_unique<CAPListDlg>(nullptr);
+    m_pDialog = std::make_unique<CAPListDlg>(m_pFixture->Manager(), nullptr);
     m_pDialog->show();
 }
 

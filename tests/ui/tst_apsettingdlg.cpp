@@ -117,8 +117,9 @@ std::unique_ptr<CAPSettingDlg> TestAPSettingDlg::Open(bool other, const QString 
                                                       const QString &saved)
 {
     std::unique_ptr<CAPSettingDlg> dialog =
-        other ? std::make_unique<CAPSettingDlg>()
-              : std::make_unique<CAPSettingDlg>(essid, QStringLiteral("KEY"), connected, saved);
+        other ? std::make_unique<CAPSettingDlg>(m_pFixture->Manager())
+              : std::make_unique<CAPSettingDlg>(m_pFixture->Manager(), essid, QStringLiteral("KEY"),
+                                                connected, saved);
     dialog->show();
     return dialog;
 }

@@ -98,7 +98,7 @@ void TestFirmwareUpdateDlg::cleanup()
 
 void TestFirmwareUpdateDlg::Open()
 {
-    m_pDialog = std::make_unique<CFirmwareUpdateDlg>();
+    m_pDialog = std::make_unique<CFirmwareUpdateDlg>(m_pFixture->Manager());
     m_pDialog->show();
 }
 

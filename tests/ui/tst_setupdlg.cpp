@@ -87,7 +87,7 @@ void TestSetupDlg::cleanup()
 
 void TestSetupDlg::Open(bool lan)
 {
-    m_pDialog = std::make_unique<CSetupDlg>(lan);
+    m_pDialog = std::make_unique<CSetupDlg>(m_pFixture->Manager(), lan);
     m_pDialog->show();
 }
 
