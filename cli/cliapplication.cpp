@@ -46,6 +46,9 @@ int CCliApplication::Run(const QStringList &arguments)
     case CCliParseResult::EStatus::Help:
         m_out << CCliUsage::Help();
         return CliExit::OK;
+    case CCliParseResult::EStatus::Version:
+        m_out << CCliUsage::Version();
+        return CliExit::OK;
     case CCliParseResult::EStatus::UsageError:
         return UsageError(parsed.m_strError);
     case CCliParseResult::EStatus::Run:
@@ -73,6 +76,16 @@ int CCliApplication::Refuse(const QString &message, int exitCode)
     m_err << CCliUsage::ProgramName() << ": " << message << '\n';
     m_err.flush();
     return exitCode;
+}
+
+int CCliApplication::NoPlayersAnswered()
+{
+    Refuse(QStringLiteral("no player answered"), CliExit::NO_PLAYERS);
+    return Refuse(QStringLiteral("hint: players answer on TCP port 10014 of this computer; if a "
+                                 "firewall runs, let them in with 'firewall-cmd "
+                                 "--add-service=kestavon-setup' or 'ufw allow \"Kestavon "
+                                 "Setup\"'"),
+                  CliExit::NO_PLAYERS);
 }
 
 void CCliApplication::PrintJson(const QJsonArray &array)
@@ -122,7 +135,7 @@ int CCliApplication::RunDiscover()
     else if (!devices.isEmpty())
         m_out << CCliOutput::DevicesText(devices);
     if (devices.isEmpty())
-        return Refuse(QStringLiteral("no player answered"), CliExit::NO_PLAYERS);
+        return NoPlayersAnswered();
     return CliExit::OK;
 }
 
@@ -204,7 +217,7 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
     if (devices.isEmpty()) {
         if (m_request.m_bJson)
             PrintJson({});
-        return Refuse(QStringLiteral("no player answered"), CliExit::NO_PLAYERS);
+        return NoPlayersAnswered();
     }
     for (const CDeviceSummary &device : devices) {
         m_discovered.append(device.ip);

@@ -29,6 +29,9 @@ public:
 private:
     int UsageError(const QString &message);
     int Refuse(const QString &message, int exitCode);
+    // Nobody answered a search: the usual cause is a firewall, so say how to
+    // let the players in.
+    int NoPlayersAnswered();
     int RunAdapters();
     std::optional<int> Discover(CCliDiscovery &discovery);
     int RunDiscover();

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
@@ -12,6 +14,7 @@
 #include "cliuploadmonitor.h"
 #include "netcommander.h"
 #include "updatelistener.h"
+#include "wirevocabulary.h"
 
 namespace {
 
@@ -21,6 +24,21 @@ constexpr int SEND_MARGIN_MS = 5000;
 // send, each bounded by the command channel's time-outs.
 constexpr std::chrono::milliseconds SEND_BOUND{CNetCommander::CONNECT_TIMEOUT_MS +
                                                CNetCommander::RECEIVE_TIMEOUT_MS + SEND_MARGIN_MS};
+// A cut upload's thread ends at its next event; this only bounds the wait
+// for its report.
+constexpr int ABORT_WAIT_MS = 5000;
+
+// Waits, serving events, until the listener has no running upload or the
+// deadline has passed.
+void WaitForUploadsToEnd(CUpdateListener &listener, const QDeadlineTimer &deadline)
+{
+    if (listener.RunningUploads() == 0 || deadline.hasExpired())
+        return;
+    QEventLoop loop;
+    QObject::connect(&listener, &CUpdateListener::AllUploadsEnded, &loop, &QEventLoop::quit);
+    QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 } // namespace
 
@@ -53,27 +71,36 @@ std::optional<QList<CCliPlayerResult>> CCliFirmware::Run(const QStringList &play
         [task](CSetupManager &manager, const QString &player) { return task.Run(manager, player); },
         m_request.m_nParallel, SEND_BOUND);
     const QList<CCliPlayerResult> sent = batch.Run(players);
+    const QDeadlineTimer deadline(m_request.m_nTimeoutMs);
     for (const CCliPlayerResult &result : sent) {
         if (!result.m_bOk)
             monitor.MarkNotSent(result.m_strPlayer);
     }
-    WaitForDownloads(monitor);
-    listener.Close();
-
-    m_unattributed = monitor.UnattributedFailures();
+    WaitForDownloads(monitor, deadline);
     QList<CCliPlayerResult> results;
     for (const CCliPlayerResult &result : sent)
         results.append(Outcome(result, monitor));
+
+    // The process ends with this run: every download still queued or running
+    // (another host's, or a player's second) is finished within the time
+    // left, or cut with a report, never cut silently by the exit.
+    listener.Close();
+    WaitForUploadsToEnd(listener, deadline);
+    listener.AbortUploads();
+    WaitForUploadsToEnd(listener, QDeadlineTimer(ABORT_WAIT_MS));
+    QCoreApplication::sendPostedEvents(&monitor);
+    m_unattributed = monitor.UnattributedFailures();
     return results;
 }
 
-void CCliFirmware::WaitForDownloads(CCliUploadMonitor &monitor) const
+void CCliFirmware::WaitForDownloads(CCliUploadMonitor &monitor,
+                                    const QDeadlineTimer &deadline) const
 {
     if (monitor.AllSettled())
         return;
     QEventLoop loop;
     QObject::connect(&monitor, &CCliUploadMonitor::Settled, &loop, &QEventLoop::quit);
-    QTimer::singleShot(m_request.m_nTimeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
     loop.exec();
 }
 
@@ -86,7 +113,7 @@ CCliPlayerResult CCliFirmware::Outcome(const CCliPlayerResult &sent,
     switch (monitor.State(player)) {
     case CCliUploadMonitor::EState::Complete:
         return CCliPlayerResult::Success(player,
-                                         {{QStringLiteral("downloadip"), m_request.m_strDownloadIp},
+                                         {{WireVocabulary::DOWNLOADIP, m_request.m_strDownloadIp},
                                           {QStringLiteral("size"), m_nFileSize}});
     case CCliUploadMonitor::EState::Failed:
         return CCliPlayerResult::Failure(player, monitor.Failure(player));

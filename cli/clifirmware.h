@@ -9,12 +9,13 @@
 #include "cliplayerresult.h"
 #include "clirequest.h"
 
+class QDeadlineTimer;
 class QTextStream;
 class CCliUploadMonitor;
 
 // A firmware update of several players: serves the file, tells every player
 // to download it, and waits until each has received all of it or the
-// time-out has passed.
+// time-out has passed. Downloads still running then are cut and reported.
 class CCliFirmware
 {
 public:
@@ -28,7 +29,7 @@ public:
     QStringList UnattributedFailures() const { return m_unattributed; }
 
 private:
-    void WaitForDownloads(CCliUploadMonitor &monitor) const;
+    void WaitForDownloads(CCliUploadMonitor &monitor, const QDeadlineTimer &deadline) const;
     CCliPlayerResult Outcome(const CCliPlayerResult &sent, const CCliUploadMonitor &monitor) const;
 
     const CCliRequest m_request;

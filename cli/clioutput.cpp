@@ -7,6 +7,7 @@
 #include "clirequest.h"
 #include "clitable.h"
 #include "devicesummary.h"
+#include "wirevocabulary.h"
 
 namespace {
 
@@ -69,10 +70,10 @@ QJsonArray CCliOutput::DevicesJson(const QList<CDeviceSummary> &devices)
 {
     QJsonArray array;
     for (const CDeviceSummary &device : devices) {
-        array.append(QJsonObject{{QStringLiteral("name"), device.name},
-                                 {QStringLiteral("model"), device.model},
-                                 {QStringLiteral("ip"), device.ip},
-                                 {QStringLiteral("udn"), device.udn},
+        array.append(QJsonObject{{WireVocabulary::NAME, device.name},
+                                 {WireVocabulary::MODEL, device.model},
+                                 {WireVocabulary::IP, device.ip},
+                                 {WireVocabulary::UDN, device.udn},
                                  {QStringLiteral("modelClass"), device.modelClass}});
     }
     return array;

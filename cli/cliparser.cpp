@@ -42,8 +42,12 @@ CCliParser::CCliParser(const QStringList &arguments) : m_arguments(arguments) {}
 CCliParseResult CCliParser::Run()
 {
     CCliParseResult result;
-    if (HelpRequested()) {
+    if (Requested(QLatin1StringView("--help"), QLatin1StringView("-h"))) {
         result.m_status = CCliParseResult::EStatus::Help;
+        return result;
+    }
+    if (Requested(QLatin1StringView("--version"))) {
+        result.m_status = CCliParseResult::EStatus::Version;
         return result;
     }
     if (ParseGlobalOptions() && ParseCommandWord() && ParseCommandTail() && CheckTargets() &&
@@ -63,12 +67,13 @@ bool CCliParser::Fail(const QString &error)
     return false;
 }
 
-bool CCliParser::HelpRequested() const
+// Help and version win over anything else on the line, as in most tools.
+bool CCliParser::Requested(QLatin1StringView longName, QLatin1StringView shortName) const
 {
     for (const QString &token : m_arguments) {
         if (token == END_OF_OPTIONS)
             return false;
-        if (token == QLatin1String("--help") || token == QLatin1String("-h"))
+        if (token == longName || (!shortName.isEmpty() && token == shortName))
             return true;
     }
     return false;

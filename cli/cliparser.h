@@ -15,6 +15,7 @@ public:
     {
         Run,
         Help,
+        Version,
         UsageError
     };
 
@@ -44,7 +45,7 @@ private:
 
     CCliParseResult Run();
     bool Fail(const QString &error);
-    bool HelpRequested() const;
+    bool Requested(QLatin1StringView longName, QLatin1StringView shortName = {}) const;
     bool ParseGlobalOptions();
     bool ParseCommandWord();
     bool ParseCommandTail();

@@ -3,8 +3,11 @@
 #include <QStringList>
 
 #include "setupmanager.h"
+#include "wirevocabulary.h"
 
 namespace {
+
+using namespace WireVocabulary;
 
 using CSetupFunction = int (CSetupManager::*)(const QString &, const QString &, const QString &,
                                               const QString &, const QString &, const QString &);
@@ -24,21 +27,20 @@ QStringList SetupAddresses(const CDevice &device, bool wifi)
 
 CCliFields SetupFields(const QString &setupmode, const QStringList &addresses)
 {
-    return {{QStringLiteral("setupmode"), setupmode},
-            {QStringLiteral("ipaddress"), addresses.value(0)},
-            {QStringLiteral("subnetmask"), addresses.value(1)},
-            {QStringLiteral("defaultgateway"), addresses.value(2)},
-            {QStringLiteral("primarydns"), addresses.value(3)},
-            {QStringLiteral("seconddns"), addresses.value(4)}};
+    CCliFields fields{{SETUPMODE, setupmode}};
+    // The addresses follow the set-up mode in the order they are sent.
+    for (qsizetype i = 1; i < qsizetype(IP_SETUP_FIELDS.size()); ++i)
+        fields.append({IP_SETUP_FIELDS[i], addresses.value(i - 1)});
+    return fields;
 }
 
 CCliFields AccessPointFields(const CAccessPoint &ap)
 {
-    return {{QStringLiteral("essid"), ap.essid},
-            {QStringLiteral("encryptionkey"), ap.encryptionkey},
-            {QStringLiteral("quality"), ap.quality},
-            {QStringLiteral("connected"), ap.connected},
-            {QStringLiteral("saved"), ap.saved}};
+    return {{ESSID, ap.essid},
+            {ENCRYPTIONKEY, ap.encryptionkey},
+            {QUALITY, ap.quality},
+            {CONNECTED, ap.connected},
+            {SAVED, ap.saved}};
 }
 
 } // namespace
@@ -90,7 +92,8 @@ CCliPlayerResult CCliPlayerTask::Ok(const CSetupManager &manager, CCliFields fie
 // for (a status reply without errcode, a send that broke off) is named.
 CCliPlayerResult CCliPlayerTask::Failed(const CSetupManager &manager, const QString &operation)
 {
-    QString text = manager.GetCommandErrorText();
+    // One line per player: the core's texts are joined on it.
+    QString text = manager.GetCommandErrors().join(QStringLiteral("; "));
     if (text.isEmpty())
         text = QStringLiteral("%1 failed").arg(operation);
     return CCliPlayerResult::Failure(manager.m_device.ip, text);
@@ -101,14 +104,14 @@ CCliPlayerResult CCliPlayerTask::Info(CSetupManager &manager) const
     if (!manager.FetchDeviceData())
         return Failed(manager, QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
     const CDevice &d = manager.m_device;
-    return Ok(manager, {{QStringLiteral("devicename"), d.devicename},
-                        {QStringLiteral("wifionoff"), d.wifionoff},
-                        {QStringLiteral("lanip"), d.lanip},
-                        {QStringLiteral("wifiip"), d.wifiip},
-                        {QStringLiteral("lanmac"), d.lanmac},
-                        {QStringLiteral("wifimac"), d.wifimac},
-                        {QStringLiteral("firmversion"), d.firmversion},
-                        {QStringLiteral("serialnumber"), d.serialnumber}});
+    return Ok(manager, {{DEVICENAME, d.devicename},
+                        {WIFIONOFF, d.wifionoff},
+                        {LANIP, d.lanip},
+                        {WIFIIP, d.wifiip},
+                        {LANMAC, d.lanmac},
+                        {WIFIMAC, d.wifimac},
+                        {FIRMVERSION, d.firmversion},
+                        {SERIALNUMBER, d.serialnumber}});
 }
 
 CCliPlayerResult CCliPlayerTask::Name(CSetupManager &manager) const
@@ -116,7 +119,7 @@ CCliPlayerResult CCliPlayerTask::Name(CSetupManager &manager) const
     const QString name = m_request.m_arguments.first();
     if (!manager.SetDeviceName(name))
         return Failed(manager, QStringLiteral("setDeviceName"));
-    return Ok(manager, {{QStringLiteral("devicename"), name}});
+    return Ok(manager, {{DEVICENAME, name}});
 }
 
 CCliPlayerResult CCliPlayerTask::Wifi(CSetupManager &manager) const
@@ -124,7 +127,7 @@ CCliPlayerResult CCliPlayerTask::Wifi(CSetupManager &manager) const
     const int on = m_request.m_arguments.first() == QLatin1String("on") ? 1 : 0;
     if (!manager.SetWifiOnOff(on))
         return Failed(manager, QStringLiteral("setWifiOnOff"));
-    return Ok(manager, {{QStringLiteral("wifionoff"), on}});
+    return Ok(manager, {{WIFIONOFF, on}});
 }
 
 CCliPlayerResult CCliPlayerTask::Aps(CSetupManager &manager) const
@@ -143,8 +146,7 @@ CCliPlayerResult CCliPlayerTask::Connect(CSetupManager &manager) const
     if (!manager.ConnectAp(args.at(0), args.at(1), args.at(2)))
         return Failed(manager, QStringLiteral("connectAp"));
     // The password stays out of the output.
-    return Ok(manager, {{QStringLiteral("essid"), args.at(0)},
-                        {QStringLiteral("encryptionkey"), args.at(2)}});
+    return Ok(manager, {{ESSID, args.at(0)}, {ENCRYPTIONKEY, args.at(2)}});
 }
 
 CCliPlayerResult CCliPlayerTask::Forget(CSetupManager &manager) const
@@ -154,8 +156,7 @@ CCliPlayerResult CCliPlayerTask::Forget(CSetupManager &manager) const
         return Failed(manager, QStringLiteral("deleteProfile"));
     if (m_request.m_bReset && !manager.ResetRender())
         return Failed(manager, QStringLiteral("resetRender"));
-    return Ok(manager,
-              {{QStringLiteral("essid"), essid}, {QStringLiteral("reset"), m_request.m_bReset}});
+    return Ok(manager, {{ESSID, essid}, {QStringLiteral("reset"), m_request.m_bReset}});
 }
 
 CCliPlayerResult CCliPlayerTask::ShowSetup(CSetupManager &manager, bool wifi) const
@@ -211,5 +212,5 @@ CCliPlayerResult CCliPlayerTask::Firmware(CSetupManager &manager) const
     manager.m_strLocalIp = m_request.m_strDownloadIp;
     if (!manager.UpdateFirmware())
         return Failed(manager, QStringLiteral("updateFirmware"));
-    return Ok(manager, {{QStringLiteral("downloadip"), m_request.m_strDownloadIp}});
+    return Ok(manager, {{DOWNLOADIP, m_request.m_strDownloadIp}});
 }

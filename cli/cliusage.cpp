@@ -1,8 +1,15 @@
 #include "cliusage.h"
 
+#include "kestavonversion.h"
+
 QString CCliUsage::ProgramName()
 {
     return QStringLiteral("kestavon-cli");
+}
+
+QString CCliUsage::Version()
+{
+    return ProgramName() + QStringLiteral(" " KESTAVON_VERSION "\n");
 }
 
 QString CCliUsage::Synopsis()
@@ -15,7 +22,7 @@ QString CCliUsage::Synopsis()
         "  kestavon-cli [--json] [--parallel N] (--player ADDRESS)... COMMAND [ARGS]\n"
         "  kestavon-cli [--json] [--parallel N] --all [--adapter DESCRIPTION | --local-ip ADDRESS]\n"
         "               [--wait SECONDS] COMMAND [ARGS]\n"
-        "  kestavon-cli --help\n");
+        "  kestavon-cli --help | --version\n");
     // clang-format on
 }
 
@@ -70,6 +77,7 @@ QString CCliUsage::Help()
         "  --parallel N           work on up to N players at once (default 1: one after\n"
         "                         another; at most 64)\n"
         "  -h, --help             show this text\n"
+        "  --version              show the version\n"
         "\n"
         "Output:\n"
         "  Text by default: a table, or one line or block per player. Failures go to standard\n"

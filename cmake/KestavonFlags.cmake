@@ -15,3 +15,16 @@ elseif(KESTAVON_SANITIZE STREQUAL "thread")
 elseif(NOT KESTAVON_SANITIZE STREQUAL "")
     message(FATAL_ERROR "KESTAVON_SANITIZE must be empty, address or thread")
 endif()
+
+# The version header, made from the project's declaration, for the targets
+# that report it.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/kestavonversion.h.in
+    ${CMAKE_BINARY_DIR}/generated/kestavonversion.h @ONLY)
+add_library(kestavon_version INTERFACE)
+target_include_directories(kestavon_version INTERFACE ${CMAKE_BINARY_DIR}/generated)
+
+# Coverage feedback for libFuzzer in every library a fuzz target links; the
+# fuzz targets themselves add the fuzzer's main (fuzz/CMakeLists.txt).
+if(KESTAVON_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(kestavon_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()

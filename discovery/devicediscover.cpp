@@ -2,13 +2,13 @@
 
 #include <chrono>
 #include <cstring>
-#include <utility>
 
 #include <QHostAddress>
 #include <QMutexLocker>
 #include <QNetworkProxy>
 #include <QUdpSocket>
 
+#include "announcement.h"
 #include "devicesink.h"
 #include "discoverinbox.h"
 #include "listensocket.h"
@@ -23,12 +23,6 @@ CDeviceDiscover::CDeviceDiscover(QObject *parent)
 CDeviceDiscover::~CDeviceDiscover()
 {
     Stop();
-    if (isRunning()) {
-        // Destroying a running thread aborts the process; the thread can only
-        // still run if someone holds Lock() while destroying us.
-        qWarning("CDeviceDiscover: thread did not end in time; waiting for it");
-        wait();
-    }
 }
 
 void CDeviceDiscover::SetParams(CDeviceSink *manager, const QString &address)
@@ -56,11 +50,21 @@ void CDeviceDiscover::PostSweep()
 
 void CDeviceDiscover::Stop()
 {
+    {
+        // Whatever a receiver still holds now goes nowhere: the sink's list
+        // is about to be emptied, and the sink itself may go soon after.
+        const QMutexLocker locker(&m_lock);
+        m_pManager = nullptr;
+    }
     if (!isRunning())
         return;
     CPostedMessage::Post(m_pInbox.get(), CDiscoverInbox::QuitRequest());
-    if (!wait(STOP_TIMEOUT_MS) || !RunEnded())
-        qWarning("CDeviceDiscover: thread did not end within %d ms", STOP_TIMEOUT_MS);
+    // No time limit: the thread's end waits for every receiver, and each
+    // one ends as soon as it is told. RunEnded() makes the end visible to
+    // race checkers, which cannot see inside wait().
+    wait();
+    while (!RunEnded())
+        QThread::yieldCurrentThread();
 }
 
 bool CDeviceDiscover::IsListening() const
@@ -109,7 +113,8 @@ bool CDeviceDiscover::Sweep(const QString &address) const
     QUdpSocket socket;
     // Players are on the local network: a system proxy must not take the probes.
     socket.setProxy(QNetworkProxy::NoProxy);
-    socket.bind(QHostAddress::AnyIPv4, 0);
+    if (!socket.bind(QHostAddress::AnyIPv4, 0))
+        return false;
     // Players that miss a probe are found by the user's next sweep; there is
     // no retransmission and no pause between datagrams.
     for (int host = FIRST_HOST; host <= LAST_HOST; ++host)
@@ -118,31 +123,21 @@ bool CDeviceDiscover::Sweep(const QString &address) const
     return true;
 }
 
-void CDeviceDiscover::OnDeviceFound(QString model, QString name, QString ip, QString udn)
+void CDeviceDiscover::OnDeviceFound(const CAnnouncement &announcement)
 {
     const QMutexLocker locker(&m_lock);
     if (!m_pManager)
         return;
-    m_pManager->AddDevice(std::move(model), std::move(name), std::move(ip), std::move(udn));
-    CPostedMessage::Post(m_pManager->MainWindow(), WM_DEVICE_LIST_CHANGED, 0, 0);
-}
-
-void CDeviceDiscover::OnReceiverStarted()
-{
-    const int live = ++m_liveReceivers;
-    int peak = m_peakReceivers.load();
-    while (live > peak && !m_peakReceivers.compare_exchange_weak(peak, live)) {
-    }
-}
-
-void CDeviceDiscover::OnReceiverEnded()
-{
-    --m_liveReceivers;
+    // Each message makes the front end rebuild its list and lose the user's
+    // selection; a repeat or an ignored player changes nothing to show.
+    if (m_pManager->AddDevice(announcement.model, announcement.name, announcement.ip,
+                              announcement.udn))
+        CPostedMessage::Post(m_pManager->MainWindow(), WM_DEVICE_LIST_CHANGED, 0, 0);
 }
 
 void CDeviceDiscover::run()
 {
-    m_listenSocket = std::make_unique<CListenSocket>(this);
+    m_listenSocket = std::make_unique<CListenSocket>(this, m_limits, m_gauge);
     if (!m_listenSocket->Start(ANNOUNCE_PORT, LISTEN_BACKLOG)) {
         m_listenSocket.reset();
         SetListenState(ListenState::Failed);
@@ -150,7 +145,7 @@ void CDeviceDiscover::run()
     }
     SetListenState(ListenState::Listening);
     exec();
-    m_listenSocket->Shutdown(RECEIVER_STOP_TIMEOUT_MS);
+    m_listenSocket->Shutdown();
     m_listenSocket.reset();
     // Last: whoever sees the thread ended may destroy what it used.
     SetListenState(ListenState::Ended);

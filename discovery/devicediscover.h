@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -9,6 +8,10 @@
 #include <QMutex>
 #include <QString>
 #include <QThread>
+
+#include "announcementsink.h"
+#include "receivergauge.h"
+#include "receiverlimits.h"
 
 class CDeviceSink;
 class CDiscoverInbox;
@@ -21,16 +24,18 @@ class CListenSocket;
 // Messages reach the thread as posted events: WM_DISCOVER_SWEEP runs one
 // sweep of the address last set; Stop() posts the quit request. An object
 // runs once: after Stop(), a new discovery run takes a new object.
-class CDeviceDiscover : public QThread
+class CDeviceDiscover : public QThread, public CAnnouncementSink
 {
     Q_OBJECT
 
 public:
     static constexpr quint16 PROBE_PORT = 10013;
     static constexpr quint16 ANNOUNCE_PORT = 10014;
-    // Players answer a sweep one by one within moments; a short queue of
-    // connections not yet accepted is plenty.
-    static constexpr int LISTEN_BACKLOG = 5;
+    // A whole /24 answers one sweep within milliseconds, every player at
+    // once; the queue of connections not yet accepted must hold them all.
+    // The kernel caps it at its own limit (net.core.somaxconn), so it stays
+    // bounded either way.
+    static constexpr int LISTEN_BACKLOG = 1024;
     // One sweep covers every host number of a /24 network but the network's own.
     static constexpr int FIRST_HOST = 1;
     static constexpr int LAST_HOST = 255;
@@ -38,21 +43,6 @@ public:
     // to a fixed size.
     static constexpr char PROBE_TEXT[] = "tavrion.ver012.windows_x86";
     static constexpr int PROBE_SIZE = 100;
-    // A player sends its announcement at once after connecting; ten seconds
-    // covers a slow one without letting silent peers pile up.
-    static constexpr int RECEIVE_TIMEOUT_MS = 10000;
-    // Announcements are a few hundred bytes; anything this large is not one.
-    static constexpr qsizetype MAX_ANNOUNCEMENT_BYTES = 64 * 1024;
-    // Receivers are threads; beyond this many at once, new connections wait
-    // in the kernel's queue until one ends.
-    static constexpr int MAX_RECEIVERS = 256;
-    // Stop() waits at most this long for the thread to end. Ending takes a
-    // sweep in progress (255 datagrams, milliseconds) plus the receivers'
-    // shutdown, which is bounded by RECEIVER_STOP_TIMEOUT_MS.
-    static constexpr int STOP_TIMEOUT_MS = 5000;
-    // How long the thread's end waits for live receivers to finish; they
-    // only ever wait for the discovery lock.
-    static constexpr int RECEIVER_STOP_TIMEOUT_MS = 2000;
     // How long IsListening() waits for a just-started thread to try its port.
     static constexpr int STARTUP_TIMEOUT_MS = 5000;
 
@@ -68,9 +58,10 @@ public:
     QString SweepAddress() const;
     // Asks the thread for one sweep; never blocks.
     void PostSweep();
-    // Posts the quit request and waits up to STOP_TIMEOUT_MS for the thread
-    // to end. Never call it while holding Lock(): a receiver handing over a
-    // player would wait for it.
+    // Hands no further player to the sink, posts the quit request and waits
+    // until the thread and every announcement receiver have ended; after it
+    // returns nothing of discovery runs any more. Never call it while holding
+    // Lock(): a receiver handing over a player would wait for it.
     void Stop();
     // Whether the thread is listening for announcements. Right after start()
     // this waits up to STARTUP_TIMEOUT_MS for the listen attempt; false when
@@ -82,24 +73,24 @@ public:
     QMutex &Lock() { return m_lock; }
 
     // Sends one probe to every host of address's /24 network. False, having
-    // sent nothing, when the address has no network part.
+    // sent nothing, when the address has no network part or no socket could
+    // be had to send from.
     bool Sweep(const QString &address) const;
     static QByteArray ProbePacket();
 
-    // A receiver thread's complete announcement.
-    void OnDeviceFound(QString model, QString name, QString ip, QString udn);
+    // A receiver thread's complete announcement. The list-changed message
+    // goes to the front end only when the sink actually added the player.
+    void OnDeviceFound(const CAnnouncement &announcement) override;
 
     // Before start(): tests shorten these.
-    void SetReceiverTimeout(int milliseconds) { m_receiveTimeoutMs = milliseconds; }
-    int ReceiverTimeout() const { return m_receiveTimeoutMs; }
-    void SetMaxReceivers(int count) { m_maxReceivers = count; }
-    int MaxReceivers() const { return m_maxReceivers; }
+    void SetReceiverTimeout(int milliseconds) { m_limits.timeoutMs = milliseconds; }
+    void SetMaxReceivers(int count) { m_limits.maxReceivers = count; }
+    void SetMaxReceiversPerHost(int count) { m_limits.maxPerHost = count; }
+    const CReceiverLimits &Limits() const { return m_limits; }
 
     // Announcement receivers alive now, and the most ever alive at once.
-    int LiveReceivers() const { return m_liveReceivers.load(); }
-    int PeakReceivers() const { return m_peakReceivers.load(); }
-    void OnReceiverStarted();
-    void OnReceiverEnded();
+    int LiveReceivers() const { return m_gauge.Live(); }
+    int PeakReceivers() const { return m_gauge.Peak(); }
 
 protected:
     void run() override;
@@ -127,8 +118,6 @@ private:
     mutable std::mutex m_stateLock;
     mutable std::condition_variable m_stateChanged;
     ListenState m_listenState = ListenState::NotStarted;
-    int m_receiveTimeoutMs = RECEIVE_TIMEOUT_MS;
-    int m_maxReceivers = MAX_RECEIVERS;
-    std::atomic<int> m_liveReceivers{0};
-    std::atomic<int> m_peakReceivers{0};
+    CReceiverLimits m_limits;
+    CReceiverGauge m_gauge;
 };

@@ -9,8 +9,9 @@ class CDeviceSink
 {
 public:
     virtual ~CDeviceSink() = default;
-    // Called on a receiver thread with the discovery lock held.
-    virtual void AddDevice(QString model, QString name, QString ip, QString udn) = 0;
+    // Called on a receiver thread with the discovery lock held. True when the
+    // player was added; false for a repeat or a player that is not taken.
+    virtual bool AddDevice(QString model, QString name, QString ip, QString udn) = 0;
     // The front end's object that WM_DEVICE_LIST_CHANGED is posted to, or nullptr.
     virtual QObject *MainWindow() const = 0;
 };

@@ -2,20 +2,44 @@
 
 #include <utility>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
-#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QNetworkProxy>
 
-#include "devicediscover.h"
 #include "notifyreceiver.h"
+#include "receivergauge.h"
 
-CListenSocket::CListenSocket(CDeviceDiscover *discover) : m_pDiscover(discover) {}
+namespace {
+
+// The IPv4 address of the connection's far end in host order, or 0 when it
+// cannot be told.
+quint32 PeerAddress(qintptr handle)
+{
+    sockaddr_in peer{};
+    socklen_t length = sizeof(peer);
+    // The C socket API takes the generic address type; sockaddr_in is laid
+    // out to be read through it.
+    if (::getpeername(static_cast<int>(handle), reinterpret_cast<sockaddr *>(&peer), &length) !=
+            0 ||
+        peer.sin_family != AF_INET)
+        return 0;
+    return ntohl(peer.sin_addr.s_addr);
+}
+
+} // namespace
+
+CListenSocket::CListenSocket(CAnnouncementSink *sink, const CReceiverLimits &limits,
+                             CReceiverGauge &gauge)
+    : m_pSink(sink), m_limits(limits), m_gauge(gauge)
+{}
 
 CListenSocket::~CListenSocket()
 {
-    Shutdown(CDeviceDiscover::RECEIVER_STOP_TIMEOUT_MS);
+    Shutdown();
 }
 
 bool CListenSocket::Start(quint16 port, int backlog)
@@ -28,20 +52,29 @@ bool CListenSocket::Start(quint16 port, int backlog)
 
 void CListenSocket::incomingConnection(qintptr handle)
 {
-    auto *receiver = new CNotifyReceiver(handle, m_pDiscover, m_pDiscover->ReceiverTimeout(),
-                                         CDeviceDiscover::MAX_ANNOUNCEMENT_BYTES);
-    connect(receiver, &QThread::finished, this, [this, receiver] { OnReceiverFinished(receiver); });
-    receiver->start();
-    if (!receiver->isRunning() && !receiver->isFinished()) {
-        // No thread could be created: nobody else will close the connection.
-        delete receiver;
+    const quint32 host = PeerAddress(handle);
+    if (m_receiversPerHost.value(host) >= m_limits.maxPerHost || !StartReceiver(handle, host)) {
         ::close(static_cast<int>(handle));
         return;
     }
-    m_receivers.insert(receiver);
-    m_pDiscover->OnReceiverStarted();
     if (AtCeiling())
         Pause();
+}
+
+bool CListenSocket::StartReceiver(qintptr handle, quint32 host)
+{
+    auto *receiver = new CNotifyReceiver(handle, m_pSink, m_limits.timeoutMs, m_limits.maxBytes);
+    connect(receiver, &QThread::finished, this, [this, receiver] { OnReceiverFinished(receiver); });
+    receiver->start();
+    if (!receiver->isRunning() && !receiver->isFinished()) {
+        // No thread could be created: the connection is the caller's to close.
+        delete receiver;
+        return false;
+    }
+    m_receivers.insert(receiver, host);
+    ++m_receiversPerHost[host];
+    m_gauge.Started();
+    return true;
 }
 
 void CListenSocket::Pause()
@@ -64,39 +97,44 @@ void CListenSocket::Resume()
 
 void CListenSocket::OnReceiverFinished(CNotifyReceiver *receiver)
 {
-    // A receiver already ended by Shutdown is gone from the set.
-    if (!m_receivers.remove(receiver))
+    // A receiver already ended by Shutdown is gone from the map.
+    const auto found = m_receivers.constFind(receiver);
+    if (found == m_receivers.cend())
         return;
-    // finished() follows run()'s return; only Qt's last steps remain.
-    if (receiver->wait(CDeviceDiscover::RECEIVER_STOP_TIMEOUT_MS) && receiver->HasEnded())
-        delete receiver;
-    else
-        qWarning("CListenSocket: a finished receiver did not end; leaving it");
-    m_pDiscover->OnReceiverEnded();
+    const quint32 host = found.value();
+    m_receivers.erase(found);
+    Forget(receiver, host);
     if (m_paused && !AtCeiling())
         Resume();
 }
 
-bool CListenSocket::AtCeiling() const
+void CListenSocket::Forget(CNotifyReceiver *receiver, quint32 host)
 {
-    return m_receivers.size() >= m_pDiscover->MaxReceivers();
+    // After finished() only Qt's last steps remain. HasEnded() makes the
+    // end visible to race checkers, which cannot see inside wait().
+    receiver->wait();
+    while (!receiver->HasEnded())
+        QThread::yieldCurrentThread();
+    delete receiver;
+    if (--m_receiversPerHost[host] <= 0)
+        m_receiversPerHost.remove(host);
+    m_gauge.Ended();
 }
 
-void CListenSocket::Shutdown(int timeoutMs)
+bool CListenSocket::AtCeiling() const
+{
+    return m_receivers.size() >= m_limits.maxReceivers;
+}
+
+void CListenSocket::Shutdown()
 {
     close();
-    for (CNotifyReceiver *receiver : std::as_const(m_receivers))
-        receiver->quit();
-    const QDeadlineTimer deadline(timeoutMs);
-    const QSet<CNotifyReceiver *> receivers = std::exchange(m_receivers, {});
-    for (CNotifyReceiver *receiver : receivers) {
-        if (receiver->wait(deadline) && receiver->HasEnded()) {
-            delete receiver;
-            m_pDiscover->OnReceiverEnded();
-        } else {
-            // Deleting a running thread would abort the process; leaving it
-            // is the lesser harm.
-            qWarning("CListenSocket: an announcement receiver did not end in time");
-        }
-    }
+    const QHash<CNotifyReceiver *, quint32> receivers = std::exchange(m_receivers, {});
+    for (auto it = receivers.cbegin(); it != receivers.cend(); ++it)
+        it.key()->quit();
+    // No time limit: a receiver left running would hand its player to a
+    // discovery object about to be deleted. Each one ends as soon as its
+    // loop sees the quit, or once it has handed over the player it holds.
+    for (auto it = receivers.cbegin(); it != receivers.cend(); ++it)
+        Forget(it.key(), it.value());
 }

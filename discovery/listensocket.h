@@ -1,40 +1,56 @@
 #pragma once
 
-#include <QSet>
+#include <QHash>
 #include <QTcpServer>
 
-class CDeviceDiscover;
+#include "receiverlimits.h"
+
+class CAnnouncementSink;
 class CNotifyReceiver;
+class CReceiverGauge;
 
 // The announcement port. Every connection accepted gets a receiver thread of
-// its own; at the receiver ceiling, accepting pauses until one ends, so the
-// connections wait in the kernel's queue rather than being dropped.
+// its own, within the limits: a host that already holds its share of
+// receivers has further connections closed at once; at the overall ceiling,
+// accepting pauses until a receiver ends, so the connections wait in the
+// kernel's queue rather than being dropped.
 // Lives on the discovery thread, which creates it.
 class CListenSocket : public QTcpServer
 {
     Q_OBJECT
 
 public:
-    explicit CListenSocket(CDeviceDiscover *discover);
+    CListenSocket(CAnnouncementSink *sink, const CReceiverLimits &limits, CReceiverGauge &gauge);
     ~CListenSocket() override;
 
     // Listens on every address; false when the port cannot be bound.
     bool Start(quint16 port, int backlog);
-    // Stops listening and ends every live receiver, waiting for them at most
-    // timeoutMs in all.
-    void Shutdown(int timeoutMs);
+    // Stops listening and ends every live receiver, returning once none is
+    // left. Receivers end as soon as they are told, so this is quick.
+    void Shutdown();
 
 protected:
     void incomingConnection(qintptr handle) override;
 
 private:
+    struct CReceiverEntry
+    {
+        CNotifyReceiver *pReceiver;
+        quint32 nHost;
+    };
+
+    bool StartReceiver(qintptr handle, quint32 host);
     void OnReceiverFinished(CNotifyReceiver *receiver);
+    void Forget(CNotifyReceiver *receiver, quint32 host);
     bool AtCeiling() const;
     void Pause();
     void Resume();
 
-    CDeviceDiscover *m_pDiscover;
-    QSet<CNotifyReceiver *> m_receivers;
+    CAnnouncementSink *m_pSink;
+    CReceiverLimits m_limits;
+    CReceiverGauge &m_gauge;
+    QHash<CNotifyReceiver *, quint32> m_receivers;
+    QHash<quint32, int> m_receiversPerHost;
     bool m_paused = false;
     int m_nPendingLimit = 0;
 };

@@ -7,13 +7,13 @@
 
 #include <QTimer>
 
-#include "devicediscover.h"
+#include "announcement.h"
+#include "announcementsink.h"
 #include "notifysocket.h"
-#include "xmldocument.h"
 
-CNotifyReceiver::CNotifyReceiver(qintptr accepted, CDeviceDiscover *discover, int timeoutMs,
+CNotifyReceiver::CNotifyReceiver(qintptr accepted, CAnnouncementSink *sink, int timeoutMs,
                                  qsizetype maxBytes)
-    : m_hAccepted(accepted), m_pDiscover(discover), m_deadline(timeoutMs), m_maxBytes(maxBytes)
+    : m_hAccepted(accepted), m_pSink(sink), m_deadline(timeoutMs), m_maxBytes(maxBytes)
 {}
 
 void CNotifyReceiver::run()
@@ -24,31 +24,28 @@ void CNotifyReceiver::run()
 
 void CNotifyReceiver::Receive()
 {
-    CNotifySocket socket(this, m_maxBytes);
+    CNotifySocket socket(m_maxBytes);
     if (!socket.setSocketDescriptor(m_hAccepted)) {
         // The socket did not take the descriptor over, so it is still ours.
         ::close(static_cast<int>(m_hAccepted));
         return;
     }
+    connect(&socket, &CNotifySocket::AnnouncementReceived, &socket,
+            [this](const QByteArray &bytes) { Deliver(bytes); });
+    connect(&socket, &CNotifySocket::Ended, &socket, [this] { quit(); });
     QTimer timeout;
     timeout.setSingleShot(true);
     connect(&timeout, &QTimer::timeout, &socket, &CNotifySocket::GiveUp);
     timeout.start(static_cast<int>(std::max<qint64>(0, m_deadline.remainingTime())));
     socket.Begin();
+    // A socket that ended already has asked to quit; exec() then returns at once.
     exec();
     socket.abort();
 }
 
-void CNotifyReceiver::ParseDeviceInfo(const QString &text)
+void CNotifyReceiver::Deliver(const QByteArray &bytes)
 {
-    CXmlDocument document;
-    if (!document.LoadXml(text))
-        return;
-    const std::optional<QString> model = document.SelectText("model");
-    const std::optional<QString> name = document.SelectText("name");
-    const std::optional<QString> ip = document.SelectText("ip");
-    const std::optional<QString> udn = document.SelectText("udn");
-    if (!model || !name || !ip || !udn)
-        return;
-    m_pDiscover->OnDeviceFound(*model, *name, *ip, *udn);
+    const std::optional<CAnnouncement> announcement = CAnnouncement::ParseDeviceInfo(bytes);
+    if (announcement && m_pSink)
+        m_pSink->OnDeviceFound(*announcement);
 }

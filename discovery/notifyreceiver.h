@@ -2,27 +2,24 @@
 
 #include <atomic>
 
+#include <QByteArray>
 #include <QDeadlineTimer>
-#include <QString>
 #include <QThread>
 
-class CDeviceDiscover;
+class CAnnouncementSink;
 
-// One accepted announcement connection, served on a thread of its own: it
-// reads the player's device description until its closing tag, hands the
-// player to discovery and ends. It also ends, handing over nothing, on a
-// time-out, an oversized text, an early close or a read error.
+// One accepted announcement connection, served on a thread of its own: its
+// socket yields the announcement's bytes, CAnnouncement turns them into a
+// record, and the record goes to the sink; then the thread ends. It also
+// ends, handing over nothing, on a time-out, an oversized or malformed
+// announcement, an early close, a read error or quit().
 class CNotifyReceiver : public QThread
 {
     Q_OBJECT
 
 public:
     // The time-out runs from now, the moment of accepting.
-    CNotifyReceiver(qintptr accepted, CDeviceDiscover *discover, int timeoutMs, qsizetype maxBytes);
-
-    // Hands the player described by text to discovery, unless text is not one
-    // well-formed document or lacks any of model, name, ip and udn.
-    void ParseDeviceInfo(const QString &text);
+    CNotifyReceiver(qintptr accepted, CAnnouncementSink *sink, int timeoutMs, qsizetype maxBytes);
 
     // Whether run() has returned. QThread::wait() synchronises inside Qt,
     // where race checkers cannot see it; this makes the hand-over to the
@@ -34,9 +31,10 @@ protected:
 
 private:
     void Receive();
+    void Deliver(const QByteArray &bytes);
 
     qintptr m_hAccepted;
-    CDeviceDiscover *m_pDiscover;
+    CAnnouncementSink *m_pSink;
     QDeadlineTimer m_deadline;
     qsizetype m_maxBytes;
     std::atomic<bool> m_ended{false};

@@ -3,33 +3,33 @@
 #include <algorithm>
 #include <array>
 
-#include "notifyreceiver.h"
-
 namespace {
 
-// A player ends its announcement with one of these closing tags.
-const std::array<QLatin1String, 2> kTerminators = {QLatin1String("</Tavrion>"),
-                                                   QLatin1String("</deviceInfo>")};
+// A player ends its announcement with one of these closing tags. They are
+// searched in the bytes, before any decoding, so that no decoder state can
+// hide one.
+const std::array<QByteArrayView, 2> kTerminators = {QByteArrayView("</Tavrion>"),
+                                                    QByteArrayView("</deviceInfo>")};
 
 qsizetype LongestTerminator()
 {
     qsizetype longest = 0;
-    for (const QLatin1String &terminator : kTerminators)
+    for (const QByteArrayView &terminator : kTerminators)
         longest = std::max(longest, terminator.size());
     return longest;
 }
 
 } // namespace
 
-CNotifySocket::CNotifySocket(CNotifyReceiver *receiver, qsizetype maxBytes)
-    : m_pReceiver(receiver), m_maxBytes(maxBytes)
+CNotifySocket::CNotifySocket(qsizetype maxBytes, QObject *parent)
+    : QTcpSocket(parent), m_maxBytes(maxBytes)
 {
     setReadBufferSize(READ_CHUNK_BYTES);
 }
 
 void CNotifySocket::Begin()
 {
-    connect(this, &QTcpSocket::readyRead, this, &CNotifySocket::OnReadyRead);
+    connect(this, &QTcpSocket::readyRead, this, &CNotifySocket::ReadAvailable);
     connect(this, &QTcpSocket::disconnected, this, &CNotifySocket::OnClosed);
     connect(this, &QTcpSocket::errorOccurred, this, &CNotifySocket::OnClosed);
     // Bytes that came with the connection may already be waiting.
@@ -38,18 +38,15 @@ void CNotifySocket::Begin()
         Finish();
 }
 
-bool CNotifySocket::HasTerminator(const QString &text, qsizetype from)
+bool CNotifySocket::HasTerminator(const QByteArray &bytes, qsizetype from)
 {
-    for (const QLatin1String &terminator : kTerminators) {
-        if (text.indexOf(terminator, from) >= 0)
+    const QByteArrayView tail =
+        QByteArrayView(bytes).sliced(std::clamp<qsizetype>(from, 0, bytes.size()));
+    for (const QByteArrayView &terminator : kTerminators) {
+        if (tail.indexOf(terminator) >= 0)
             return true;
     }
     return false;
-}
-
-void CNotifySocket::OnReadyRead()
-{
-    ReadAvailable();
 }
 
 void CNotifySocket::OnClosed()
@@ -63,28 +60,22 @@ void CNotifySocket::OnClosed()
 void CNotifySocket::ReadAvailable()
 {
     while (!m_finished && bytesAvailable() > 0) {
-        const QByteArray chunk = read(std::min(bytesAvailable(), READ_CHUNK_BYTES));
+        const QByteArray chunk = read(READ_CHUNK_BYTES);
         if (chunk.isEmpty())
             break;
-        m_nReceivedBytes += chunk.size();
-        if (m_nReceivedBytes > m_maxBytes) {
+        if (m_received.size() + chunk.size() > m_maxBytes) {
             Finish();
             return;
         }
-        // Only the new text, and the tail of the old one that a tag split
-        // across two reads may have started in, needs searching.
-        const qsizetype from =
-            std::max<qsizetype>(0, m_strReceived.size() - (LongestTerminator() - 1));
-        m_strReceived += m_decoder.decode(chunk);
-        if (HasTerminator(m_strReceived, from))
-            Complete();
+        // Only the new bytes, and the tail of the old ones that a tag split
+        // across two reads may have started in, need searching.
+        const qsizetype from = m_received.size() - (LongestTerminator() - 1);
+        m_received += chunk;
+        if (HasTerminator(m_received, from)) {
+            emit AnnouncementReceived(m_received);
+            Finish();
+        }
     }
-}
-
-void CNotifySocket::Complete()
-{
-    m_pReceiver->ParseDeviceInfo(QString(m_strReceived));
-    Finish();
 }
 
 void CNotifySocket::GiveUp()
@@ -96,6 +87,7 @@ void CNotifySocket::GiveUp()
 void CNotifySocket::Finish()
 {
     m_finished = true;
+    m_received.clear();
     abort();
-    m_pReceiver->quit();
+    emit Ended();
 }

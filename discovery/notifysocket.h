@@ -1,47 +1,44 @@
 #pragma once
 
-#include <QString>
-#include <QStringDecoder>
+#include <QByteArray>
 #include <QTcpSocket>
 
-class CNotifyReceiver;
-
 // The receiving end of one announcement connection, created on its
-// receiver's thread. Collects the text until a closing tag arrives, then
-// hands it to the receiver; on any failure it gives up. Either way it closes
-// and ends the receiver's thread.
+// receiver's thread. Collects bytes until a closing tag arrives and yields
+// them; on a close, a read error or too many bytes it gives up. Either way it
+// closes and says it has ended. It knows nothing of who listens.
 class CNotifySocket : public QTcpSocket
 {
     Q_OBJECT
 
 public:
-    // How much is read from the connection at a time; also caps what the
-    // socket buffers ahead of us.
-    static constexpr qint64 READ_CHUNK_BYTES = 4096;
+    // How much one read takes. A read holding the closing tag is taken
+    // whole, so text sent after the tag in the same burst is seen with it.
+    static constexpr qint64 READ_CHUNK_BYTES = 40960;
 
-    CNotifySocket(CNotifyReceiver *receiver, qsizetype maxBytes);
+    explicit CNotifySocket(qsizetype maxBytes, QObject *parent = nullptr);
 
     // Starts reading once the descriptor is set.
     void Begin();
-    // Closes without handing anything over and ends the receiver's thread.
+    // Closes without yielding anything.
     void GiveUp();
 
-    const QString &Received() const { return m_strReceived; }
+    // Whether bytes hold a closing tag that starts at from or later.
+    static bool HasTerminator(const QByteArray &bytes, qsizetype from);
 
-    // Whether text holds a closing tag that starts at from or later.
-    static bool HasTerminator(const QString &text, qsizetype from);
+signals:
+    // The bytes of a complete announcement, the read holding its closing tag
+    // included.
+    void AnnouncementReceived(const QByteArray &bytes);
+    // Emitted once, after AnnouncementReceived or on giving up.
+    void Ended();
 
 private:
-    void OnReadyRead();
     void OnClosed();
     void ReadAvailable();
-    void Complete();
     void Finish();
 
-    CNotifyReceiver *m_pReceiver;
-    QString m_strReceived;
-    QStringDecoder m_decoder{QStringDecoder::Utf8};
-    qsizetype m_nReceivedBytes = 0;
+    QByteArray m_received;
     qsizetype m_maxBytes;
     bool m_finished = false;
 };

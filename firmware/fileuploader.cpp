@@ -1,22 +1,27 @@
 #include "fileuploader.h"
 
-#include <new>
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QFile>
+#include <QMutexLocker>
 
 #include "firmwarelog.h"
 #include "ownerlink.h"
 #include "postedmessage.h"
 #include "sendnotitication.h"
+#include "uploadfile.h"
+#include "uploadfilecache.h"
 
 namespace {
 
 const auto FILE_OPEN_FAIL = QStringLiteral("File open fail:");
+
+QString SendFailure(int errorCode)
+{
+    return QStringLiteral("Server Socket failed to send: %1").arg(errorCode);
+}
 
 } // namespace
 
@@ -36,10 +41,12 @@ CFileUpLoader::~CFileUpLoader()
     --s_nLive;
 }
 
-void CFileUpLoader::SetSource(std::shared_ptr<COwnerLink> hDialogWnd, const QString &strFilePath)
+void CFileUpLoader::SetSource(std::shared_ptr<COwnerLink> hDialogWnd, const QString &strFilePath,
+                              std::shared_ptr<CUploadFileCache> pCache)
 {
     m_hDialogWnd = std::move(hDialogWnd);
     m_strFilePath = strFilePath;
+    m_pCache = std::move(pCache);
 }
 
 void CFileUpLoader::SetStallTimeout(std::chrono::milliseconds timeout)
@@ -47,30 +54,20 @@ void CFileUpLoader::SetStallTimeout(std::chrono::milliseconds timeout)
     m_stallTimeout = timeout;
 }
 
+void CFileUpLoader::SetStallLimit(std::chrono::milliseconds window, qint64 nMinProgress)
+{
+    m_stallTimeout = window;
+    m_nMinProgress = nMinProgress;
+}
+
 bool CFileUpLoader::LoadFile()
 {
-    QFile file(m_strFilePath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    CUploadFile::ELoad outcome = CUploadFile::ELoad::Unreadable;
+    m_pFile = m_pCache ? m_pCache->Get(m_strFilePath, &outcome)
+                       : CUploadFile::Load(m_strFilePath, &outcome);
+    if (outcome == CUploadFile::ELoad::Unreadable)
         ReportFailure(FILE_OPEN_FAIL);
-        return false;
-    }
-    const qint64 nLength = file.size();
-    if (nLength <= 0)
-        return false;
-    // Too large, no memory for it, or shorter on disk than it claims: the
-    // player must never get a partial image, so all count as unreadable.
-    if (nLength > MAX_FILE_LENGTH) {
-        ReportFailure(FILE_OPEN_FAIL);
-        return false;
-    }
-    m_pFileData.reset(new (std::nothrow) char[static_cast<size_t>(nLength)]);
-    if (!m_pFileData || file.read(m_pFileData.get(), nLength) != nLength) {
-        m_pFileData.reset();
-        ReportFailure(FILE_OPEN_FAIL);
-        return false;
-    }
-    m_nFileLength = nLength;
-    return true;
+    return outcome == CUploadFile::ELoad::Loaded;
 }
 
 qint64 CFileUpLoader::PeerAddressOf(qintptr hSocket)
@@ -94,24 +91,63 @@ int CFileUpLoader::LiveCount()
     return s_nLive;
 }
 
+void CFileUpLoader::Abort()
+{
+    QMutexLocker locker(&m_abortMutex);
+    m_bAbortRequested = true;
+    if (m_pSocket) {
+        QMetaObject::invokeMethod(
+            m_pSocket->Context(), [pSocket = m_pSocket] { pSocket->Fail(ECANCELED); },
+            Qt::QueuedConnection);
+    }
+}
+
 void CFileUpLoader::run()
 {
     CSendNotitication socket(*this, m_hAccepted);
     m_hAccepted = -1;
-    if (!LoadFile())
+    // A player must never take a closed connection for an empty file.
+    if (!LoadFile()) {
+        socket.Abort();
         return;
-    m_nLeft = m_nFileLength;
-    qCDebug(lcFirmware) << "sending" << m_nFileLength << "bytes of" << m_strFilePath;
-    socket.Start();
+    }
+    qCDebug(lcFirmware) << "sending" << m_pFile->Size() << "bytes of" << m_strFilePath;
+    {
+        QMutexLocker locker(&m_abortMutex);
+        if (m_bAbortRequested) {
+            locker.unlock();
+            socket.Fail(ECANCELED);
+            return;
+        }
+        m_pSocket = &socket;
+    }
+    socket.Start(m_pFile->Data(), m_pFile->Size(), m_stallTimeout, m_nMinProgress);
     exec();
+    QMutexLocker locker(&m_abortMutex);
+    m_pSocket = nullptr;
 }
 
-void CFileUpLoader::OnSent(qint64 nBytes)
+void CFileUpLoader::OnAcknowledged(qint64 nAcknowledged)
 {
-    m_nSent += nBytes;
-    m_nLeft = m_nFileLength - m_nSent;
+    const qint64 nProgress = ProgressOf(nAcknowledged, m_pFile->Size());
+    if (nProgress <= m_nReported)
+        return;
+    m_nReported = nProgress;
     if (m_hDialogWnd)
-        m_hDialogWnd->Post(WM_UPLOAD_PROGRESS, ProgressOf(m_nSent, m_nFileLength), m_nPeerAddress);
+        m_hDialogWnd->Post(WM_UPLOAD_PROGRESS, nProgress, m_nPeerAddress);
+}
+
+void CFileUpLoader::OnFailed(int errorCode)
+{
+    m_pFile.reset();
+    ReportFailure(SendFailure(errorCode));
+    quit();
+}
+
+void CFileUpLoader::OnCompleted()
+{
+    m_pFile.reset();
+    quit();
 }
 
 void CFileUpLoader::ReportFailure(const QString &text)

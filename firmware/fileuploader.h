@@ -4,23 +4,27 @@
 #include <chrono>
 #include <memory>
 
+#include <QMutex>
 #include <QString>
 #include <QThread>
 
 class COwnerLink;
+class CUploadFile;
+class CUploadFileCache;
 
-// Serves one accepted download connection on a thread of its own: reads the
-// whole file into memory, streams it to the player as fast as the connection
+// Serves one accepted download connection on a thread of its own: takes the
+// file's shared copy, streams it to the player as fast as the connection
 // takes it, closes, and deletes itself when the thread ends (also after a
 // failure, so no idle thread is left behind).
 //
 // The owner learns about the upload only through posted messages:
-// WM_UPLOAD_PROGRESS after every send that took bytes (wParam 0..500, 500
-// exactly when the last byte has gone) and WM_UPLOAD_FAILED with the text to
-// show. After a failure no completion is reported. lParam of both carries the
-// player's IPv4 address as a number (0 when unknown), so that a front end
-// updating several players at once can tell their uploads apart; the dialog,
-// which serves one player, ignores it.
+// WM_UPLOAD_PROGRESS whenever the share of the file the player's TCP stack
+// has acknowledged grows (wParam 0..500, 500 exactly when the last byte is
+// acknowledged) and WM_UPLOAD_FAILED with the text to show. After a failure
+// no completion is reported. lParam of both carries the player's IPv4
+// address as a number (0 when unknown), so that a front end updating several
+// players at once can tell their uploads apart; the dialog, which serves one
+// player, ignores it.
 class CFileUpLoader : public QThread
 {
     Q_OBJECT
@@ -29,40 +33,52 @@ public:
     // The connection socket; created inside run() from m_hAccepted.
     class CSendNotitication;
 
-    // wParam of the progress message once every byte has gone.
+    // wParam of the progress message once every byte is acknowledged.
     static constexpr qint64 PROGRESS_COMPLETE = 500;
-    // The whole file is held in one block per connection; 2 GiB and more is
-    // not a firmware image and would not fit many concurrent players.
     static constexpr qint64 MAX_FILE_LENGTH = (qint64{1} << 31) - 1;
-    // A player that takes nothing for this long has stopped reading; its
-    // thread and its copy of the file are given back.
+    // A download that gets less than MIN_PROGRESS acknowledged in a stall
+    // window has as good as stopped: a player reading a byte now and then
+    // would otherwise hold its thread, its connection and a slot of the
+    // listener for days.
     static constexpr std::chrono::milliseconds DEFAULT_STALL_TIMEOUT{60000};
+    static constexpr qint64 MIN_PROGRESS = 64 * 1024;
 
     // Owns the descriptor from here on; it is closed however the upload ends.
     explicit CFileUpLoader(qintptr hAccepted, QObject *parent = nullptr);
     ~CFileUpLoader() override;
 
-    // Called before start(): where progress and failures go, which file to send.
-    void SetSource(std::shared_ptr<COwnerLink> hDialogWnd, const QString &strFilePath);
+    // Called before start(): where progress and failures go, which file to
+    // send and where its shared copy is kept (null: a copy of its own).
+    void SetSource(std::shared_ptr<COwnerLink> hDialogWnd, const QString &strFilePath,
+                   std::shared_ptr<CUploadFileCache> pCache = nullptr);
     void SetStallTimeout(std::chrono::milliseconds timeout);
+    void SetStallLimit(std::chrono::milliseconds window, qint64 nMinProgress);
 
-    // Reads the whole file into m_pFileData; true on success. A file that
-    // cannot be opened, is too large or reads short reports "File open fail:";
-    // an empty file fails silently.
+    // Takes the file's copy; true on success. A file that cannot be opened,
+    // is too large or reads short reports "File open fail:"; an empty file
+    // fails silently.
     bool LoadFile();
+
+    // Cuts the upload from any thread, reporting it as failed; the player
+    // sees a reset, never an end of file.
+    void Abort();
 
     // sent * 500 / total in integer arithmetic: 500 only for the last byte.
     static qint64 ProgressOf(qint64 nSent, qint64 nTotal);
     // Uploader objects alive in the process, running or awaiting deletion.
     static int LiveCount();
+    // The player's IPv4 address of a connection, host order; 0 if unknown.
+    static qint64 PeerAddressOf(qintptr hSocket);
 
 protected:
     void run() override;
 
 private:
-    void OnSent(qint64 nBytes);
+    // Reports of the connection socket, on the uploader's thread.
+    void OnAcknowledged(qint64 nAcknowledged);
+    void OnFailed(int errorCode);
+    void OnCompleted();
     void ReportFailure(const QString &text);
-    static qint64 PeerAddressOf(qintptr hSocket);
 
     static inline std::atomic<int> s_nLive{0};
 
@@ -70,9 +86,14 @@ private:
     qint64 m_nPeerAddress = 0;
     std::shared_ptr<COwnerLink> m_hDialogWnd;
     QString m_strFilePath;
+    std::shared_ptr<CUploadFileCache> m_pCache;
     std::chrono::milliseconds m_stallTimeout = DEFAULT_STALL_TIMEOUT;
-    qint64 m_nFileLength = 0;
-    std::unique_ptr<char[]> m_pFileData;
-    qint64 m_nSent = 0;
-    qint64 m_nLeft = 0;
+    qint64 m_nMinProgress = MIN_PROGRESS;
+    std::shared_ptr<const CUploadFile> m_pFile;
+    qint64 m_nReported = 0;
+
+    // Abort() reaches the socket on the uploader's thread through this.
+    QMutex m_abortMutex;
+    CSendNotitication *m_pSocket = nullptr;
+    bool m_bAbortRequested = false;
 };

@@ -1,7 +1,9 @@
 #include "updatelistener.h"
 
 #include <algorithm>
+#include <cerrno>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QHostAddress>
@@ -9,10 +11,12 @@
 
 #include "firmwarelog.h"
 #include "ownerlink.h"
+#include "postedmessage.h"
+#include "uploadfilecache.h"
 
 CUpdateListener::CUpdateListener(QObject *pDialog, FilePathSource filePath, QObject *parent)
     : QTcpServer(parent), m_pDialog(COwnerLink::Create(pDialog)),
-      m_filePathSource(std::move(filePath))
+      m_filePathSource(std::move(filePath)), m_pCache(std::make_shared<CUploadFileCache>())
 {
     setListenBacklogSize(LISTEN_BACKLOG);
     // Players fetch from this machine's own address on the LAN; a system
@@ -37,17 +41,64 @@ bool CUpdateListener::Listen()
     return false;
 }
 
+QString CUpdateListener::NotServedText()
+{
+    return QStringLiteral("firmware download not served: the server stopped before it began");
+}
+
+// The kernel has completed the handshakes of players still in its queue;
+// closing the listening socket would reset them unseen, so they are taken
+// and refused one by one, each with its report.
 void CUpdateListener::Close()
 {
+    if (isListening()) {
+        const int hListening = static_cast<int>(socketDescriptor());
+        for (;;) {
+            const int hAccepted = ::accept4(hListening, nullptr, nullptr, SOCK_CLOEXEC);
+            if (hAccepted >= 0)
+                Refuse(hAccepted);
+            else if (errno != EINTR)
+                break;
+        }
+    }
     close();
+    RefuseWaiting();
+}
+
+void CUpdateListener::AbortUploads()
+{
+    for (CFileUpLoader *pUploader : m_running)
+        pUploader->Abort();
+}
+
+void CUpdateListener::RefuseWaiting()
+{
     for (const CWaitingConnection &connection : m_waiting)
-        ::close(static_cast<int>(connection.hAccepted));
+        Refuse(connection.hAccepted);
     m_waiting.clear();
+}
+
+// A reset, so that the player cannot take the end of the connection for the
+// end of an empty file.
+void CUpdateListener::Refuse(qintptr hAccepted)
+{
+    const qint64 nPeer = CFileUpLoader::PeerAddressOf(hAccepted);
+    const linger resetOnClose{1, 0};
+    ::setsockopt(static_cast<int>(hAccepted), SOL_SOCKET, SO_LINGER, &resetOnClose,
+                 sizeof(resetOnClose));
+    ::close(static_cast<int>(hAccepted));
+    m_pDialog->Post(WM_UPLOAD_FAILED, 0, nPeer, NotServedText());
 }
 
 void CUpdateListener::SetStallTimeout(std::chrono::milliseconds timeout)
 {
     m_stallTimeout = timeout;
+}
+
+void CUpdateListener::SetStallLimit(std::chrono::milliseconds window, qint64 nMinProgress)
+{
+    m_stallTimeout = window;
+    m_nMinProgress = nMinProgress;
 }
 
 void CUpdateListener::SetMaxUploads(int nMaxUploads)
@@ -61,7 +112,7 @@ void CUpdateListener::SetMaxUploads(int nMaxUploads)
 void CUpdateListener::incomingConnection(qintptr handle)
 {
     if (m_waiting.size() >= MAX_WAITING) {
-        ::close(static_cast<int>(handle));
+        Refuse(handle);
         return;
     }
     m_waiting.push_back({handle, m_filePathSource ? m_filePathSource() : QString()});
@@ -82,9 +133,9 @@ void CUpdateListener::StartWaitingUploads()
 bool CUpdateListener::StartUpload(const CWaitingConnection &connection)
 {
     auto *pUploader = new CFileUpLoader(connection.hAccepted);
-    pUploader->SetSource(m_pDialog, connection.strFilePath);
-    pUploader->SetStallTimeout(m_stallTimeout);
-    connect(pUploader, &QThread::finished, this, &CUpdateListener::OnUploadEnded);
+    pUploader->SetSource(m_pDialog, connection.strFilePath, m_pCache);
+    pUploader->SetStallLimit(m_stallTimeout, m_nMinProgress);
+    connect(pUploader, &QThread::finished, this, [this, pUploader] { OnUploadEnded(pUploader); });
     pUploader->start();
     // A thread that could not be created never finishes; the connection is
     // not served and its descriptor goes with the uploader.
@@ -93,13 +144,18 @@ bool CUpdateListener::StartUpload(const CWaitingConnection &connection)
         return false;
     }
     ++m_nActive;
+    m_running.insert(pUploader);
     return true;
 }
 
-void CUpdateListener::OnUploadEnded()
+void CUpdateListener::OnUploadEnded(CFileUpLoader *pUploader)
 {
+    m_running.erase(pUploader);
     --m_nActive;
-    StartWaitingUploads();
+    if (isListening())
+        StartWaitingUploads();
+    if (m_nActive == 0 && m_waiting.empty())
+        emit AllUploadsEnded();
 }
 
 // Pausing leaves further players in the kernel's accept queue instead of

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <set>
 
 #include <QString>
 #include <QTcpServer>
@@ -11,6 +12,7 @@
 #include "fileuploader.h"
 
 class COwnerLink;
+class CUploadFileCache;
 
 // The firmware file server: listens on TCP port 10017 of every local IPv4
 // address and gives each accepted connection an uploader thread of its own,
@@ -19,7 +21,10 @@ class COwnerLink;
 // WM_UPLOAD_PROGRESS and WM_UPLOAD_FAILED messages as CPostedMessage events.
 //
 // Use Close() rather than QTcpServer::close(), so that connections waiting
-// for an uploader are let go as well.
+// for an uploader are let go as well, each with a report: a front end that
+// stops serving never cuts a download silently. Running uploads go on after
+// Close() (and after the listener is gone) unless AbortUploads() cuts them,
+// which reports each as failed too.
 class CUpdateListener : public QTcpServer
 {
     Q_OBJECT
@@ -33,8 +38,8 @@ public:
     // Players are updated one or a few at a time; a short queue is plenty,
     // and a player that finds it full retries its connect.
     static constexpr int LISTEN_BACKLOG = 5;
-    // Each uploader holds the whole file; more players than this at once
-    // wait in the kernel's queue until an upload ends.
+    // Each upload has a thread and a connection of its own; more players
+    // than this at once wait in the kernel's queue until an upload ends.
     static constexpr int MAX_UPLOADS = 16;
     // Accepted while the ceiling was reached, before accepting could pause;
     // bounded by the backlog in practice, capped in case it is not.
@@ -47,16 +52,31 @@ public:
     // Starts listening; false when the port cannot be had (no message: the
     // owner works on, players just cannot download). isListening() tells.
     bool Listen();
-    // Accepts no further connection; uploads in progress run to their end.
+    // Accepts no further connection. Players still waiting for an uploader,
+    // in our queue or in the kernel's, get a reset (never an end of file)
+    // and each is reported to the owner with WM_UPLOAD_FAILED; uploads in
+    // progress run to their end.
     void Close();
+    // Cuts every running upload; each reports WM_UPLOAD_FAILED.
+    void AbortUploads();
 
     void SetStallTimeout(std::chrono::milliseconds timeout);
+    void SetStallLimit(std::chrono::milliseconds window, qint64 nMinProgress);
     void SetMaxUploads(int nMaxUploads);
+    // Uploads with a thread of their own, sending or about to.
     int ActiveUploads() const { return m_nActive; }
+    int RunningUploads() const { return m_nActive; }
+    // Connections accepted but waiting for an uploader.
+    int QueuedUploads() const { return static_cast<int>(m_waiting.size()); }
+
+    // The text reported for a player that connected but was never served.
+    static QString NotServedText();
 
 signals:
     // An uploader thread has started for a new connection.
     void UploadStarted();
+    // The last running upload has ended and none is waiting.
+    void AllUploadsEnded();
 
 protected:
     void incomingConnection(qintptr handle) override;
@@ -70,14 +90,19 @@ private:
 
     void StartWaitingUploads();
     bool StartUpload(const CWaitingConnection &connection);
-    void OnUploadEnded();
+    void OnUploadEnded(CFileUpLoader *pUploader);
     void UpdateAccepting();
+    void RefuseWaiting();
+    void Refuse(qintptr hAccepted);
 
     const quint16 m_nPort = UPDATE_PORT;
     std::shared_ptr<COwnerLink> m_pDialog;
     FilePathSource m_filePathSource;
     std::deque<CWaitingConnection> m_waiting;
+    std::shared_ptr<CUploadFileCache> m_pCache;
+    std::set<CFileUpLoader *> m_running;
     int m_nActive = 0;
     int m_nMaxUploads = MAX_UPLOADS;
     std::chrono::milliseconds m_stallTimeout = CFileUpLoader::DEFAULT_STALL_TIMEOUT;
+    qint64 m_nMinProgress = CFileUpLoader::MIN_PROGRESS;
 };

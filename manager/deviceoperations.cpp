@@ -1,8 +1,7 @@
 #include "setupmanager.h"
 
-#include <QStringList>
-
 #include "commandcatalogue.h"
+#include "ipv4text.h"
 
 namespace {
 
@@ -119,8 +118,16 @@ int CSetupManager::SetWifiSetup(const QString &setupmode, const QString &ipaddre
                                                 primarydns, seconddns});
 }
 
+// The player fetches from the address it is given; a name would send it to
+// a resolver of its own, so only a dotted address is passed on, like the
+// command channel's own.
 int CSetupManager::UpdateFirmware()
 {
+    if (!CIpv4Text::IsAddress(m_strLocalIp)) {
+        BeginUserAction();
+        AddCommandError({1, QStringLiteral("error: socket connection failed")});
+        return 0;
+    }
     return SendUserCommand(CMD_UPDATE_FIRMWARE, {m_strLocalIp});
 }
 
@@ -150,14 +157,22 @@ void CSetupManager::AddCommandError(const STP_CMD_ERROR_TAG &record)
     m_errors.append(record);
 }
 
+QStringList CSetupManager::GetCommandErrors() const
+{
+    // Two records are enough to tell the user what went wrong; the same text
+    // twice (one cause failing each command of a batch) says nothing more.
+    constexpr qsizetype SHOWN_RECORDS = 2;
+    QStringList texts;
+    for (qsizetype i = 0; i < m_errors.size() && i < SHOWN_RECORDS; ++i) {
+        const QString &text = m_errors.at(i).strText;
+        if (!text.isEmpty() && !texts.contains(text))
+            texts.append(text);
+    }
+    return texts;
+}
+
+// One line each: glued together, two texts would read as one garbled one.
 QString CSetupManager::GetCommandErrorText() const
 {
-    // Two records are enough to tell the user what went wrong. One a line:
-    // run together, two texts read as one garbled sentence.
-    QStringList texts;
-    for (qsizetype i = 0; i < m_errors.size() && i < 2; ++i) {
-        if (!m_errors.at(i).strText.isEmpty())
-            texts.append(m_errors.at(i).strText);
-    }
-    return texts.join(QLatin1Char('\n'));
+    return GetCommandErrors().join(QLatin1Char('\n'));
 }

@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include "devicediscover.h"
+#include "ipv4text.h"
 #include "postedmessage.h"
 
 CSetupManager *g_pSetupManager = nullptr;
@@ -67,14 +68,17 @@ int CSetupManager::StartDiscovery()
 
 void CSetupManager::StopDiscovery()
 {
+    // Discovery ends first, every receiver with it: a player handed over
+    // after the list was emptied would outlive the search that found it, and
+    // one handed over after the delete would reach freed memory.
+    if (m_pDiscover) {
+        m_pDiscover->Stop();
+        delete m_pDiscover;
+        m_pDiscover = nullptr;
+    }
     m_adapterDescriptions.clear();
     ClearDeviceList();
     m_errors.clear();
-    if (!m_pDiscover)
-        return;
-    m_pDiscover->Stop();
-    delete m_pDiscover;
-    m_pDiscover = nullptr;
 }
 
 void CSetupManager::ClearDeviceList()
@@ -85,18 +89,24 @@ void CSetupManager::ClearDeviceList()
 }
 
 // Called with the discovery lock held, so announcements arrive one at a time.
-void CSetupManager::AddDevice(QString model, QString name, QString ip, QString udn)
+bool CSetupManager::AddDevice(QString model, QString name, QString ip, QString udn)
 {
+    // An empty slot marks the end of the list, so a player without a real
+    // address would shift every later address off its list line, and a
+    // click would then act on another player.
+    if (!CIpv4Text::IsAddress(ip))
+        return false;
     for (QString &slot : m_deviceIps) {
         if (slot.isEmpty()) {
             m_devices.append(CDeviceSummary(std::move(name), std::move(model), ip, std::move(udn)));
             slot = std::move(ip);
-            return;
+            return true;
         }
         if (slot == ip)
-            return; // a repeat
+            return false; // a repeat
     }
     // Every slot is taken: the player is ignored until the next refresh.
+    return false;
 }
 
 int CSetupManager::RefreshDevices()

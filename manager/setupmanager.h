@@ -58,7 +58,7 @@ public:
     // Core
     int StartDiscovery();
     void StopDiscovery();
-    void AddDevice(QString model, QString name, QString ip, QString udn) override;
+    bool AddDevice(QString model, QString name, QString ip, QString udn) override;
     int RefreshDevices();
     int SelectAdapter(const QString &description);
     int SelectDevice(const QString &name, const QString &ip);
@@ -94,6 +94,8 @@ public:
     int RebootDevice();
     int FetchDeviceData();
     void AddCommandError(const STP_CMD_ERROR_TAG &record);
+    // The distinct texts of the first two failures, and them one a line.
+    QStringList GetCommandErrors() const;
     QString GetCommandErrorText() const;
 
     CNetworkChecker m_networkChecker;

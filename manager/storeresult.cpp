@@ -3,30 +3,33 @@
 #include <utility>
 
 #include "commandcatalogue.h"
+#include "wirevocabulary.h"
 
 namespace {
 
-using FieldTarget = std::pair<const char *, QString CDevice::*>;
+using namespace WireVocabulary;
+
+using FieldTarget = std::pair<QLatin1String, QString CDevice::*>;
 
 const FieldTarget kDeviceInfoTargets[] = {
-    {"lanip", &CDevice::lanip},
-    {"wifiip", &CDevice::wifiip},
-    {"lanmac", &CDevice::lanmac},
-    {"wifimac", &CDevice::wifimac},
-    {"firmversion", &CDevice::firmversion},
-    {"serialnumber", &CDevice::serialnumber},
+    {LANIP, &CDevice::lanip},
+    {WIFIIP, &CDevice::wifiip},
+    {LANMAC, &CDevice::lanmac},
+    {WIFIMAC, &CDevice::wifimac},
+    {FIRMVERSION, &CDevice::firmversion},
+    {SERIALNUMBER, &CDevice::serialnumber},
 };
 
 const FieldTarget kLanSetupTargets[] = {
-    {"setupmode", &CDevice::setupmode},      {"ipaddress", &CDevice::lanIpaddress},
-    {"subnetmask", &CDevice::lanSubnetmask}, {"defaultgateway", &CDevice::lanDefaultgateway},
-    {"primarydns", &CDevice::lanPrimarydns}, {"seconddns", &CDevice::lanSeconddns},
+    {SETUPMODE, &CDevice::setupmode},      {IPADDRESS, &CDevice::lanIpaddress},
+    {SUBNETMASK, &CDevice::lanSubnetmask}, {DEFAULTGATEWAY, &CDevice::lanDefaultgateway},
+    {PRIMARYDNS, &CDevice::lanPrimarydns}, {SECONDDNS, &CDevice::lanSeconddns},
 };
 
 const FieldTarget kWifiSetupTargets[] = {
-    {"setupmode", &CDevice::setupmode},       {"ipaddress", &CDevice::wifiIpaddress},
-    {"subnetmask", &CDevice::wifiSubnetmask}, {"defaultgateway", &CDevice::wifiDefaultgateway},
-    {"primarydns", &CDevice::wifiPrimarydns}, {"seconddns", &CDevice::wifiSeconddns},
+    {SETUPMODE, &CDevice::setupmode},       {IPADDRESS, &CDevice::wifiIpaddress},
+    {SUBNETMASK, &CDevice::wifiSubnetmask}, {DEFAULTGATEWAY, &CDevice::wifiDefaultgateway},
+    {PRIMARYDNS, &CDevice::wifiPrimarydns}, {SECONDDNS, &CDevice::wifiSeconddns},
 };
 
 // A key missing from the reply leaves its field as it was.
@@ -34,13 +37,13 @@ template <size_t N>
 void CopyFields(const CMapStringToString &item, const FieldTarget (&targets)[N], CDevice &device)
 {
     for (const auto &[key, field] : targets) {
-        const auto found = item.constFind(QLatin1String(key));
+        const auto found = item.constFind(key);
         if (found != item.cend())
             device.*field = found.value();
     }
 }
 
-void CopyValue(const QList<CMapStringToString> &items, const QString &key, QString &target)
+void CopyValue(const QList<CMapStringToString> &items, QLatin1String key, QString &target)
 {
     if (items.isEmpty())
         return;
@@ -52,11 +55,9 @@ void CopyValue(const QList<CMapStringToString> &items, const QString &key, QStri
 CAccessPoint MakeAccessPoint(const CMapStringToString &item)
 {
     const QString none;
-    return CAccessPoint(item.value(QStringLiteral("essid"), none),
-                        item.value(QStringLiteral("encryptionkey"), none),
-                        item.value(QStringLiteral("quality"), none),
-                        item.value(QStringLiteral("connected"), none),
-                        item.value(QStringLiteral("saved"), none));
+    return CAccessPoint(item.value(ESSID, none), item.value(ENCRYPTIONKEY, none),
+                        item.value(QUALITY, none), item.value(CONNECTED, none),
+                        item.value(SAVED, none));
 }
 
 } // namespace
@@ -66,14 +67,14 @@ void CSetupManager::StoreResult(const STP_CMD_RESULT_TAG &result)
     const QList<CMapStringToString> &items = result.listItems;
     switch (result.nCmdId) {
     case CMD_GET_DEVICE_NAME:
-        CopyValue(items, QStringLiteral("devicename"), m_device.devicename);
+        CopyValue(items, DEVICENAME, m_device.devicename);
         break;
     case CMD_GET_CONNECTED_ESSID:
-        CopyValue(items, QStringLiteral("connected_essid"), m_strConnectedEssid);
+        CopyValue(items, CONNECTED_ESSID, m_strConnectedEssid);
         break;
     case CMD_GET_WIFI_ON_OFF:
         if (!items.isEmpty()) {
-            const QString value = items.first().value(QStringLiteral("wifionoff"));
+            const QString value = items.first().value(WIFIONOFF);
             m_device.wifionoff =
                 value.compare(QLatin1String("ON"), Qt::CaseInsensitive) == 0 ? 1 : 0;
         }

@@ -4,31 +4,24 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "ipv4text.h"
+
 namespace {
 
-// The IPv4 address of a dotted text, or of the first address a host name
-// resolves to.
-bool Resolve(const QString &address, in_addr &out)
+// Only the plain dotted form names a player. Anything else would go to the
+// resolver, whose wait no deadline of ours bounds, and would make one text
+// name whatever a name server says.
+bool ToAddress(const QString &address, in_addr &out)
 {
-    const QByteArray text = address.toUtf8();
-    if (text.isEmpty())
+    const std::optional<quint32> number = CIpv4Text::ToNumber(address);
+    if (!number)
         return false;
-    if (::inet_pton(AF_INET, text.constData(), &out) == 1)
-        return true;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    if (::getaddrinfo(text.constData(), nullptr, &hints, &found) != 0 || !found)
-        return false;
-    out = reinterpret_cast<sockaddr_in *>(found->ai_addr)->sin_addr;
-    ::freeaddrinfo(found);
+    out.s_addr = htonl(*number);
     return true;
 }
 
@@ -68,14 +61,14 @@ CCommandSocket::Result CCommandSocket::Wait(short events, const QDeadlineTimer &
 CCommandSocket::Result CCommandSocket::Connect(const QString &address, quint16 port, int timeoutMs)
 {
     Close();
-    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (m_fd < 0)
-        return Result::NoSocket;
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(port);
-    if (!Resolve(address, peer.sin_addr))
+    if (!ToAddress(address, peer.sin_addr))
         return Result::Failed;
+    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (m_fd < 0)
+        return Result::NoSocket;
 
     const QDeadlineTimer deadline(timeoutMs);
     if (::connect(m_fd, reinterpret_cast<sockaddr *>(&peer), sizeof peer) != 0) {

@@ -24,7 +24,8 @@ public:
     CCommandSocket(const CCommandSocket &) = delete;
     CCommandSocket &operator=(const CCommandSocket &) = delete;
 
-    // address is a dotted IPv4 address or a host name to look up.
+    // address must be a dotted IPv4 address; anything else fails at once,
+    // without a name lookup.
     Result Connect(const QString &address, quint16 port, int timeoutMs);
     Result SendAll(const QByteArray &data, const QDeadlineTimer &deadline);
     // Appends up to maxBytes of what arrives; Closed once the peer has closed.

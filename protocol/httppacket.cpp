@@ -1,5 +1,7 @@
 #include "httppacket.h"
 
+#include "wirevocabulary.h"
+
 namespace {
 
 const QString kPlaceholder = QStringLiteral("%s");
@@ -12,10 +14,10 @@ const QString kHeaderFormat = QStringLiteral("POST /TavrionAPI HTTP/1.1\r\n"
                                              "Host: 127.0.0.1:10015\r\n"
                                              "Connection: Keep-Alive\r\n");
 
-const QString kOpenTagFormat = QStringLiteral(
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Tavrion api=\"%1\" operation=\"%2\">");
+const QString kOpenTagFormat =
+    QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><%1 api=\"%2\" operation=\"%3\">");
 
-const QString kCloseTag = QStringLiteral("</Tavrion>");
+const QString kCloseTag = QStringLiteral("</%1>").arg(WireVocabulary::ROOT);
 
 } // namespace
 
@@ -35,7 +37,8 @@ void CHttpPacket::SetBody(const QString &body)
 
 void CHttpPacket::BuildXml()
 {
-    m_strOpenTag = kOpenTagFormat.arg(QString::fromUtf16(API_VERSION), m_command.strOperation);
+    m_strOpenTag = kOpenTagFormat.arg(WireVocabulary::ROOT, QString::fromUtf16(API_VERSION),
+                                      m_command.strOperation);
     m_strCloseTag = kCloseTag;
     m_strXml = m_strOpenTag + m_strBody + m_strCloseTag;
 }
@@ -90,6 +93,9 @@ QString CHttpPacket::EscapeXml(const QString &text)
             break;
         case u'\'':
             escaped += QStringLiteral("&apos;");
+            break;
+        case u'\r': // a reader would fold a literal one into a line feed
+            escaped += QStringLiteral("&#13;");
             break;
         default:
             escaped += c;

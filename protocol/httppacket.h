@@ -29,8 +29,9 @@ public:
 
     // Fills the "%s" places of a template with the arguments, in order. Only the
     // template is scanned; each argument is XML-escaped so that no text can change
-    // the structure of the request. Surplus arguments are ignored and surplus
-    // places stay "%s".
+    // the structure of the request, and a carriage return is written as a
+    // character reference so that it reaches the player as sent. Surplus arguments are ignored and
+    // surplus places stay "%s".
     static QString FillBody(const QString &format, const QStringList &arguments);
     static QString EscapeXml(const QString &text);
 

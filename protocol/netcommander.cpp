@@ -5,6 +5,7 @@
 #include "commandcatalogue.h"
 #include "commandsocket.h"
 #include "replydecoder.h"
+#include "replyterminator.h"
 #include "resultstore.h"
 
 namespace {
@@ -14,11 +15,6 @@ namespace {
 bool ExpectsNoReply(qint32 id)
 {
     return id == CMD_UPDATE_FIRMWARE || id == CMD_REBOOT_DEVICE;
-}
-
-bool HasTerminator(const QByteArray &reply)
-{
-    return reply.contains("</Tavrion>") || reply.contains("</deviceInfo>");
 }
 
 } // namespace
@@ -87,9 +83,10 @@ int CNetCommander::Transact()
         return 1;
 
     QByteArray reply;
-    switch (ReadUntilClosed(socket, reply)) {
+    CReplyTerminator terminator;
+    switch (ReadUntilClosed(socket, reply, terminator)) {
     case ReadOutcome::Closed:
-        return HandleReply(reply);
+        return HandleReply(reply, terminator.Found());
     case ReadOutcome::TimedOut:
         SetError(QStringLiteral("error: socket receive timed out"));
         return 0;
@@ -104,14 +101,17 @@ int CNetCommander::Transact()
 }
 
 // The player's close ends the reply; there is no length to go by.
-CNetCommander::ReadOutcome CNetCommander::ReadUntilClosed(CCommandSocket &socket, QByteArray &reply)
+CNetCommander::ReadOutcome CNetCommander::ReadUntilClosed(CCommandSocket &socket, QByteArray &reply,
+                                                          CReplyTerminator &terminator)
 {
     const QDeadlineTimer deadline(m_receiveTimeoutMs);
     for (;;) {
+        const qsizetype start = reply.size();
         switch (socket.Receive(reply, RECV_CHUNK_SIZE, deadline)) {
         case CCommandSocket::Result::Done:
             if (reply.size() > MAX_REPLY_SIZE)
                 return ReadOutcome::TooLarge;
+            terminator.Feed(QByteArrayView(reply).sliced(start));
             break;
         case CCommandSocket::Result::Closed:
             return ReadOutcome::Closed;
@@ -123,11 +123,9 @@ CNetCommander::ReadOutcome CNetCommander::ReadUntilClosed(CCommandSocket &socket
     }
 }
 
-int CNetCommander::HandleReply(const QByteArray &reply)
+int CNetCommander::HandleReply(const QByteArray &reply, bool bTerminated)
 {
-    // The whole reply is searched, so a terminator split across two reads
-    // still counts.
-    if (!HasTerminator(reply)) {
+    if (!bTerminated) {
         SetError(QStringLiteral("error: Invalid Packet"));
         return 0;
     }

@@ -9,6 +9,7 @@
 
 #include "commandsocket.h"
 
+class CReplyTerminator;
 class CResultStore;
 
 // The command channel: one request/reply exchange with a player over a fresh
@@ -59,8 +60,9 @@ private:
     };
 
     void SetError(const QString &text);
-    ReadOutcome ReadUntilClosed(CCommandSocket &socket, QByteArray &reply);
-    int HandleReply(const QByteArray &reply);
+    ReadOutcome ReadUntilClosed(CCommandSocket &socket, QByteArray &reply,
+                                CReplyTerminator &terminator);
+    int HandleReply(const QByteArray &reply, bool bTerminated);
 
     CResultStore *m_pManager;
     QString m_strAddress;

@@ -3,16 +3,12 @@
 #include <array>
 
 #include "commandcatalogue.h"
+#include "wirevocabulary.h"
 #include "xmldocument.h"
 
 namespace {
 
-const std::array<const char *, 6> kDeviceInfoFields = {"lanip",   "wifiip",      "lanmac",
-                                                       "wifimac", "firmversion", "serialnumber"};
-const std::array<const char *, 6> kIpSetupFields = {"setupmode",      "ipaddress",  "subnetmask",
-                                                    "defaultgateway", "primarydns", "seconddns"};
-const std::array<const char *, 5> kAccessPointFields = {"essid", "encryptionkey", "quality",
-                                                        "connected", "saved"};
+using namespace WireVocabulary;
 
 void SetError(STP_CMD_ERROR_TAG &error, const QString &text)
 {
@@ -20,16 +16,16 @@ void SetError(STP_CMD_ERROR_TAG &error, const QString &text)
     error.strText = text;
 }
 
-QString MissingNodeText(const char *name)
+QString MissingNodeText(QLatin1String name)
 {
-    return QStringLiteral("error: xml parsing, invalied xml-node(%1)").arg(QLatin1String(name));
+    return QStringLiteral("error: xml parsing, invalied xml-node(%1)").arg(name);
 }
 
 // One record holding the required element, or an error when it is absent.
-int DecodeRequired(const CXmlDocument &doc, const char *name, const QString &key,
+int DecodeRequired(const CXmlDocument &doc, QLatin1String name, QLatin1String key,
                    STP_CMD_RESULT_TAG &result, STP_CMD_ERROR_TAG &error)
 {
-    const std::optional<QString> value = doc.SelectText(name);
+    const std::optional<QString> value = doc.SelectText(name.data());
     if (!value) {
         SetError(error, MissingNodeText(name));
         return 0;
@@ -40,21 +36,21 @@ int DecodeRequired(const CXmlDocument &doc, const char *name, const QString &key
 
 // One record with whichever of the fields the reply carries; none is required.
 template <size_t N>
-void DecodeOptional(const CXmlDocument &doc, const std::array<const char *, N> &fields,
+void DecodeOptional(const CXmlDocument &doc, const std::array<QLatin1String, N> &fields,
                     STP_CMD_RESULT_TAG &result)
 {
     CMapStringToString item;
-    for (const char *field : fields) {
-        if (const std::optional<QString> value = doc.SelectText(field))
-            item.insert(QLatin1String(field), *value);
+    for (const QLatin1String field : fields) {
+        if (const std::optional<QString> value = doc.SelectText(field.data()))
+            item.insert(field, *value);
     }
     result.listItems.append(item);
 }
 
 bool IsAccessPointField(const char *name)
 {
-    for (const char *field : kAccessPointFields) {
-        if (qstrcmp(field, name) == 0)
+    for (const QLatin1String field : ACCESS_POINT_FIELDS) {
+        if (qstrcmp(field.data(), name) == 0)
             return true;
     }
     return false;
@@ -65,9 +61,9 @@ bool IsAccessPointField(const char *name)
 int DecodeAccessPoints(const CXmlDocument &doc, STP_CMD_RESULT_TAG &result,
                        STP_CMD_ERROR_TAG &error)
 {
-    const pugi::xml_node list = doc.SelectSingleNode("//aplist");
+    const pugi::xml_node list = doc.SelectElement(APLIST.data());
     if (!list) {
-        SetError(error, MissingNodeText("aplist"));
+        SetError(error, MissingNodeText(APLIST));
         return 0;
     }
     for (const pugi::xml_node &entry : list.children()) {
@@ -98,12 +94,12 @@ int CReplyDecoder::DecodeStatus(const QString &xml, const QString &operation,
         SetError(error, QStringLiteral("error: xml parsing failed"));
         return 0;
     }
-    const pugi::xml_node root = doc.SelectSingleNode("//Tavrion");
+    const pugi::xml_node root = doc.SelectElement(ROOT.data());
     if (!root) {
-        SetError(error, MissingNodeText("Tavrion"));
+        SetError(error, MissingNodeText(ROOT));
         return 0;
     }
-    const pugi::xml_attribute errcode = root.attribute("errcode");
+    const pugi::xml_attribute errcode = root.attribute(ERRCODE.data());
     if (!errcode)
         return 0;
     const QString value = QString::fromUtf8(errcode.value());
@@ -126,20 +122,20 @@ int CReplyDecoder::DecodeData(const QString &xml, qint32 cmdId, STP_CMD_RESULT_T
     result.listItems.clear();
     switch (cmdId) {
     case CMD_GET_DEVICE_NAME:
-        return DecodeRequired(doc, "devicename", QStringLiteral("devicename"), result, error);
+        return DecodeRequired(doc, DEVICENAME, DEVICENAME, result, error);
     case CMD_GET_WIFI_ON_OFF:
-        return DecodeRequired(doc, "wifionoff", QStringLiteral("wifionoff"), result, error);
+        return DecodeRequired(doc, WIFIONOFF, WIFIONOFF, result, error);
     case CMD_GET_AP_LIST:
         return DecodeAccessPoints(doc, result, error);
     case CMD_GET_DEVICE_INFO:
-        DecodeOptional(doc, kDeviceInfoFields, result);
+        DecodeOptional(doc, DEVICE_INFO_FIELDS, result);
         return 1;
     case CMD_GET_LAN_SETUP:
     case CMD_GET_WIFI_SETUP:
-        DecodeOptional(doc, kIpSetupFields, result);
+        DecodeOptional(doc, IP_SETUP_FIELDS, result);
         return 1;
     case CMD_GET_CONNECTED_ESSID:
-        return DecodeRequired(doc, "essid", QStringLiteral("connected_essid"), result, error);
+        return DecodeRequired(doc, ESSID, CONNECTED_ESSID, result, error);
     default: // nothing of these replies is used
         return 1;
     }

@@ -9,13 +9,24 @@ namespace {
 constexpr unsigned int kParseOptions =
     pugi::parse_default | pugi::parse_fragment | pugi::parse_declaration;
 
-void AppendText(const pugi::xml_node &node, std::string &out)
+// Walks the subtree without recursion: a player's reply may nest elements
+// as deep as its size allows, far deeper than the stack would take.
+void AppendText(const pugi::xml_node &root, std::string &out)
 {
-    for (const pugi::xml_node &child : node.children()) {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            out += child.value();
-        else if (child.type() == pugi::node_element)
-            AppendText(child, out);
+    pugi::xml_node node = root.first_child();
+    while (node) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
+            out += node.value();
+        else if (node.type() == pugi::node_element && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (!node.next_sibling()) {
+            node = node.parent();
+            if (node == root)
+                return;
+        }
+        node = node.next_sibling();
     }
 }
 
@@ -66,10 +77,15 @@ pugi::xml_node CXmlDocument::SelectSingleNode(const char *xpath) const
     }
 }
 
-std::optional<QString> CXmlDocument::SelectText(const char *name) const
+pugi::xml_node CXmlDocument::SelectElement(const char *name) const
 {
     const std::string xpath = std::string("//") + name;
-    const pugi::xml_node node = SelectSingleNode(xpath.c_str());
+    return SelectSingleNode(xpath.c_str());
+}
+
+std::optional<QString> CXmlDocument::SelectText(const char *name) const
+{
+    const pugi::xml_node node = SelectElement(name);
     if (!node)
         return std::nullopt;
     return NodeText(node);

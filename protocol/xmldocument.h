@@ -19,6 +19,9 @@ public:
     // The first element matching the XPath expression in document order, or a
     // null node.
     pugi::xml_node SelectSingleNode(const char *xpath) const;
+    // The first element named name anywhere in the document ("//name"), or a
+    // null node.
+    pugi::xml_node SelectElement(const char *name) const;
     // The text of the first element named name anywhere in the document
     // ("//name"), or nothing when there is none.
     std::optional<QString> SelectText(const char *name) const;

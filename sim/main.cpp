@@ -3,7 +3,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
+#include "kestavonversion.h"
 #include "simhost.h"
 #include "simlimits.h"
 #include "simnetwork.h"
@@ -26,12 +28,24 @@ void PrintPlayers(const QList<CSimPlayerConfig> &players)
     std::fflush(stdout);
 }
 
+// The demo players: from the source tree when run from a build, else the
+// copy installed beside the executable's share folder.
+QString DefaultConfig()
+{
+    const QString built = QStringLiteral(KESTAVON_SIM_DEFAULT_CONFIG);
+    if (QFileInfo::exists(built))
+        return built;
+    return QCoreApplication::applicationDirPath() +
+           QStringLiteral("/" KESTAVON_SIM_INSTALLED_CONFIG);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestavon-player-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTAVON_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -39,9 +53,10 @@ int main(int argc, char *argv[])
                        "Run it inside scripts/netns-run; it refuses to start when any "
                        "interface but loopback is up."));
     parser.addHelpOption();
-    const QCommandLineOption config(
-        QStringLiteral("config"), QStringLiteral("JSON file describing the players."),
-        QStringLiteral("file"), QStringLiteral(KESTAVON_SIM_DEFAULT_CONFIG));
+    parser.addVersionOption();
+    const QCommandLineOption config(QStringLiteral("config"),
+                                    QStringLiteral("JSON file describing the players."),
+                                    QStringLiteral("file"), DefaultConfig());
     const QCommandLineOption away(QStringLiteral("unreachable-ms"),
                                   QStringLiteral("How long a reset or reboot keeps a player away."),
                                   QStringLiteral("ms"),

@@ -37,7 +37,7 @@ void CSimAnnouncer::Connect()
         return;
     }
     m_pSocket->connectToHost(m_to, SimLimits::kAnnouncePort);
-    m_timer.start(SimLimits::kConnectTimeoutMs);
+    m_timer.start(SimLimits::kAnnounceConnectTimeoutMs);
 }
 
 void CSimAnnouncer::OnConnected()

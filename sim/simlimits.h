@@ -32,8 +32,12 @@ constexpr int kMaxAnnouncements = 16;
 // Downloads a player runs at once; real players take one image at a time.
 constexpr int kMaxDownloads = 4;
 
-// Outgoing connects (announcements, downloads) give up after this long.
+// Outgoing download connects give up after this long.
 constexpr int kConnectTimeoutMs = 5 * 1000;
+// An announcement's connect waits as long as a real player's TCP stack keeps
+// retrying its handshake (six retries, about two minutes) when the prober's
+// queue is full: a tool that is slow to accept still gets every player.
+constexpr int kAnnounceConnectTimeoutMs = 130 * 1000;
 // A download whose sender goes quiet for this long is abandoned.
 constexpr int kDownloadIdleTimeoutMs = 30 * 1000;
 // Largest firmware image a player takes; real images are a few MiB.

@@ -1,10 +1,13 @@
 #include "halvorinsetup101app.h"
 
+#include <cstdio>
+
 #include <unistd.h>
 
 #include <QFileInfo>
 
 #include "halvorinsetup101dlg.h"
+#include "setupcommandline.h"
 #include "singleinstance.h"
 
 CHalvorinSetup101App::CHalvorinSetup101App(int &argc, char **argv) : QApplication(argc, argv) {}
@@ -16,6 +19,10 @@ QString CHalvorinSetup101App::ApplicationName(const char *argv0)
 
 int CHalvorinSetup101App::Run(int &argc, char **argv)
 {
+    if (const std::optional<QString> answer = CSetupCommandLine::Answer(argc, argv)) {
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     CSingleInstance instance(ApplicationName(argc > 0 ? argv[0] : "kestavon-setup"));
     if (!instance.TryAcquire())
         return 0; // another copy runs

@@ -22,5 +22,14 @@ constexpr int START_TIMEOUT_MS = 10000;
 // that both run at once and their rounds alternate: a machine busy with
 // something else then slows both alike.
 constexpr quint16 BASELINE_PORT = 10018;
+// The slow-reader mode: as many players reading a byte a second as the
+// server serves at once, then one normal download queued behind them. The
+// server gives a slow one up within two stall windows (60 s each), so the
+// normal download's wait is bounded by that, plus its own transfer.
+constexpr int SLOW_READERS = 16;
+constexpr int SLOW_READER_FIRST_HOST = 60;
+constexpr int SLOW_MODE_TIMEOUT_MS = 300000;
+// Lets the slow readers take every slot before the normal download comes.
+constexpr int SLOW_READERS_SETTLE_MS = 2000;
 
 } // namespace BenchSettings

@@ -2,14 +2,19 @@
 // blocking write loop, both serving the same file over loopback to a plain
 // blocking downloader. Each server runs in a child process of its own, so
 // its ru_maxrss is its peak resident memory and nothing of the downloader's.
+// The slow-reader mode then fills every upload slot with players that read a
+// byte a second and queues one normal download behind them: it must
+// complete, and the server must still hold no more than file + allowance.
 //
-//   bench_firmware_upload [--size-mib N] [--rounds N]
+//   bench_firmware_upload [--size-mib N] [--rounds N] [--mode normal|slow-readers|all]
 
 #include <algorithm>
 #include <cstdio>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTemporaryDir>
 
 #include "benchsettings.h"
@@ -18,6 +23,7 @@
 #include "firmwareimage.h"
 #include "isolatednetwork.h"
 #include "plaindownload.h"
+#include "slowreaders.h"
 #include "updatelistener.h"
 #include "uploadserver.h"
 
@@ -29,6 +35,10 @@ using namespace BenchSettings;
 const auto PLAYER_ADDRESS = QStringLiteral("127.0.0.50");
 const auto ROLE_UPLOAD = QStringLiteral("upload");
 const auto ROLE_BLOCKING = QStringLiteral("blocking");
+const auto ROLE_UPLOAD_SLOW = QStringLiteral("upload-slow");
+const auto MODE_NORMAL = QStringLiteral("normal");
+const auto MODE_SLOW = QStringLiteral("slow-readers");
+const auto MODE_ALL = QStringLiteral("all");
 
 struct CMeasurement
 {
@@ -96,16 +106,51 @@ const char *Verdict(bool bMet)
     return bMet ? "met" : "NOT MET";
 }
 
-int RunBenchmark(qint64 nSizeMiB, int nRounds)
+// Sixteen players reading a byte a second hold every slot; a normal
+// download queued behind them must still complete, and the server must not
+// grow with the number of connections.
+int RunSlowReaderMode(const CFirmwareImage &image, qint64 nSizeMiB)
 {
-    QTemporaryDir dir;
-    const CFirmwareImage image =
-        CFirmwareImage::Write(dir.filePath(QStringLiteral("firmware.bin")), nSizeMiB * MIB);
-    if (!dir.isValid() || image.sha256Hex.isEmpty()) {
-        std::fprintf(stderr, "cannot write the %lld MiB test file\n",
-                     static_cast<long long>(nSizeMiB));
+    CChildServer server;
+    if (!server.Start({QStringLiteral("--serve"), ROLE_UPLOAD_SLOW, QStringLiteral("--file"),
+                       image.strPath, QStringLiteral("--rounds"),
+                       QString::number(SLOW_READERS + 1)})) {
+        std::fprintf(stderr, "slow-reader server did not start\n");
         return 1;
     }
+    CSlowReaders readers;
+    readers.Start(SLOW_READERS, SLOW_READER_FIRST_HOST, CUpdateListener::UPDATE_PORT);
+    QThread::msleep(SLOW_READERS_SETTLE_MS);
+    QElapsedTimer clock;
+    clock.start();
+    const CDownloadResult result =
+        DownloadOnce(PLAYER_ADDRESS, CUpdateListener::UPDATE_PORT, SLOW_MODE_TIMEOUT_MS);
+    const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+    const bool bComplete = result.bOk && result.nBytes == image.nSize;
+    readers.Stop();
+    const bool bClean = server.Finish(SLOW_MODE_TIMEOUT_MS);
+    const double peakMiB = ToMiB(server.PeakResidentBytes());
+    const double memoryGoalMiB = ToMiB(image.nSize + MEMORY_ALLOWANCE_PER_CONNECTION);
+
+    std::printf("firmware upload, slow readers: %d players reading 1 byte/s, then one normal "
+                "download of %lld MiB queued behind them\n",
+                SLOW_READERS, static_cast<long long>(nSizeMiB));
+    std::printf("  normal download       %s after %.1f s (%lld of %lld bytes); goal: completes: "
+                "%s\n",
+                bComplete ? "complete" : "INCOMPLETE", seconds,
+                static_cast<long long>(result.nBytes), static_cast<long long>(image.nSize),
+                Verdict(bComplete));
+    std::printf("  server peak memory    %9.1f MiB     goal <= %.1f MiB (file + %lld MiB): %s\n",
+                peakMiB, memoryGoalMiB,
+                static_cast<long long>(MEMORY_ALLOWANCE_PER_CONNECTION / MIB),
+                Verdict(peakMiB > 0 && peakMiB <= memoryGoalMiB));
+    if (!bClean)
+        std::fprintf(stderr, "slow-reader server did not end cleanly\n");
+    return bComplete && bClean ? 0 : 1;
+}
+
+int RunNormalMode(const CFirmwareImage &image, qint64 nSizeMiB, int nRounds)
+{
     CMeasurement server{ROLE_UPLOAD, CUpdateListener::UPDATE_PORT, {}};
     CMeasurement baseline{ROLE_BLOCKING, BASELINE_PORT, {}};
     if (!MeasureBoth(server, baseline, image, nRounds))
@@ -131,6 +176,24 @@ int RunBenchmark(qint64 nSizeMiB, int nRounds)
     return 0;
 }
 
+int RunBenchmark(qint64 nSizeMiB, int nRounds, const QString &mode)
+{
+    QTemporaryDir dir;
+    const CFirmwareImage image =
+        CFirmwareImage::Write(dir.filePath(QStringLiteral("firmware.bin")), nSizeMiB * MIB);
+    if (!dir.isValid() || image.sha256Hex.isEmpty()) {
+        std::fprintf(stderr, "cannot write the %lld MiB test file\n",
+                     static_cast<long long>(nSizeMiB));
+        return 1;
+    }
+    int status = 0;
+    if (mode != MODE_SLOW)
+        status |= RunNormalMode(image, nSizeMiB, nRounds);
+    if (mode != MODE_NORMAL)
+        status |= RunSlowReaderMode(image, nSizeMiB);
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -147,15 +210,23 @@ int main(int argc, char *argv[])
     const QCommandLineOption roundsOption(QStringLiteral("rounds"),
                                           QStringLiteral("Downloads per server; the best counts."),
                                           QStringLiteral("n"), QString::number(DEFAULT_ROUNDS));
+    const QCommandLineOption modeOption(QStringLiteral("mode"),
+                                        QStringLiteral("normal, slow-readers or all."),
+                                        QStringLiteral("mode"), MODE_ALL);
     QCommandLineOption serveOption(QStringLiteral("serve"), QString(), QStringLiteral("role"));
     QCommandLineOption fileOption(QStringLiteral("file"), QString(), QStringLiteral("path"));
     serveOption.setFlags(QCommandLineOption::HiddenFromHelp);
     fileOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({sizeOption, roundsOption, serveOption, fileOption});
+    parser.addOptions({sizeOption, roundsOption, modeOption, serveOption, fileOption});
     parser.process(app);
 
     const qint64 nSizeMiB = parser.value(sizeOption).toLongLong();
     const int nRounds = parser.value(roundsOption).toInt();
+    const QString mode = parser.value(modeOption);
+    if (mode != MODE_NORMAL && mode != MODE_SLOW && mode != MODE_ALL) {
+        std::fprintf(stderr, "--mode takes normal, slow-readers or all\n");
+        return 2;
+    }
     if (nSizeMiB <= 0 || nRounds <= 0) {
         std::fprintf(stderr, "--size-mib and --rounds take positive numbers\n");
         return 2;
@@ -164,5 +235,8 @@ int main(int argc, char *argv[])
         return RunUploadServer(parser.value(fileOption), nRounds);
     if (parser.value(serveOption) == ROLE_BLOCKING)
         return RunBlockingServer(parser.value(fileOption), nRounds);
-    return RunBenchmark(nSizeMiB, nRounds);
+    // Every slow reader is given up; the one normal download completes.
+    if (parser.value(serveOption) == ROLE_UPLOAD_SLOW)
+        return RunUploadServer(parser.value(fileOption), nRounds, nRounds - 1);
+    return RunBenchmark(nSizeMiB, nRounds, mode);
 }

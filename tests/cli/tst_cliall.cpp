@@ -188,7 +188,12 @@ void TestCliAll::noPlayerFoundExitsWith3()
 
     const CCliRun run = CCliRun::Run(arguments);
     QCOMPARE(run.m_nExitCode, 3);
-    QCOMPARE(run.m_strErr, QStringLiteral("kestavon-cli: no player answered\n"));
+    // The usual cause is a firewall: the second line says how to open it.
+    QCOMPARE(run.m_strErr,
+             QStringLiteral("kestavon-cli: no player answered\n"
+                            "kestavon-cli: hint: players answer on TCP port 10014 of this "
+                            "computer; if a firewall runs, let them in with 'firewall-cmd "
+                            "--add-service=kestavon-setup' or 'ufw allow \"Kestavon Setup\"'\n"));
     QCOMPARE(run.m_strOut, out);
 }
 

@@ -40,7 +40,6 @@ private slots:
     void init();
     void reportsTheCoreText_data();
     void reportsTheCoreText();
-    void severalFailuresAreOneALineInJson();
     void onePlayerFailingLeavesTheOthers_data();
     void onePlayerFailingLeavesTheOthers();
 
@@ -64,11 +63,14 @@ void TestCliFailures::reportsTheCoreText_data()
     QTest::addColumn<QString>("error");
     QTest::addColumn<int>("requests");
 
-    // info runs all three queries, and the first two failures make the text,
-    // one a line.
+    // info runs all three queries, and the first two failures make the text;
+    // the same text twice is shown once.
     using Faults = QList<CSimFault>;
-    QTest::newRow("connection refused") << Words("info") << Faults{Fault(CSimFault::EKind::Refuse)}
-                                        << REFUSED + u'\n' + REFUSED << 0;
+    QTest::newRow("connection refused")
+        << Words("info") << Faults{Fault(CSimFault::EKind::Refuse)} << REFUSED << 0;
+    QTest::newRow("oversized replies")
+        << Words("info") << Faults{Fault(CSimFault::EKind::Oversized)}
+        << QStringLiteral("error: reply too large") << 3;
     QTest::newRow("one of three queries fails")
         << Words("info")
         << Faults{Fault(CSimFault::EKind::MalformedXml, QStringLiteral("getWifiOnOff"))}
@@ -110,18 +112,6 @@ void TestCliFailures::reportsTheCoreText()
     QCOMPARE(run.m_strErr, PLAYER + QStringLiteral(": ") + error + u'\n');
     QCOMPARE(run.m_strOut, QString());
     QCOMPARE(m_network.ReceivedRequests(PLAYER).size(), requests);
-}
-
-void TestCliFailures::severalFailuresAreOneALineInJson()
-{
-    m_network.SetFault(PLAYER, Fault(CSimFault::EKind::Refuse));
-    const CCliRun json = CCliRun::Run(
-        QStringList{QStringLiteral("--json"), QStringLiteral("--player"), PLAYER} + Words("info"));
-    QCOMPARE(json.m_nExitCode, 1);
-    const QJsonArray entries = json.Json();
-    QCOMPARE(entries.size(), 1);
-    QCOMPARE(entries.at(0).toObject().value(QStringLiteral("error")).toString(),
-             REFUSED + u'\n' + REFUSED);
 }
 
 void TestCliFailures::onePlayerFailingLeavesTheOthers_data()

@@ -1,3 +1,9 @@
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <memory>
+#include <thread>
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QJsonObject>
@@ -9,6 +15,7 @@
 #include "clirun.h"
 #include "expectedrequest.h"
 #include "isolatednetwork.h"
+#include "plainconnection.h"
 #include "simnetwork.h"
 
 namespace {
@@ -61,6 +68,7 @@ private slots:
     void playerBreakingOffFails();
     void playerStoppingFailsAtTheTimeout();
     void nothingIsSentWhenTheFileCannotBeServed();
+    void downloadStillRunningAtTheEndIsReported();
 
 private:
     QString WriteImage(const QString &name, const QByteArray &bytes);
@@ -201,6 +209,52 @@ void TestCliFirmware::nothingIsSentWhenTheFileCannotBeServed()
     QCOMPARE(run.m_strOut, QString());
     for (const QString &player : PLAYERS)
         QCOMPARE(m_network.ReceivedRequests(player), QList<QByteArray>());
+}
+
+// A download nobody waits for (another host, say) that is still running when
+// the program ends is cut, and the cut is reported: ending the process must
+// not end it silently.
+void TestCliFirmware::downloadStillRunningAtTheEndIsReported()
+{
+    // Small enough for the player to have it quickly even in a sanitizer
+    // build; larger than a receive buffer that is never read, so the
+    // stranger's upload is still running when the time-out ends the wait.
+    const QString path = WriteImage(QStringLiteral("small.bin"), RandomBytes(IMAGE_SIZE));
+    std::atomic<bool> bConnected = false;
+    std::atomic<bool> bProgramEnded = false;
+    int nEnd = -1;
+    std::thread stranger([&] {
+        // Connects as soon as the program listens, then reads nothing until
+        // the program is over.
+        constexpr int ATTEMPTS = 500;
+        constexpr std::chrono::milliseconds RETRY{20};
+        std::unique_ptr<CPlainConnection> connection;
+        for (int i = 0; i < ATTEMPTS && !bConnected; ++i) {
+            connection =
+                std::make_unique<CPlainConnection>(QStringLiteral("127.0.0.99"), FIRMWARE_PORT);
+            bConnected = connection->IsConnected();
+            if (!bConnected)
+                std::this_thread::sleep_for(RETRY);
+        }
+        while (bConnected && !bProgramEnded)
+            std::this_thread::sleep_for(RETRY);
+        qint64 nReceived = 0;
+        if (connection && bConnected)
+            nEnd = connection->ReadToEnd(&nReceived);
+    });
+    const CCliRun run =
+        CCliRun::Run(WithPlayers({PLAYERS.first()}) + QStringList{QStringLiteral("firmware"), path,
+                                                                  QStringLiteral("--timeout"),
+                                                                  QStringLiteral("10")});
+    bProgramEnded = true;
+    stranger.join();
+    QVERIFY(bConnected);
+    QVERIFY2(run.m_nExitCode == 0, run.Describe());
+    QCOMPARE(run.m_strOut, PLAYERS.first() + QStringLiteral(": ok\n"));
+    QCOMPARE(run.m_strErr,
+             QStringLiteral("kestavon-cli: an upload failed: Server Socket failed to send: %1\n")
+                 .arg(ECANCELED));
+    QCOMPARE(nEnd, ECONNRESET);
 }
 
 KESTAVON_TEST_MAIN(TestCliFirmware)

@@ -212,6 +212,11 @@ void TestCliParser::helpWinsOverEverythingElse()
     QCOMPARE(CCliParser::Parse(Split("--player nonsense dance --help")).m_status,
              CCliParseResult::EStatus::Help);
     QCOMPARE(CCliParser::Parse(Split("-h")).m_status, CCliParseResult::EStatus::Help);
+    QCOMPARE(CCliParser::Parse(Split("--player nonsense --version")).m_status,
+             CCliParseResult::EStatus::Version);
+    QCOMPARE(CCliParser::Parse(Split("--version --help")).m_status, CCliParseResult::EStatus::Help);
+    QCOMPARE(CCliParser::Parse(Split("--player 127.0.0.2 name -- --version")).m_status,
+             CCliParseResult::EStatus::Run);
     // After "--" it is a name like any other.
     const CCliParseResult named = CCliParser::Parse(Split("--player 127.0.0.2 name -- --help"));
     QCOMPARE(named.m_status, CCliParseResult::EStatus::Run);

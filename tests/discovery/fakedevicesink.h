@@ -22,7 +22,7 @@ public:
 
     explicit CFakeDeviceSink(QObject *mainWindow) : m_pMainWindow(mainWindow) {}
 
-    void AddDevice(QString model, QString name, QString ip, QString udn) override;
+    bool AddDevice(QString model, QString name, QString ip, QString udn) override;
     QObject *MainWindow() const override { return m_pMainWindow; }
 
     // Read with the discovery lock held, as the manager does.

@@ -1,3 +1,9 @@
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QNetworkProxy>
@@ -80,6 +86,40 @@ QStringList ExpectedDestinations(const QString &prefix)
     return destinations;
 }
 
+// Takes every file descriptor the process may open, under a lowered limit,
+// and gives them back when it goes.
+class CDescriptorExhaustion
+{
+public:
+    static constexpr rlim_t LOWERED_LIMIT = 256;
+
+    CDescriptorExhaustion()
+    {
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = std::min(m_saved.rlim_cur, LOWERED_LIMIT);
+        setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd = ::open("/dev/null", O_RDONLY); fd >= 0; fd = ::open("/dev/null", O_RDONLY))
+            m_descriptors.push_back(fd);
+        m_lastError = errno;
+    }
+    ~CDescriptorExhaustion()
+    {
+        for (const int fd : m_descriptors)
+            ::close(fd);
+        setrlimit(RLIMIT_NOFILE, &m_saved);
+    }
+    CDescriptorExhaustion(const CDescriptorExhaustion &) = delete;
+    CDescriptorExhaustion &operator=(const CDescriptorExhaustion &) = delete;
+
+    bool Exhausted() const { return m_lastError == EMFILE && !m_descriptors.empty(); }
+
+private:
+    rlimit m_saved{};
+    std::vector<int> m_descriptors;
+    int m_lastError = 0;
+};
+
 } // namespace
 
 class TestDeviceSweep : public QObject
@@ -92,6 +132,7 @@ private slots:
     void sweepReachesEveryHostInOrder();
     void noNetworkPartSendsNothing_data();
     void noNetworkPartSendsNothing();
+    void noSocketMeansFailure();
     void postedSweepsRunBackToBack();
     void sweepUsesAddressSetLast();
 };
@@ -143,6 +184,21 @@ void TestDeviceSweep::noNetworkPartSendsNothing()
     QVERIFY(catcher.Bind());
     CDeviceDiscover discover;
     QVERIFY(!discover.Sweep(address));
+    catcher.SendMarker();
+    QTRY_COMPARE_WITH_TIMEOUT(catcher.Collect(), 1, WAIT_MS);
+    QCOMPARE(catcher.Datagrams().front().data(), QByteArray("marker"));
+}
+
+void TestDeviceSweep::noSocketMeansFailure()
+{
+    CProbeCatcher catcher;
+    QVERIFY(catcher.Bind());
+    CDeviceDiscover discover;
+    {
+        CDescriptorExhaustion exhaustion;
+        QVERIFY(exhaustion.Exhausted());
+        QVERIFY(!discover.Sweep(QStringLiteral("127.0.0.1")));
+    }
     catcher.SendMarker();
     QTRY_COMPARE_WITH_TIMEOUT(catcher.Collect(), 1, WAIT_MS);
     QCOMPARE(catcher.Datagrams().front().data(), QByteArray("marker"));

@@ -2,21 +2,17 @@
 #include <memory>
 #include <vector>
 
-#include <QMutexLocker>
 #include <QTest>
 
-#include "devicediscover.h"
+#include "discoverfixture.h"
 #include "fakeannouncer.h"
-#include "fakedevicesink.h"
-#include "fakemainwindow.h"
 #include "isolatednetwork.h"
 
 namespace {
 
 using Device = CFakeDeviceSink::Device;
 
-// Long enough for a loaded machine; only reached when something is broken.
-constexpr int WAIT_MS = 10000;
+constexpr int WAIT_MS = CDiscoverFixture::WAIT_MS;
 // Short enough to keep the tests quick, long enough that a loaded machine
 // still accepts and reads before it runs out.
 constexpr int SHORT_RECEIVE_TIMEOUT_MS = 300;
@@ -39,29 +35,6 @@ QByteArray Description(int player)
            "</ip><udn>uuid:" + QByteArray::number(player) + "</udn></deviceInfo>";
 }
 
-class CDiscoverFixture
-{
-public:
-    CDiscoverFixture(int timeoutMs, int maxReceivers = CDeviceDiscover::MAX_RECEIVERS)
-        : m_sink(&m_window)
-    {
-        m_discover.SetParams(&m_sink, QStringLiteral("127.0.0.1"));
-        m_discover.SetReceiverTimeout(timeoutMs);
-        m_discover.SetMaxReceivers(maxReceivers);
-        m_discover.start();
-    }
-
-    QList<Device> Devices()
-    {
-        const QMutexLocker locker(&m_discover.Lock());
-        return m_sink.Devices();
-    }
-
-    CFakeMainWindow m_window;
-    CFakeDeviceSink m_sink;
-    CDeviceDiscover m_discover;
-};
-
 } // namespace
 
 class TestReceiverLimits : public QObject
@@ -74,11 +47,12 @@ private slots:
     void sizeLimit();
     void peerClosesBeforeTerminator();
     void ceilingQueuesConnections();
+    void oneHostCannotTakeEveryReceiver();
 };
 
 void TestReceiverLimits::silentConnectionTimesOut()
 {
-    CDiscoverFixture fixture(SHORT_RECEIVE_TIMEOUT_MS);
+    CDiscoverFixture fixture({.timeoutMs = SHORT_RECEIVE_TIMEOUT_MS});
     QVERIFY(fixture.m_discover.IsListening());
     CFakeAnnouncer player(QStringLiteral("127.0.0.51"));
     QVERIFY(player.Connect(CDeviceDiscover::ANNOUNCE_PORT));
@@ -102,7 +76,7 @@ void TestReceiverLimits::sizeLimit()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, found);
     // A long time-out: only the size may end these receivers.
-    CDiscoverFixture fixture(WAIT_MS * 10);
+    CDiscoverFixture fixture({.timeoutMs = WAIT_MS * 10});
     QVERIFY(fixture.m_discover.IsListening());
     CFakeAnnouncer player(QStringLiteral("127.0.0.51"));
     QVERIFY(player.Connect(CDeviceDiscover::ANNOUNCE_PORT));
@@ -116,7 +90,7 @@ void TestReceiverLimits::sizeLimit()
 
 void TestReceiverLimits::peerClosesBeforeTerminator()
 {
-    CDiscoverFixture fixture(WAIT_MS * 10);
+    CDiscoverFixture fixture({.timeoutMs = WAIT_MS * 10});
     QVERIFY(fixture.m_discover.IsListening());
     CFakeAnnouncer player(QStringLiteral("127.0.0.51"));
     QVERIFY(player.Connect(CDeviceDiscover::ANNOUNCE_PORT));
@@ -132,10 +106,10 @@ void TestReceiverLimits::peerClosesBeforeTerminator()
 void TestReceiverLimits::ceilingQueuesConnections()
 {
     constexpr int ceiling = 2;
-    // What the listen backlog holds, so no connection attempt waits on a
+    // Well within the listen backlog, so no connection attempt waits on a
     // retransmitted handshake.
-    constexpr int queued = CDeviceDiscover::LISTEN_BACKLOG;
-    CDiscoverFixture fixture(SHORT_RECEIVE_TIMEOUT_MS * 2, ceiling);
+    constexpr int queued = 5;
+    CDiscoverFixture fixture({.timeoutMs = SHORT_RECEIVE_TIMEOUT_MS * 2, .maxReceivers = ceiling});
     QVERIFY(fixture.m_discover.IsListening());
 
     std::vector<std::unique_ptr<CFakeAnnouncer>> silent;
@@ -172,6 +146,42 @@ void TestReceiverLimits::ceilingQueuesConnections()
     QCOMPARE(devices, expected);
     QTRY_COMPARE_WITH_TIMEOUT(fixture.m_window.ListChanges(), queued, WAIT_MS);
     QVERIFY(fixture.m_discover.PeakReceivers() <= ceiling);
+}
+
+void TestReceiverLimits::oneHostCannotTakeEveryReceiver()
+{
+    // Far more idle connections from one host than its share; only the
+    // time-out, far away, would end those it keeps.
+    constexpr int flood = 40;
+    const CReceiverLimits limits{.timeoutMs = WAIT_MS * 10};
+    CDiscoverFixture fixture(limits);
+    QVERIFY(fixture.m_discover.IsListening());
+
+    std::vector<std::unique_ptr<CFakeAnnouncer>> idle;
+    for (int i = 0; i < flood; ++i) {
+        idle.push_back(std::make_unique<CFakeAnnouncer>(QStringLiteral("127.0.0.90")));
+        QVERIFY(idle.back()->Connect(CDeviceDiscover::ANNOUNCE_PORT));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(fixture.m_discover.LiveReceivers(), limits.maxPerHost, WAIT_MS);
+    // The connections beyond its share are closed at once, not kept waiting.
+    int closed = 0;
+    for (const auto &connection : idle) {
+        QTcpSocket &socket = connection->Socket();
+        closed += socket.state() == QAbstractSocket::UnconnectedState ||
+                          socket.waitForDisconnected(WAIT_MS / flood)
+                      ? 1
+                      : 0;
+    }
+    QCOMPARE(closed, flood - limits.maxPerHost);
+    QCOMPARE(fixture.m_discover.LiveReceivers(), limits.maxPerHost);
+
+    // Players elsewhere are still served while the host holds its share.
+    CFakeAnnouncer player(QStringLiteral("127.0.0.51"));
+    QVERIFY(player.Connect(CDeviceDiscover::ANNOUNCE_PORT));
+    QVERIFY(player.Send(Description(51)));
+    QVERIFY(player.WaitClosedByTool());
+    QTRY_COMPARE_WITH_TIMEOUT(fixture.Devices().size(), 1, WAIT_MS);
+    QCOMPARE(fixture.m_discover.PeakReceivers(), limits.maxPerHost + 1);
 }
 
 KESTAVON_TEST_MAIN(TestReceiverLimits)

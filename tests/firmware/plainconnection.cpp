@@ -1,6 +1,8 @@
 #include "plainconnection.h"
 
 #include <array>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 
 #include <arpa/inet.h>
@@ -8,6 +10,8 @@
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
+
+#include <QDeadlineTimer>
 
 namespace {
 
@@ -26,11 +30,13 @@ sockaddr_in LoopbackAddress(const QString &address, quint16 port)
 
 } // namespace
 
-CPlainConnection::CPlainConnection(const QString &localAddress, quint16 port)
+CPlainConnection::CPlainConnection(const QString &localAddress, quint16 port, int nReceiveBuffer)
     : m_hSocket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
 {
     if (m_hSocket < 0)
         return;
+    if (nReceiveBuffer > 0)
+        ::setsockopt(m_hSocket, SOL_SOCKET, SO_RCVBUF, &nReceiveBuffer, sizeof(nReceiveBuffer));
     const timeval timeout{READ_TIMEOUT_S, 0};
     ::setsockopt(m_hSocket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
     const sockaddr_in local = LoopbackAddress(localAddress, 0);
@@ -58,4 +64,23 @@ int CPlainConnection::ReadToEnd(qint64 *pnReceived) const
         if (nRead > 0)
             *pnReceived += nRead;
     }
+}
+
+int CPlainConnection::ReadSlowly(qint64 nChunk, int nPauseMs, int nLimitMs,
+                                 qint64 *pnReceived) const
+{
+    std::array<char, READ_CHUNK> buffer;
+    const QDeadlineTimer limit(nLimitMs);
+    while (!limit.hasExpired()) {
+        const size_t nWanted = std::min(buffer.size(), static_cast<size_t>(nChunk));
+        const ssize_t nRead = ::recv(m_hSocket, buffer.data(), nWanted, 0);
+        if (nRead == 0)
+            return 0;
+        if (nRead < 0 && errno != EINTR)
+            return errno;
+        if (nRead > 0)
+            *pnReceived += nRead;
+        std::this_thread::sleep_for(std::chrono::milliseconds(nPauseMs));
+    }
+    return ETIME;
 }

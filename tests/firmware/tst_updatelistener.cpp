@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <memory>
+#include <vector>
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -7,8 +9,10 @@
 #include "fileuploader.h"
 #include "firmwareimage.h"
 #include "isolatednetwork.h"
+#include "plainconnection.h"
 #include "testdownloader.h"
 #include "updatelistener.h"
+#include "uploadfile.h"
 #include "uploadrecorder.h"
 
 // Which connections the file server accepts and what each one is sent.
@@ -26,6 +30,9 @@ private slots:
     void closedListenerAcceptsNothingButFinishesUploads_data();
     void closedListenerAcceptsNothingButFinishesUploads();
     void busyPortLeavesListenerNotListening();
+    void closingReportsPlayersStillWaiting();
+    void simultaneousDownloadsShareOneCopy();
+    void abortedUploadsAreReported();
 
 private:
     QTemporaryDir m_dir;
@@ -207,6 +214,93 @@ void TestUpdateListener::busyPortLeavesListenerNotListening()
     QVERIFY(!listener.isListening());
     listener.Close();
     QVERIFY(owner.Failures().isEmpty());
+}
+
+// A player waiting for a slot has a connection the kernel completed; when
+// serving stops, it gets a reset rather than an empty file, and the owner is
+// told, while the running upload goes on to its end.
+void TestUpdateListener::closingReportsPlayersStillWaiting()
+{
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    listener.SetMaxUploads(1);
+    QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
+    QVERIFY(listener.Listen());
+    CTestDownloader running(QStringLiteral("127.0.0.21"));
+    running.SetPauseAfter(PAUSE_AFTER);
+    running.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY(running.IsPaused());
+    const CPlainConnection waiting(QStringLiteral("127.0.0.22"), CUpdateListener::UPDATE_PORT);
+    QVERIFY(waiting.IsConnected());
+    QTest::qWait(100);
+    QCOMPARE(started.count(), 1);
+
+    listener.Close();
+    qint64 nReceived = 0;
+    QCOMPARE(waiting.ReadToEnd(&nReceived), ECONNRESET);
+    QCOMPARE(nReceived, 0);
+    QCoreApplication::sendPostedEvents(&owner);
+    QCOMPARE(owner.Failures(),
+             QStringList{QStringLiteral(
+                 "firmware download not served: the server stopped before it began")});
+
+    running.Resume();
+    QTRY_VERIFY_WITH_TIMEOUT(running.IsDone(), TRANSFER_WAIT_MS);
+    QCOMPARE(running.Sha256Hex(), m_image.sha256Hex);
+}
+
+// Players updated at once cost one copy of the file, not one each.
+void TestUpdateListener::simultaneousDownloadsShareOneCopy()
+{
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
+    QVERIFY(listener.Listen());
+    std::vector<std::unique_ptr<CTestDownloader>> players;
+    for (const char *address : {"127.0.0.23", "127.0.0.24", "127.0.0.25", "127.0.0.26"}) {
+        players.push_back(std::make_unique<CTestDownloader>(QLatin1String(address)));
+        players.back()->SetPauseAfter(PAUSE_AFTER);
+        players.back()->Start(CUpdateListener::UPDATE_PORT);
+    }
+    for (const auto &player : players)
+        QTRY_VERIFY(player->IsPaused());
+    QCOMPARE(started.count(), 4);
+    QCOMPARE(CUploadFile::LiveCount(), 1);
+
+    for (const auto &player : players)
+        player->Resume();
+    for (const auto &player : players) {
+        QTRY_VERIFY_WITH_TIMEOUT(player->IsDone(), TRANSFER_WAIT_MS);
+        QCOMPARE(player->Sha256Hex(), m_image.sha256Hex);
+    }
+    QTRY_COMPARE(CUploadFile::LiveCount(), 0);
+}
+
+// A front end that stops serving may cut running uploads, but never
+// silently: each is reported, and the player sees a reset, not an end.
+void TestUpdateListener::abortedUploadsAreReported()
+{
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    QSignalSpy ended(&listener, &CUpdateListener::AllUploadsEnded);
+    QVERIFY(listener.Listen());
+    CTestDownloader running(QStringLiteral("127.0.0.27"));
+    running.SetPauseAfter(PAUSE_AFTER);
+    running.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY(running.IsPaused());
+    QCOMPARE(listener.RunningUploads(), 1);
+
+    listener.Close();
+    listener.AbortUploads();
+    QTRY_COMPARE(ended.count(), 1);
+    QCOMPARE(listener.RunningUploads(), 0);
+    QCoreApplication::sendPostedEvents(&owner);
+    QCOMPARE(owner.Failures(),
+             QStringList{QStringLiteral("Server Socket failed to send: %1").arg(ECANCELED)});
+    QVERIFY(!owner.Progress().contains(CFileUpLoader::PROGRESS_COMPLETE));
+    running.Resume();
+    QTRY_VERIFY(running.IsDone());
+    QVERIFY(running.Received() < m_image.nSize);
 }
 
 KESTAVON_TEST_MAIN(TestUpdateListener)

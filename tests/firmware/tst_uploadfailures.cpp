@@ -24,10 +24,13 @@ private slots:
     void fileThatCannotBeSentSendsNothing();
     void playerDisconnectingHalfWayIsASendFailure();
     void playerThatStopsReadingIsASendFailure();
+    void playerThatNeverReadsIsNotReportedComplete();
+    void playerReadingTooSlowlyIsGivenUp();
 
 private:
     QTemporaryDir m_dir;
     CFirmwareImage m_image;
+    CFirmwareImage m_smallImage;
 };
 
 namespace {
@@ -38,6 +41,17 @@ constexpr qint64 IMAGE_SIZE = 64 * 1024 * 1024;
 constexpr qint64 DISCONNECT_AFTER = 1024 * 1024;
 constexpr std::chrono::milliseconds SHORT_STALL_TIMEOUT{200};
 constexpr int TRANSFER_WAIT_MS = 30000;
+// Less than the kernel takes into its socket buffers on loopback before the
+// player has read a byte.
+constexpr qint64 SMALL_IMAGE_SIZE = 3 * 1024 * 1024;
+// A player that reads steadily but slowly: the server can send every few
+// tens of milliseconds, yet far less than the minimum progress (raised here
+// from 64 KiB a minute, to keep the test short) arrives in a stall window.
+constexpr qint64 SLOW_CHUNK = 64 * 1024;
+constexpr int SLOW_PAUSE_MS = 10;
+constexpr std::chrono::milliseconds SLOW_STALL_WINDOW{1000};
+constexpr qint64 SLOW_MIN_PROGRESS = IMAGE_SIZE;
+constexpr int SLOW_READ_LIMIT_MS = 30000;
 
 QString SendFailure(int errorCode)
 {
@@ -51,6 +65,9 @@ void TestUploadFailures::initTestCase()
     QVERIFY(m_dir.isValid());
     m_image = CFirmwareImage::Write(m_dir.filePath(QStringLiteral("image.bin")), IMAGE_SIZE);
     QVERIFY(!m_image.sha256Hex.isEmpty());
+    m_smallImage =
+        CFirmwareImage::Write(m_dir.filePath(QStringLiteral("small.bin")), SMALL_IMAGE_SIZE);
+    QVERIFY(!m_smallImage.sha256Hex.isEmpty());
 }
 
 void TestUploadFailures::cleanup()
@@ -79,15 +96,21 @@ void TestUploadFailures::fileThatCannotBeSentSendsNothing()
     CUploadRecorder owner;
     const QString strPath = m_dir.filePath(fileName);
     CUpdateListener listener(&owner, [&strPath] { return strPath; });
+    QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
     QVERIFY(listener.Listen());
-    CTestDownloader player(QStringLiteral("127.0.0.31"));
-    player.Start(CUpdateListener::UPDATE_PORT);
-    QTRY_VERIFY(player.IsDone());
+    // A plain socket: QTcpSocket would report the reset as an ordinary close,
+    // and may answer a reset met while it connects with a second attempt.
+    const CPlainConnection player(QStringLiteral("127.0.0.31"), CUpdateListener::UPDATE_PORT);
+    QVERIFY(player.IsConnected());
+    QTRY_COMPARE(started.count(), 1);
     QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
     QCoreApplication::sendPostedEvents(&owner);
 
-    QCOMPARE(player.Received(), 0);
-    QCOMPARE(player.Error(), QAbstractSocket::RemoteHostClosedError);
+    // A reset, never an end of file: the player must not take nothing for
+    // an empty image.
+    qint64 nReceived = 0;
+    QCOMPARE(player.ReadToEnd(&nReceived), ECONNRESET);
+    QCOMPARE(nReceived, 0);
     QVERIFY(owner.Progress().isEmpty());
     QCOMPARE(owner.Failures(), failures);
 }
@@ -133,6 +156,52 @@ void TestUploadFailures::playerThatStopsReadingIsASendFailure()
     QVERIFY(!owner.Progress().contains(CFileUpLoader::PROGRESS_COMPLETE));
     qint64 nReceived = 0;
     QCOMPARE(player.ReadToEnd(&nReceived), ECONNRESET);
+    QVERIFY(nReceived < m_image.nSize);
+}
+
+// Bytes the kernel took are not bytes the player has: a player that never
+// reads must not be reported as having the whole file, however much fits in
+// the socket buffers between the two.
+void TestUploadFailures::playerThatNeverReadsIsNotReportedComplete()
+{
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_smallImage.strPath; });
+    listener.SetStallTimeout(SHORT_STALL_TIMEOUT);
+    QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
+    QVERIFY(listener.Listen());
+    const CPlainConnection player(QStringLiteral("127.0.0.34"), CUpdateListener::UPDATE_PORT);
+    QVERIFY(player.IsConnected());
+    QTRY_COMPARE(started.count(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(CFileUpLoader::LiveCount(), 0, TRANSFER_WAIT_MS);
+    QCoreApplication::sendPostedEvents(&owner);
+
+    QVERIFY(!owner.Progress().contains(CFileUpLoader::PROGRESS_COMPLETE));
+    QCOMPARE(owner.Failures(), QStringList{SendFailure(ETIMEDOUT)});
+    qint64 nReceived = 0;
+    QCOMPARE(player.ReadToEnd(&nReceived), ECONNRESET);
+    QVERIFY(nReceived < m_smallImage.nSize);
+}
+
+// Sending now and then is not progress: a download that moves less than the
+// minimum in a stall window is given up, so it cannot hold a slot for days.
+void TestUploadFailures::playerReadingTooSlowlyIsGivenUp()
+{
+    CUploadRecorder owner;
+    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    listener.SetStallLimit(SLOW_STALL_WINDOW, SLOW_MIN_PROGRESS);
+    QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
+    QVERIFY(listener.Listen());
+    const CPlainConnection player(QStringLiteral("127.0.0.35"), CUpdateListener::UPDATE_PORT);
+    QVERIFY(player.IsConnected());
+    QTRY_COMPARE(started.count(), 1);
+
+    qint64 nReceived = 0;
+    QCOMPARE(player.ReadSlowly(SLOW_CHUNK, SLOW_PAUSE_MS, SLOW_READ_LIMIT_MS, &nReceived),
+             ECONNRESET);
+    QTRY_COMPARE_WITH_TIMEOUT(CFileUpLoader::LiveCount(), 0, TRANSFER_WAIT_MS);
+    QCoreApplication::sendPostedEvents(&owner);
+    QCOMPARE(owner.Failures(), QStringList{SendFailure(ETIMEDOUT)});
+    QVERIFY(!owner.Progress().contains(CFileUpLoader::PROGRESS_COMPLETE));
     QVERIFY(nReceived < m_image.nSize);
 }
 

@@ -55,6 +55,8 @@ private slots:
     void refreshWithNobodyAnsweringFails();
     void withoutAdaptersNothingRunsAndNothingCrashes();
     void repeatedAnnouncementsKeepTheFirstEntry();
+    void onlyDottedAddressesAreListed_data();
+    void onlyDottedAddressesAreListed();
     void playersBeyondTheSlotsAreIgnored();
     void updateDeviceNameChecksTheIndex();
     void selectingAConfiguredModelFetchesItsData();
@@ -65,12 +67,16 @@ private slots:
     void playerFailuresAreReportedWithTheirText_data();
     void playerFailuresAreReportedWithTheirText();
     void fetchReportsEveryFailureTogether();
+    void errorTextShowsTheFirstTwoApart_data();
+    void errorTextShowsTheFirstTwoApart();
     void aNewActionStartsWithoutOldErrors();
     void resetAndRebootSendTheirCommands();
+    void firmwareUpdateNamesOnlyADottedAddress_data();
+    void firmwareUpdateNamesOnlyADottedAddress();
 
 private:
     CSetupManager *Manager() { return m_manager.get(); }
-    void AddPlayer(const QString &model, const QString &name, const QString &ip);
+    bool AddPlayer(const QString &model, const QString &name, const QString &ip);
 
     CSimNetwork m_network;
     std::unique_ptr<CSetupManager> m_manager;
@@ -105,9 +111,9 @@ void TestSetupManager::init()
     m_log.entries.clear();
 }
 
-void TestSetupManager::AddPlayer(const QString &model, const QString &name, const QString &ip)
+bool TestSetupManager::AddPlayer(const QString &model, const QString &name, const QString &ip)
 {
-    Manager()->AddDevice(model, name, ip, QStringLiteral("uuid:") + ip);
+    return Manager()->AddDevice(model, name, ip, QStringLiteral("uuid:") + ip);
 }
 
 void TestSetupManager::refreshListsThePlayersThatAnswer()
@@ -174,9 +180,10 @@ void TestSetupManager::withoutAdaptersNothingRunsAndNothingCrashes()
 
 void TestSetupManager::repeatedAnnouncementsKeepTheFirstEntry()
 {
-    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("First"), kDen);
-    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Second"), kDen);
-    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Other"), kKitchen);
+    // Only a player actually added may change the list the user sees.
+    QVERIFY(AddPlayer(QStringLiteral("KS-210"), QStringLiteral("First"), kDen));
+    QVERIFY(!AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Second"), kDen));
+    QVERIFY(AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Other"), kKitchen));
     const QList<CDeviceSummary> devices = Manager()->GetDevices();
     QCOMPARE(devices.size(), 2);
     QCOMPARE(devices.at(0).name, QStringLiteral("First"));
@@ -184,11 +191,42 @@ void TestSetupManager::repeatedAnnouncementsKeepTheFirstEntry()
     QCOMPARE(Manager()->GetDeviceIp(1), kKitchen);
 }
 
+void TestSetupManager::onlyDottedAddressesAreListed_data()
+{
+    QTest::addColumn<QString>("ip");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("host name") << QStringLiteral("kitchen.local");
+    QTest::newRow("port and path") << QStringLiteral("127.0.0.5:99/x");
+    QTest::newRow("octet above 255") << QStringLiteral("300.1.1.1");
+    QTest::newRow("space after") << QStringLiteral("127.0.0.5 ");
+}
+
+void TestSetupManager::onlyDottedAddressesAreListed()
+{
+    QFETCH(QString, ip);
+    // A bad announcement between two good ones, then many more of it: the
+    // list line a user clicks must still name the player that gets the
+    // command, and the list must not grow.
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Den"), kDen);
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(!AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Ghost"), ip));
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Kitchen"), kKitchen);
+
+    const QList<CDeviceSummary> devices = Manager()->GetDevices();
+    QCOMPARE(devices.size(), 2);
+    for (qsizetype i = 0; i < devices.size(); ++i)
+        QCOMPARE(Manager()->GetDeviceIp(static_cast<int>(i)), devices.at(i).ip);
+    QCOMPARE(devices.at(1).name, QStringLiteral("Kitchen"));
+    QCOMPARE(Manager()->GetDeviceIp(1), kKitchen);
+    QVERIFY(Manager()->GetDeviceIp(2).isEmpty());
+}
+
 void TestSetupManager::playersBeyondTheSlotsAreIgnored()
 {
     for (int i = 0; i <= CSetupManager::MAX_DEVICES; ++i)
-        AddPlayer(QStringLiteral("KS-210"), QString::number(i),
-                  QStringLiteral("10.0.%1.%2").arg(i / 250).arg(i % 250));
+        QCOMPARE(AddPlayer(QStringLiteral("KS-210"), QString::number(i),
+                           QStringLiteral("10.0.%1.%2").arg(i / 250).arg(i % 250)),
+                 i < CSetupManager::MAX_DEVICES);
     const QList<CDeviceSummary> devices = Manager()->GetDevices();
     QCOMPARE(devices.size(), CSetupManager::MAX_DEVICES);
     QCOMPARE(devices.last().name, QString::number(CSetupManager::MAX_DEVICES - 1));
@@ -376,10 +414,10 @@ void TestSetupManager::fetchReportsEveryFailureTogether()
 {
     AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Nobody"), kNobody);
     QCOMPARE(Manager()->SelectDevice(QStringLiteral("Nobody"), kNobody), 0);
-    // Three attempts, three records; the text shows the first two, one a line.
+    // Three attempts, three records; the text shows the first two.
     QCOMPARE(Manager()->m_errors.size(), 3);
     const QString failed = QStringLiteral("error: socket connection failed");
-    QCOMPARE(Manager()->GetCommandErrorText(), failed + QLatin1Char('\n') + failed);
+    QCOMPARE(Manager()->GetCommandErrorText(), failed);
     QCoreApplication::processEvents();
     QCOMPARE(m_log.entries, (QList<CMessageLog::Entry>{{WM_SHOW_DEVICE_PAGE, 1}}));
 
@@ -391,6 +429,31 @@ void TestSetupManager::fetchReportsEveryFailureTogether()
     QCOMPARE(Manager()->m_errors.size(), 1);
     QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: Invalid Packet"));
     QCOMPARE(Manager()->m_device.devicename, m_network.State(kKitchen).m_strDeviceName);
+}
+
+void TestSetupManager::errorTextShowsTheFirstTwoApart_data()
+{
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<QString>("text");
+    const QString large = QStringLiteral("error: reply too large");
+    const QString refused = QStringLiteral("error: socket connection failed");
+    QTest::newRow("none") << QStringList{} << QString();
+    QTest::newRow("one") << QStringList{large} << large;
+    // Glued together, two texts read as one garbled one.
+    QTest::newRow("two different ones on two lines")
+        << QStringList{large, refused} << large + QLatin1Char('\n') + refused;
+    QTest::newRow("the same text twice is shown once") << QStringList{large, large} << large;
+    QTest::newRow("a record without text adds nothing") << QStringList{QString(), large} << large;
+    QTest::newRow("only the first two count") << QStringList{large, large, refused} << large;
+}
+
+void TestSetupManager::errorTextShowsTheFirstTwoApart()
+{
+    QFETCH(QStringList, records);
+    QFETCH(QString, text);
+    for (const QString &record : records)
+        Manager()->AddCommandError({record.isEmpty() ? 0 : 1, record});
+    QCOMPARE(Manager()->GetCommandErrorText(), text);
 }
 
 void TestSetupManager::aNewActionStartsWithoutOldErrors()
@@ -427,6 +490,27 @@ void TestSetupManager::resetAndRebootSendTheirCommands()
     QVERIFY(m_network.WaitForRequests(kAway, 3, 5000));
     QVERIFY(m_network.ReceivedRequests(kAway).last().endsWith(
         "<downloadip>127.0.0.1</downloadip></Tavrion>"));
+}
+
+void TestSetupManager::firmwareUpdateNamesOnlyADottedAddress_data()
+{
+    QTest::addColumn<QString>("downloadIp");
+    QTest::newRow("host name") << QStringLiteral("localhost");
+    QTest::newRow("short form") << QStringLiteral("127.1");
+    QTest::newRow("empty") << QString();
+}
+
+// A player told to fetch from a name would have to look it up itself; the
+// download address is refused before anything is sent.
+void TestSetupManager::firmwareUpdateNamesOnlyADottedAddress()
+{
+    QFETCH(QString, downloadIp);
+    Manager()->m_device.ip = kKitchen;
+    Manager()->m_strLocalIp = downloadIp;
+    const qsizetype before = m_network.ReceivedRequests(kKitchen).size();
+    QCOMPARE(Manager()->UpdateFirmware(), 0);
+    QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: socket connection failed"));
+    QCOMPARE(m_network.ReceivedRequests(kKitchen).size(), before);
 }
 
 KESTAVON_TEST_MAIN(TestSetupManager)

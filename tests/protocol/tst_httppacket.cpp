@@ -1,3 +1,5 @@
+#include <pugixml.hpp>
+
 #include <QTest>
 
 #include "commandcatalogue.h"
@@ -44,6 +46,8 @@ private slots:
     void fillBody_data();
     void fillBody();
     void argumentsCannotChangeTheStructure();
+    void argumentsComeBackFromAnXmlReader_data();
+    void argumentsComeBackFromAnXmlReader();
     void nonAsciiIsSentAsUtf8WithByteCount();
     void setBodyReplacesTheLastRequest();
 };
@@ -175,6 +179,31 @@ void TestHttpPacket::argumentsCannotChangeTheStructure()
     const QByteArray request = Frame(2, {QStringLiteral("a</devicename><x>")});
     QVERIFY(request.endsWith("<devicename>a&lt;/devicename&gt;&lt;x&gt;</devicename></Tavrion>"));
     QCOMPARE(request.count("</devicename>"), 1);
+}
+
+// Rows found by fuzz/fuzz_requestframing.cpp are added here.
+void TestHttpPacket::argumentsComeBackFromAnXmlReader_data()
+{
+    QTest::addColumn<QString>("argument");
+
+    QTest::newRow("markup") << QStringLiteral("a&b<c>\"d'</devicename>");
+    // A reader folds a line end written as such into a line feed.
+    QTest::newRow("carriage return") << QStringLiteral("a\rb");
+    QTest::newRow("carriage return and line feed") << QStringLiteral("a\r\nb\r");
+    QTest::newRow("only white space") << QStringLiteral(" \t\n ");
+    QTest::newRow("non-ASCII") << QStringLiteral("K\u00fcche \u6a02");
+}
+
+void TestHttpPacket::argumentsComeBackFromAnXmlReader()
+{
+    QFETCH(QString, argument);
+    const QByteArray request = Frame(2, {argument});
+    const QByteArray body = request.mid(request.indexOf("\r\n\r\n") + 4);
+    pugi::xml_document doc;
+    QVERIFY(doc.load_buffer(body.constData(), static_cast<size_t>(body.size()),
+                            pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8));
+    const pugi::xml_node name = doc.document_element().child("devicename");
+    QCOMPARE(QString::fromUtf8(name.child_value()), argument);
 }
 
 void TestHttpPacket::nonAsciiIsSentAsUtf8WithByteCount()

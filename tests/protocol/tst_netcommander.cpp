@@ -48,6 +48,8 @@ private slots:
     void commandsWithoutReplyEndAfterSending();
     void refusedConnection();
     void unknownHostName();
+    void onlyDottedAddressesAreConnected_data();
+    void onlyDottedAddressesAreConnected();
     void connectTimesOut();
     void silentPlayerTimesOut();
     void noArgumentsKeepsThePreviousCommand();
@@ -199,6 +201,38 @@ void TestNetCommander::unknownHostName()
     QCOMPARE(commander.Execute(QString(), *FindCommand(1)), 0);
     QCOMPARE(commander.GetCommand().error.strText,
              QStringLiteral("error: socket connection failed"));
+}
+
+void TestNetCommander::onlyDottedAddressesAreConnected_data()
+{
+    QTest::addColumn<QString>("address");
+
+    // Each names 127.0.0.1 to a resolver or to inet_aton; a player listens
+    // there, so only a refusal to look the text up makes the command fail.
+    QTest::newRow("host name") << QStringLiteral("localhost");
+    QTest::newRow("short form") << QStringLiteral("127.1");
+    QTest::newRow("one number") << QStringLiteral("2130706433");
+    QTest::newRow("hexadecimal part") << QStringLiteral("0x7f.0.0.1");
+    QTest::newRow("leading zeros") << QStringLiteral("127.0.0.01");
+    QTest::newRow("trailing space") << QStringLiteral("127.0.0.1 ");
+    QTest::newRow("trailing dot") << QStringLiteral("127.0.0.1.");
+}
+
+void TestNetCommander::onlyDottedAddressesAreConnected()
+{
+    QFETCH(QString, address);
+    const QByteArray name = Reply("getDeviceName", "<devicename>Den</devicename>");
+    CScriptedServer player(QHostAddress(QStringLiteral("127.0.0.1")), {{name}});
+    QVERIFY(player.Start());
+    CNetCommander commander(&m_store);
+    commander.SetTimeouts(kConnectTimeoutMs, kReceiveTimeoutMs);
+    QCOMPARE(commander.Execute(QStringLiteral("127.0.0.1"), *FindCommand(CMD_GET_DEVICE_NAME)), 1);
+
+    QCOMPARE(commander.Execute(address, *FindCommand(CMD_GET_DEVICE_NAME)), 0);
+    QCOMPARE(commander.GetCommand().error.nCode, 1);
+    QCOMPARE(commander.GetCommand().error.strText,
+             QStringLiteral("error: socket connection failed"));
+    QCOMPARE(player.Requests().size(), 1);
 }
 
 void TestNetCommander::connectTimesOut()

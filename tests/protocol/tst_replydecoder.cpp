@@ -15,6 +15,20 @@ QString Reply(const char *operation, const char *inner, const char *attributes =
         .arg(QLatin1String(operation), QLatin1String(attributes), QString::fromUtf8(inner));
 }
 
+// An element whose text lies levels deep inside nested elements, as a hostile
+// player could send well within the reply size cap.
+QString Nested(const char *name, int levels, const char *text)
+{
+    const QString open = QStringLiteral("<n>");
+    const QString close = QStringLiteral("</n>");
+    return QStringLiteral("<%1>%2%3%4</%1>")
+        .arg(QLatin1String(name), open.repeated(levels), QLatin1String(text),
+             close.repeated(levels));
+}
+
+// Deeper than any call stack would take one frame per level.
+constexpr int kDeepNesting = 140000;
+
 } // namespace
 
 class TestReplyDecoder : public QObject
@@ -82,6 +96,9 @@ void TestReplyDecoder::status_data()
         << 1 << QStringLiteral("error: xml parsing failed");
     QTest::newRow("text after the root") << Reply("setDeviceName", "") + QStringLiteral("garbage")
                                          << 0 << 1 << QStringLiteral("error: xml parsing failed");
+    QTest::newRow("deeply nested content")
+        << Reply("setDeviceName", Nested("devicename", kDeepNesting, "x").toUtf8().constData()) << 1
+        << 0 << QString();
 }
 
 void TestReplyDecoder::status()
@@ -174,6 +191,18 @@ void TestReplyDecoder::data_data()
           "error: xml parsing, invalied xml-node(essid)");
     ok("profile list takes nothing", CMD_GET_PROFILE_LIST,
        Reply("getProfileList", "<profilelist><profile/></profilelist>"), {});
+    ok("deeply nested device name", CMD_GET_DEVICE_NAME,
+       Reply("getDeviceName", Nested("devicename", kDeepNesting, "deep").toUtf8().constData()),
+       {map({{QStringLiteral("devicename"), QStringLiteral("deep")}})});
+    ok("deeply nested device info field", CMD_GET_DEVICE_INFO,
+       Reply("getDeviceInfo", Nested("lanip", kDeepNesting, "1.2.3.4").toUtf8().constData()),
+       {map({{QStringLiteral("lanip"), QStringLiteral("1.2.3.4")}})});
+    ok("deeply nested access point field", CMD_GET_AP_LIST,
+       Reply("getApList", (QStringLiteral("<aplist><ap>") + Nested("essid", kDeepNesting, "E") +
+                           QStringLiteral("</ap></aplist>"))
+                              .toUtf8()
+                              .constData()),
+       {map({{QStringLiteral("essid"), QStringLiteral("E")}})});
     fails("empty text does not load", CMD_GET_DEVICE_NAME, QString(),
           "error: xml parsing loadXML() failed");
     fails("malformed", CMD_GET_DEVICE_INFO, QStringLiteral("<?xml version=\"1.0\"?><a><b></a>"),

@@ -84,6 +84,7 @@ private slots:
     void announcementFaultIsVisibleToTheProber_data();
     void announcementFaultIsVisibleToTheProber();
     void announcementCanBeOversizedOrLate();
+    void announcementWaitsForAFullQueue();
 
 private:
     CSimNetwork m_network;
@@ -223,6 +224,35 @@ void TestSimDiscovery::announcementCanBeOversizedOrLate()
     QVERIFY(late);
     QVERIFY2(timer.elapsed() >= kDelayMs, qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(late->All(), kAnnouncement);
+}
+
+void TestSimDiscovery::announcementWaitsForAFullQueue()
+{
+    // Past the point where a connect is given up by anything but a real TCP
+    // stack, which retries its handshake for about two minutes.
+    constexpr int kFullMs = 6000;
+    constexpr int kAcceptWaitMs = 15000;
+    m_listener.close();
+    // A prober that takes no connection while its one-place queue is held.
+    QTcpServer prober;
+    prober.setListenBacklogSize(0);
+    QVERIFY(prober.listen(QHostAddress(kTool), kAnnouncePort));
+    prober.pauseAccepting();
+    QTcpSocket filler;
+    QVERIFY(filler.bind(QHostAddress(u"127.0.0.50"_s), 0));
+    filler.connectToHost(QHostAddress(kTool), kAnnouncePort);
+    QVERIFY(filler.waitForConnected(kWaitMs));
+
+    SendProbe(SimTestClient::Probe(), kPlayer);
+    QTest::qWait(kFullMs);
+    prober.resumeAccepting();
+    QVERIFY(prober.waitForNewConnection(kAcceptWaitMs));
+    std::unique_ptr<QTcpSocket> first(prober.nextPendingConnection());
+    QCOMPARE(first->peerAddress().toString(), u"127.0.0.50"_s);
+    const auto announcement = Accept(prober, kAcceptWaitMs);
+    QVERIFY(announcement);
+    QCOMPARE(announcement->m_strFrom, kPlayer);
+    QCOMPARE(announcement->All(), kAnnouncement);
 }
 
 KESTAVON_TEST_MAIN(TestSimDiscovery)

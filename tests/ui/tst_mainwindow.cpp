@@ -392,12 +392,17 @@ void TestMainWindow::failedSelectionShowsEachTextOnALine()
     QString error;
     QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
     QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    // Two of the selection's three commands fail, each in its own way.
     fixture.Network().SetFault(QStringLiteral("127.0.0.3"),
-                               CSimFault{.m_kind = CSimFault::EKind::Refuse});
+                               CSimFault{.m_kind = CSimFault::EKind::MalformedXml,
+                                         .m_strOperation = QStringLiteral("getDeviceName")});
+    fixture.Network().SetFault(QStringLiteral("127.0.0.3"),
+                               CSimFault{.m_kind = CSimFault::EKind::CloseWithoutReply,
+                                         .m_strOperation = QStringLiteral("getWifiOnOff")});
     CMessageBoxRecorder boxes;
     QVERIFY(fixture.SelectAndWaitForPage(QStringLiteral("Kitchen"), true));
-    const QString failed = QStringLiteral("error: socket connection failed");
-    QCOMPARE(boxes.Texts(), QStringList{failed + QLatin1Char('\n') + failed});
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("error: xml parsing loadXML() failed\n"
+                                                       "error: Invalid Packet")});
 }
 
 void TestMainWindow::linesOfTheSameNameDifferInTheirTooltips()
