@@ -23,6 +23,7 @@ bool IsOption(const QString &token)
 // player on an isolated segment may have no gateway or name server.
 constexpr qsizetype STATIC_ARGUMENTS = 6;
 constexpr qsizetype FIRST_ADDRESS = 1;
+constexpr qsizetype MASK_ARGUMENT = 2;
 constexpr qsizetype FIRST_OPTIONAL_ADDRESS = 3;
 
 const QStringList kEncryptions = {QStringLiteral("OPEN"), QStringLiteral("WEP"),
@@ -324,8 +325,12 @@ bool CCliParser::CheckIpSetup()
             QStringLiteral("'%1' takes static or dhcp, not '%2'").arg(command, args.first()));
     if (args.size() != STATIC_ARGUMENTS)
         return Fail(QStringLiteral("'%1 static' takes IP MASK GATEWAY DNS1 DNS2").arg(command));
-    return CheckAddressArguments(FIRST_ADDRESS, FIRST_OPTIONAL_ADDRESS, false) &&
-           CheckAddressArguments(FIRST_OPTIONAL_ADDRESS, STATIC_ARGUMENTS, true);
+    if (!CheckAddressArguments(FIRST_ADDRESS, FIRST_OPTIONAL_ADDRESS, false) ||
+        !CheckAddressArguments(FIRST_OPTIONAL_ADDRESS, STATIC_ARGUMENTS, true))
+        return false;
+    // A mask with a gap in its one-bits leaves the player without a network.
+    const QString &mask = args.at(MASK_ARGUMENT);
+    return CIpv4Text::IsMask(mask) || Fail(QStringLiteral("'%1' is not a subnet mask").arg(mask));
 }
 
 bool CCliParser::CheckAddressArguments(qsizetype first, qsizetype end, bool allowEmpty)

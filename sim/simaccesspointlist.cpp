@@ -30,7 +30,10 @@ void CSimAccessPointList::Write(pugi::xml_node &reply) const
 bool CSimAccessPointList::Connect(const QString &essid, const QString &password, const QString &key)
 {
     CSimAccessPoint *target = FindEntry(essid);
-    if (target && !target->m_strPassword.isEmpty() && target->m_strPassword != password)
+    // A saved network is joined with the password kept in its profile when
+    // none is given; a password that is given must match.
+    const bool useKept = target && target->m_saved && password.isEmpty();
+    if (target && !useKept && !target->m_strPassword.isEmpty() && target->m_strPassword != password)
         return false;
     for (CSimAccessPoint &entry : m_list)
         entry.m_connected = false;

@@ -32,7 +32,7 @@ constexpr std::array<SColumn, COLUMN_COUNT> COLUMNS = {
 
 } // namespace
 
-CAPListDlg::CAPListDlg(QWidget *owner) : CModalDialog(IDD, owner)
+CAPListDlg::CAPListDlg(CSetupManager &manager, QWidget *owner) : CModalDialog(IDD, manager, owner)
 {
     m_pList = Control<QTreeWidget>(IDC_AP_LIST);
     m_pList->viewport()->installEventFilter(this);
@@ -68,7 +68,7 @@ void CAPListDlg::FillRows()
 {
     const int result = RunCommand([](CSetupManager &manager) { return manager.GetApList(); });
     const QList<CAccessPoint> accessPoints =
-        result ? g_pSetupManager->m_accessPoints : QList<CAccessPoint>();
+        result ? Manager()->m_accessPoints : QList<CAccessPoint>();
     // Rows keep the player's order: the list is never sorted.
     for (const CAccessPoint &accessPoint : accessPoints) {
         auto *row = new QTreeWidgetItem(m_pList);
@@ -79,8 +79,10 @@ void CAPListDlg::FillRows()
         row->setText(COLUMN_SAVED, accessPoint.saved);
     }
     // A player that sees no network has nothing to offer but "Other Access Point".
-    if (!result || accessPoints.isEmpty())
-        ShowCommandError();
+    if (!result)
+        ShowCommandError(QStringLiteral("Reading the Wi-Fi networks failed."));
+    else if (accessPoints.isEmpty())
+        ShowCommandError(QStringLiteral("The player reports no Wi-Fi networks."));
 }
 
 // A click acts once the list has updated its selection, so it is queued
@@ -110,7 +112,7 @@ void CAPListDlg::OnClickList()
     }
     if (!row)
         return;
-    CAPSettingDlg setting(row->text(COLUMN_ESSID), row->text(COLUMN_ENCRYPTION_KEY),
+    CAPSettingDlg setting(*Manager(), row->text(COLUMN_ESSID), row->text(COLUMN_ENCRYPTION_KEY),
                           row->text(COLUMN_CONNECTED), row->text(COLUMN_SAVED), this);
     const int result = setting.exec();
     if (result == CAPSettingDlg::RESULT_CONNECTED || result == CAPSettingDlg::RESULT_REMOVED)
@@ -121,7 +123,7 @@ void CAPListDlg::OnClickList()
 
 void CAPListDlg::OnOtherAccessPoint()
 {
-    CAPSettingDlg setting(this);
+    CAPSettingDlg setting(*Manager(), this);
     if (setting.exec() == CAPSettingDlg::RESULT_CONNECTED)
         done(RESULT_CHANGED);
 }

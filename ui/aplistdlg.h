@@ -22,7 +22,7 @@ public:
     static constexpr int RESULT_CLOSED = 2;
     static constexpr int RESULT_RESET = 4; // the connected one removed, player reset
 
-    explicit CAPListDlg(QWidget *owner);
+    CAPListDlg(CSetupManager &manager, QWidget *owner);
 
 protected:
     void OnInitDialog() override;

@@ -27,15 +27,17 @@ const std::array<QString, CAPSettingDlg::ENCRYPTION_COUNT> &CAPSettingDlg::Encry
     return names;
 }
 
-CAPSettingDlg::CAPSettingDlg(QWidget *parent) : CModalDialog(IDD, parent), m_bOtherAp(true)
+CAPSettingDlg::CAPSettingDlg(CSetupManager &manager, QWidget *parent)
+    : CModalDialog(IDD, manager, parent), m_bOtherAp(true)
 {
     BindControls();
 }
 
-CAPSettingDlg::CAPSettingDlg(const QString &essid, const QString &encryptionkey,
-                             const QString &connected, const QString &saved, QWidget *parent)
-    : CModalDialog(IDD, parent), m_bOtherAp(false), m_strConnected(connected), m_strSaved(saved),
-      m_strEssid(essid), m_strEncryptionKey(encryptionkey)
+CAPSettingDlg::CAPSettingDlg(CSetupManager &manager, const QString &essid,
+                             const QString &encryptionkey, const QString &connected,
+                             const QString &saved, QWidget *parent)
+    : CModalDialog(IDD, manager, parent), m_bOtherAp(false), m_strConnected(connected),
+      m_strSaved(saved), m_strEssid(essid), m_strEncryptionKey(encryptionkey)
 {
     BindControls();
 }
@@ -136,7 +138,7 @@ void CAPSettingDlg::OnConnect()
     if (!RunCommand([&](CSetupManager &manager) {
             return manager.ConnectAp(essid, password, encryptionkey);
         })) {
-        ShowCommandError();
+        ShowCommandError(QStringLiteral("Connecting to the access point failed."));
         done(RESULT_FAILED);
         return;
     }
@@ -170,7 +172,7 @@ void CAPSettingDlg::OnRemove()
         return;
     const QString essid = m_strEssid;
     if (!RunCommand([&essid](CSetupManager &manager) { return manager.DeleteProfile(essid); })) {
-        ShowCommandError();
+        ShowCommandError(QStringLiteral("Removing the access point failed."));
         done(RESULT_FAILED);
         return;
     }

@@ -44,10 +44,10 @@ public:
     static const std::array<QString, ENCRYPTION_COUNT> &EncryptionNames();
 
     // Other-access-point mode.
-    explicit CAPSettingDlg(QWidget *parent = nullptr);
+    explicit CAPSettingDlg(CSetupManager &manager, QWidget *parent = nullptr);
     // Listed mode, with the texts of a row of the access point list.
-    CAPSettingDlg(const QString &essid, const QString &encryptionkey, const QString &connected,
-                  const QString &saved, QWidget *parent = nullptr);
+    CAPSettingDlg(CSetupManager &manager, const QString &essid, const QString &encryptionkey,
+                  const QString &connected, const QString &saved, QWidget *parent = nullptr);
 
 protected:
     void OnInitDialog() override;

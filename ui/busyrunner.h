@@ -13,10 +13,10 @@
 // window manager offer to kill the tool. So the operation runs on a worker
 // thread of its own, while the user-interface thread spins a local event loop
 // that handles everything except user input: windows repaint, timers fire,
-// and clicks and keys wait in the queue until the operation is over. The wait
-// cursor shows meanwhile. The local loop ends only when the operation returns;
-// there is no time-out of its own, because every operation is bounded by its
-// sockets' and sleeps' time-outs.
+// and clicks and keys given meanwhile are dropped, not replayed afterwards on
+// a window that has changed under them. The wait cursor shows meanwhile. The local loop ends only
+// when the operation returns; there is no time-out of its own, because every operation is bounded
+// by its sockets' and sleeps' time-outs.
 //
 // Only one operation touches the manager at a time: the user-interface thread
 // does not call the manager while busy (the main window defers the messages

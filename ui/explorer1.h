@@ -3,6 +3,8 @@
 #include <QUrl>
 #include <QWidget>
 
+class CPlayerWebPage;
+class QLabel;
 class QWebEngineView;
 
 // The embedded web browser. The engine behind it is large and slow to start,
@@ -16,7 +18,16 @@ public:
     explicit CExplorer1(QWidget *parent = nullptr);
 
     // Loads address in the background; load errors show in the browser.
-    void Navigate(const QString &address);
+    // Navigation stays on host; other pages open in the desktop's browser.
+    void Navigate(const QString &address, const QString &host);
+    // Shows text instead of a page, for an address that is not a player's.
+    void ShowRefusal(const QString &text);
+    // Shown while the browser runs without its sandbox; null until the first
+    // navigation.
+    QLabel *SandboxNotice() const { return m_pSandboxNotice; }
+    QLabel *Refusal() const { return m_pRefusal; }
+    // Says why the last page did not load; hidden while pages load.
+    QLabel *LoadError() const { return m_pLoadError; }
     // Null until the first navigation.
     QWebEngineView *View() const { return m_pView; }
     // The address last navigated to.
@@ -28,5 +39,9 @@ private:
     void CreateView();
 
     QWebEngineView *m_pView = nullptr;
+    CPlayerWebPage *m_pPage = nullptr;
+    QLabel *m_pSandboxNotice = nullptr;
+    QLabel *m_pRefusal = nullptr;
+    QLabel *m_pLoadError = nullptr;
     QUrl m_url;
 };

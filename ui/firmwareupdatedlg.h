@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 
 #include "modaldialog.h"
 #include "updatelistener.h"
@@ -29,8 +31,11 @@ public:
     static constexpr int CLOSE_DELAY_MS = 1000;
     // Lets the bar's last repaint reach the screen before anything else runs.
     static constexpr int COMPLETION_PAUSE_MS = 100;
+    // A player fetches within seconds of the command; a minute without a
+    // connect means it never will (a firewall, or a player that ignored it).
+    static constexpr int CONNECT_WAIT_MS = 60000;
 
-    explicit CFirmwareUpdateDlg(QWidget *parent = nullptr);
+    explicit CFirmwareUpdateDlg(CSetupManager &manager, QWidget *parent = nullptr);
     ~CFirmwareUpdateDlg() override;
 
     void done(int result) override;
@@ -38,6 +43,8 @@ public:
     // A player is downloading and has not completed.
     bool IsUpdating() const { return m_bUpdating; }
     CUpdateListener &Listener() { return m_listener; }
+    // Tests shorten the wait for the player's connect.
+    void SetConnectWaitMs(int milliseconds) { m_nConnectWaitMs = milliseconds; }
 
 protected:
     void OnInitDialog() override;
@@ -46,10 +53,17 @@ protected:
     void OnCancel() override;
     bool event(QEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void OnChooseFile();
     void OnUploadProgress(int progress);
+    void OnUploadStarted();
+    void OnUploadFailed(const QString &text);
+    void OnNoPlayerConnected();
+    void ShowFailure(const QString &text);
+    // Empty when path can be sent, otherwise what is wrong with it.
+    static QString FileProblem(const QString &path);
     void EnableButtons(bool update, bool chooseFile, bool cancel) const;
 
     QString m_strTitle;
@@ -60,4 +74,10 @@ private:
     bool m_bUpdating = false;
     const int m_nProgressMax = PROGRESS_MAX;
     int m_nTimerId = 0;
+    int m_nConnectWaitMs = CONNECT_WAIT_MS;
+    QTimer m_connectWait;
+    // One failure box at a time; failures that come while it is open wait
+    // here and are shown together after it.
+    bool m_bShowingFailure = false;
+    QStringList m_pendingFailures;
 };

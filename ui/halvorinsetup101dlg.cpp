@@ -1,6 +1,7 @@
 #include "halvorinsetup101dlg.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFrame>
@@ -16,14 +17,16 @@
 #include "aboutdlg.h"
 #include "artwork.h"
 #include "busyrunner.h"
+#include "commanderror.h"
+#include "fileuploader.h"
 #include "messagebox.h"
 #include "postedmessage.h"
 #include "resourcestrings.h"
 #include "templatebuilder.h"
 
 CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
-    : QDialog(parent), m_icon(CArtwork::Icon(CArtwork::ICON_MAIN)), m_mainView(*this),
-      m_webView(*this)
+    : QDialog(parent), m_icon(CArtwork::Icon(CArtwork::ICON_MAIN)), m_mainView(m_manager, this),
+      m_webView(m_manager, this)
 {
     CTemplateBuilder::Build(IDD, this);
     m_pAdapterList = CTemplateBuilder::Control<QComboBox>(this, IDC_ADAPTER_LIST);
@@ -39,6 +42,12 @@ CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
     connect(m_pAdapterList, &QComboBox::activated, this, &CHalvorinSetup101Dlg::OnAdapterChanged);
     connect(m_pDeviceList, &QListWidget::itemSelectionChanged, this,
             &CHalvorinSetup101Dlg::OnDeviceSelectionChanged);
+    connect(&m_mainView, &CSetupMainView::DeviceRenamed, this,
+            &CHalvorinSetup101Dlg::RenameSelectedDevice);
+    // Posted, as every request for a new search is: it is handled after the
+    // page's own handler has returned.
+    connect(&m_mainView, &CSetupMainView::DelayedRefreshRequested, this,
+            [this] { CPostedMessage::Post(this, WM_DELAYED_REFRESH); });
     // Queued: messages held during an operation are handled after the
     // handler that started it has returned, as if they had just arrived.
     connect(CBusyRunner::Instance(), &CBusyRunner::Idle, this, &CHalvorinSetup101Dlg::ReplayHeld,
@@ -174,8 +183,11 @@ void CHalvorinSetup101Dlg::FillDeviceList()
     const QSignalBlocker blocker(m_pDeviceList);
     m_pDeviceList->clear();
     const QList<CDeviceSummary> devices = m_manager.GetDevices();
-    for (const CDeviceSummary &device : devices)
-        m_pDeviceList->addItem(device.name);
+    // Players may share a name; the tooltip tells them apart.
+    for (const CDeviceSummary &device : devices) {
+        auto *line = new QListWidgetItem(device.name, m_pDeviceList);
+        line->setToolTip(device.model + QLatin1Char('\n') + device.ip);
+    }
     m_manager.m_strSelectedIp.clear();
 }
 
@@ -222,7 +234,7 @@ void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
     // The page is shown when the manager's WM_SHOW_DEVICE_PAGE arrives, after
     // this handler has returned.
     if (!CBusyRunner::Run([this, name, ip] { return m_manager.SelectDevice(name, ip); }))
-        CMessageBox::Show(m_manager.GetCommandErrorText());
+        CCommandError::Show(&m_manager, QStringLiteral("Reading the player's settings failed."));
 }
 
 void CHalvorinSetup101Dlg::OnShowDevicePage(qint64 deviceView)
@@ -256,7 +268,9 @@ void CHalvorinSetup101Dlg::RenameSelectedDevice(const QString &name)
     const int line = m_pDeviceList->row(selected.first());
     m_manager.UpdateDeviceName(line, name);
     const QSignalBlocker blocker(m_pDeviceList);
+    const QString toolTip = m_pDeviceList->item(line)->toolTip();
     m_pDeviceList->insertItem(line, name);
+    m_pDeviceList->item(line)->setToolTip(toolTip);
     delete m_pDeviceList->takeItem(line + 1);
     m_pDeviceList->setCurrentRow(line);
 }
@@ -318,6 +332,22 @@ void CHalvorinSetup101Dlg::contextMenuEvent(QContextMenuEvent *event)
     QMenu menu(this);
     menu.addAction(m_strAboutMenu, this, &CHalvorinSetup101Dlg::OnAboutBox);
     menu.exec(event->globalPos());
+}
+
+// A firmware download outlives its dialog; quitting would cut it off and
+// leave the player with half an image, so the user is asked first and, unless
+// they insist, the tool stays until the download is over.
+void CHalvorinSetup101Dlg::closeEvent(QCloseEvent *event)
+{
+    if (CFileUpLoader::LiveCount() > 0 &&
+        CMessageBox::Show(QStringLiteral("A player is still downloading its firmware from this "
+                                         "computer.\nQuitting now cuts the download. Do you "
+                                         "want to quit anyway?"),
+                          CMessageBox::EButtons::YesNo) != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void CHalvorinSetup101Dlg::OnAboutBox()

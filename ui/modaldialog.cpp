@@ -5,14 +5,25 @@
 #include <QPushButton>
 
 #include "busyrunner.h"
+#include "commanderror.h"
 #include "messagebox.h"
 #include "setupmanager.h"
 
 CModalDialog::CModalDialog(int templateId, QWidget *parent) : QDialog(parent)
 {
     CTemplateBuilder::Build(templateId, this);
+    // Only the template's default button is framed as the one Enter presses;
+    // left alone, Qt frames the first button of a dialog that has none.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(button->isDefault());
     ConnectButton(IDOK, &CModalDialog::OnOK);
     ConnectButton(IDCANCEL, &CModalDialog::OnCancel);
+}
+
+CModalDialog::CModalDialog(int templateId, CSetupManager &manager, QWidget *parent)
+    : CModalDialog(templateId, parent)
+{
+    m_pManager = &manager;
 }
 
 void CModalDialog::setVisible(bool visible)
@@ -39,7 +50,13 @@ void CModalDialog::keyPressEvent(QKeyEvent *event)
         QDialog::keyPressEvent(event);
         return;
     }
-    // A focused button took Enter itself; here no button has the focus.
+    // Buttons that are not the default leave Enter to the dialog; one with
+    // the focus is still pressed by it.
+    if (auto *focused = qobject_cast<QPushButton *>(focusWidget());
+        focused && focused->hasFocus() && focused->isEnabled()) {
+        focused->click();
+        return;
+    }
     const auto *confirm = Control<QPushButton>(IDOK);
     if (!confirm || confirm->isEnabled())
         OnOK();
@@ -70,17 +87,17 @@ void CModalDialog::EnableControl(int id, bool enable) const
         control->setEnabled(enable);
 }
 
-int CModalDialog::RunCommand(const std::function<int(CSetupManager &)> &operation)
+int CModalDialog::RunCommand(const std::function<int(CSetupManager &)> &operation) const
 {
-    CSetupManager *manager = g_pSetupManager;
+    CSetupManager *manager = m_pManager;
     if (!manager)
         return 0;
     return CBusyRunner::Run([manager, &operation] { return operation(*manager); });
 }
 
-void CModalDialog::ShowCommandError()
+void CModalDialog::ShowCommandError(const QString &whatFailed) const
 {
-    CMessageBox::Show(g_pSetupManager ? g_pSetupManager->GetCommandErrorText() : QString());
+    CCommandError::Show(m_pManager, whatFailed);
 }
 
 void CModalDialog::ConnectClicked(int id, const std::function<void()> &handler)

@@ -28,6 +28,8 @@ public:
     static constexpr int IDCANCEL = 2;
 
     CModalDialog(int templateId, QWidget *parent);
+    // A dialog that acts on the selected player through manager.
+    CModalDialog(int templateId, CSetupManager &manager, QWidget *parent);
 
     void setVisible(bool visible) override;
     // Escape, the close box and QDialog's own callers all go through these.
@@ -54,13 +56,17 @@ protected:
     void EnableControl(int id, bool enable) const;
 
     // Runs one operation of the manager while the windows keep painting;
-    // 0 when there is no manager.
-    static int RunCommand(const std::function<int(CSetupManager &)> &operation);
-    // The failure of the last operation in an OK box.
-    static void ShowCommandError();
+    // 0 when the dialog was given no manager.
+    int RunCommand(const std::function<int(CSetupManager &)> &operation) const;
+    // The failure of the last operation in an OK box; whatFailed names the
+    // action when the manager has no text for it.
+    void ShowCommandError(const QString &whatFailed) const;
+    // Null for a dialog that was given no manager.
+    CSetupManager *Manager() const { return m_pManager; }
 
 private:
     void ConnectClicked(int id, const std::function<void()> &handler);
 
+    CSetupManager *m_pManager = nullptr;
     bool m_bInitialised = false;
 };

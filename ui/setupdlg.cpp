@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "ipv4text.h"
 #include "messagebox.h"
 #include "postedmessage.h"
 #include "setupmanager.h"
@@ -22,9 +23,25 @@ const QString &DhcpText()
     return text;
 }
 
+// The labels beside the boxes, so a message names the field the way the
+// dialog shows it.
+const std::array<QString, CSetupDlg::ADDRESS_FIELDS> &FieldNames()
+{
+    static const std::array<QString, CSetupDlg::ADDRESS_FIELDS> names = {
+        QStringLiteral("IP Address"), QStringLiteral("Subnet Mask"),
+        QStringLiteral("Default Gateway"), QStringLiteral("Primary Dns Server"),
+        QStringLiteral("Secondary Dns Server")};
+    return names;
+}
+
+constexpr int FIELD_SUBNET_MASK = 1;
+// The gateway and the name servers may stay empty; address and mask may not.
+constexpr int FIRST_OPTIONAL_FIELD = 2;
+
 } // namespace
 
-CSetupDlg::CSetupDlg(bool lan, QWidget *parent) : CModalDialog(IDD, parent), m_bLan(lan)
+CSetupDlg::CSetupDlg(CSetupManager &manager, bool lan, QWidget *parent)
+    : CModalDialog(IDD, manager, parent), m_bLan(lan)
 {
     m_pMode = Control<QComboBox>(IDC_SETUP_MODE);
 }
@@ -52,10 +69,11 @@ void CSetupDlg::Load()
             return lan ? manager.GetLanSetup() : manager.GetWifiSetup();
         })) {
         // The dialog opens all the same, empty and in DHCP mode.
-        ShowCommandError();
+        ShowCommandError(lan ? QStringLiteral("Reading the LAN set-up failed.")
+                             : QStringLiteral("Reading the Wi-Fi set-up failed."));
         return;
     }
-    const CDevice &device = g_pSetupManager->m_device;
+    const CDevice &device = Manager()->m_device;
     m_strSetupmode = device.setupmode;
     m_addresses =
         lan ? std::array<QString, ADDRESS_FIELDS>{device.lanIpaddress, device.lanSubnetmask,
@@ -85,11 +103,16 @@ void CSetupDlg::OnOK()
     for (int field = 0; field < ADDRESS_FIELDS; ++field)
         m_addresses[static_cast<size_t>(field)] =
             Control<QLineEdit>(IDC_IP_ADDRESS + field)->text();
+    // A wrong static address can cut the player off the network for good, so
+    // it is refused before the question and before anything is sent.
+    if (m_strSetupmode == StaticText() && !CheckStaticAddresses())
+        return;
     // Asked before anything is sent; the answer cannot stop the sending.
     const bool reboot = CMessageBox::Show(QStringLiteral("Do you want to reboot ?"),
                                           CMessageBox::EButtons::YesNo) == QMessageBox::Yes;
     if (!Send()) {
-        ShowCommandError();
+        ShowCommandError(m_bLan ? QStringLiteral("Sending the LAN set-up failed.")
+                                : QStringLiteral("Sending the Wi-Fi set-up failed."));
         return;
     }
     if (reboot) {
@@ -97,6 +120,29 @@ void CSetupDlg::OnOK()
         PostDelayedRefresh();
     }
     done(IDOK);
+}
+
+// In DHCP mode the player takes its addresses from the network and the hidden
+// boxes go along as they are.
+bool CSetupDlg::CheckStaticAddresses()
+{
+    for (int field = 0; field < ADDRESS_FIELDS; ++field) {
+        const QString &text = m_addresses[static_cast<size_t>(field)];
+        const QString &name = FieldNames()[static_cast<size_t>(field)];
+        QString problem;
+        if (text.isEmpty() && field < FIRST_OPTIONAL_FIELD)
+            problem = QStringLiteral("%1 is empty.").arg(name);
+        else if (!text.isEmpty() && field == FIELD_SUBNET_MASK && !CIpv4Text::IsMask(text))
+            problem = QStringLiteral("%1: '%2' is not a subnet mask.").arg(name, text);
+        else if (!text.isEmpty() && !CIpv4Text::IsAddress(text))
+            problem = QStringLiteral("%1: '%2' is not an IPv4 address.").arg(name, text);
+        if (!problem.isEmpty()) {
+            CMessageBox::Show(problem);
+            Control<QLineEdit>(IDC_IP_ADDRESS + field)->setFocus();
+            return false;
+        }
+    }
+    return true;
 }
 
 int CSetupDlg::Send()
@@ -111,8 +157,8 @@ int CSetupDlg::Send()
 }
 
 // The main window waits for the player to come back, then searches again.
-void CSetupDlg::PostDelayedRefresh()
+void CSetupDlg::PostDelayedRefresh() const
 {
-    if (g_pSetupManager)
-        CPostedMessage::Post(g_pSetupManager->MainWindow(), WM_DELAYED_REFRESH);
+    if (Manager())
+        CPostedMessage::Post(Manager()->MainWindow(), WM_DELAYED_REFRESH);
 }

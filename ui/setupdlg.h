@@ -25,7 +25,7 @@ public:
     static constexpr int MODE_DHCP = 1;
 
     // lan: true for the LAN interface, false for Wi-Fi.
-    explicit CSetupDlg(bool lan, QWidget *parent = nullptr);
+    CSetupDlg(CSetupManager &manager, bool lan, QWidget *parent = nullptr);
 
 protected:
     void OnInitDialog() override;
@@ -36,8 +36,10 @@ private:
     void Load();
     void ApplyMode(bool isStatic);
     void OnModeChanged(int line);
+    // Says which box is wrong and returns false when one is.
+    bool CheckStaticAddresses();
     int Send();
-    static void PostDelayedRefresh();
+    void PostDelayedRefresh() const;
 
     bool m_bLan;
     QComboBox *m_pMode = nullptr;

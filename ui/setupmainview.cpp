@@ -7,14 +7,15 @@
 
 #include "aplistdlg.h"
 #include "busyrunner.h"
+#include "commanderror.h"
 #include "firmwareupdatedlg.h"
-#include "halvorinsetup101dlg.h"
 #include "messagebox.h"
-#include "postedmessage.h"
 #include "setupdlg.h"
+#include "setupmanager.h"
 #include "templatebuilder.h"
 
-CSetupMainView::CSetupMainView(CHalvorinSetup101Dlg &owner) : QWidget(&owner), m_owner(owner)
+CSetupMainView::CSetupMainView(CSetupManager &manager, QWidget *parent)
+    : QWidget(parent), m_manager(manager)
 {
     CTemplateBuilder::Build(IDD, this);
     m_pDeviceName = CTemplateBuilder::Control<QLabel>(this, IDC_DEVICE_NAME);
@@ -41,7 +42,7 @@ void CSetupMainView::ConnectButton(int id, void (CSetupMainView::*handler)())
 
 void CSetupMainView::RefreshView()
 {
-    const CDevice &device = m_owner.Manager().m_device;
+    const CDevice &device = m_manager.m_device;
     m_pDeviceName->setText(device.devicename);
     m_pNewName->clear();
     m_pWifiOff->setChecked(device.wifionoff == 0);
@@ -55,50 +56,57 @@ void CSetupMainView::RefreshView()
 
 void CSetupMainView::OnApply()
 {
-    // Sent as typed: neither trimmed nor checked, an empty name included.
+    // Sent as typed, but never empty: a nameless player would be a blank line
+    // in the list that no one can tell apart.
     const QString name = m_pNewName->text();
-    CSetupManager &manager = m_owner.Manager();
-    if (!CBusyRunner::Run([&manager, name] { return manager.SetDeviceName(name); })) {
-        CMessageBox::Show(manager.GetCommandErrorText());
+    if (name.trimmed().isEmpty()) {
+        CMessageBox::Show(QStringLiteral("The new name is empty."));
+        m_pNewName->setFocus();
         return;
     }
-    m_owner.RenameSelectedDevice(name);
+    CSetupManager &manager = m_manager;
+    if (!CBusyRunner::Run([&manager, name] { return manager.SetDeviceName(name); })) {
+        CCommandError::Show(&manager, QStringLiteral("Renaming the player failed."));
+        return;
+    }
+    emit DeviceRenamed(name);
     m_pDeviceName->setText(name);
     repaint();
 }
 
 void CSetupMainView::OnWifiOffClicked(bool off)
 {
-    CSetupManager &manager = m_owner.Manager();
+    CSetupManager &manager = m_manager;
     const int on = off ? 0 : 1;
     // On failure the box keeps the state the user clicked it into.
     if (!CBusyRunner::Run([&manager, on] { return manager.SetWifiOnOff(on); }))
-        CMessageBox::Show(manager.GetCommandErrorText());
+        CCommandError::Show(&manager, on ? QStringLiteral("Switching Wi-Fi on failed.")
+                                         : QStringLiteral("Switching Wi-Fi off failed."));
 }
 
 void CSetupMainView::OnGoToWifiSelection()
 {
-    CAPListDlg dialog(this);
+    CAPListDlg dialog(m_manager, this);
     // Only a reset player leaves the network; the main window waits for it
     // and searches again.
     if (dialog.exec() == CAPListDlg::RESULT_RESET)
-        CPostedMessage::Post(&m_owner, WM_DELAYED_REFRESH);
+        emit DelayedRefreshRequested();
 }
 
 void CSetupMainView::OnLanSetup()
 {
-    CSetupDlg dialog(true, this);
+    CSetupDlg dialog(m_manager, true, this);
     dialog.exec();
 }
 
 void CSetupMainView::OnWifiSetup()
 {
-    CSetupDlg dialog(false, this);
+    CSetupDlg dialog(m_manager, false, this);
     dialog.exec();
 }
 
 void CSetupMainView::OnFirmwareUpdate()
 {
-    CFirmwareUpdateDlg dialog(this);
+    CFirmwareUpdateDlg dialog(m_manager, this);
     dialog.exec();
 }

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-class CHalvorinSetup101Dlg;
+class CSetupManager;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -13,7 +13,7 @@ class QLineEdit;
 // is on, six fields of device information, and the buttons that lead to every
 // setting of such a player. It keeps no data of its own: it shows the
 // manager's record of the selected player and changes the player only through
-// the manager.
+// the manager. What the window must do afterwards it learns by signals.
 class CSetupMainView : public QWidget
 {
     Q_OBJECT
@@ -32,10 +32,16 @@ public:
     static constexpr int IDC_WIFI_SETUP = 1021;
     static constexpr int INFO_FIELDS = 6;
 
-    explicit CSetupMainView(CHalvorinSetup101Dlg &owner);
+    explicit CSetupMainView(CSetupManager &manager, QWidget *parent = nullptr);
 
     // Loads the controls from the manager's record of the selected player.
     void RefreshView();
+
+signals:
+    // The player took the new name.
+    void DeviceRenamed(const QString &name);
+    // The player was reset and leaves the network for a while.
+    void DelayedRefreshRequested();
 
 private:
     void OnApply();
@@ -46,7 +52,7 @@ private:
     void OnFirmwareUpdate();
     void ConnectButton(int id, void (CSetupMainView::*handler)());
 
-    CHalvorinSetup101Dlg &m_owner;
+    CSetupManager &m_manager;
     QLabel *m_pDeviceName = nullptr;
     QLineEdit *m_pNewName = nullptr;
     std::array<QLabel *, INFO_FIELDS> m_info{};

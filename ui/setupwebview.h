@@ -5,7 +5,7 @@
 
 #include "explorer1.h"
 
-class CHalvorinSetup101Dlg;
+class CSetupManager;
 
 // The page shown for players of every class but 2: the web page the player
 // serves, in an embedded browser that fills the page.
@@ -17,7 +17,7 @@ public:
     static constexpr int IDD = 131;
     static constexpr int IDC_EXPLORER = 1044;
 
-    explicit CSetupWebView(CHalvorinSetup101Dlg &owner);
+    explicit CSetupWebView(const CSetupManager &manager, QWidget *parent = nullptr);
 
     // Opens the selected player's page, even when it is the one shown.
     void NavigateToDevice();
@@ -30,5 +30,5 @@ protected:
 private:
     CExplorer1 m_explorer;
     QString m_strAddress;
-    CHalvorinSetup101Dlg &m_owner;
+    const CSetupManager &m_manager;
 };

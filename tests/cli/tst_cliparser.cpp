@@ -181,6 +181,9 @@ void TestCliParser::refuses_data()
     QTest::newRow("lan static bad mask")
         << Split("--player 127.0.0.2 lan static 10.0.0.5 255.255.255 10.0.0.1 10.0.0.1 10.0.0.1")
         << QStringLiteral("'255.255.255' is not an IPv4 address");
+    QTest::newRow("lan static mask with a gap")
+        << Split("--player 127.0.0.2 lan static 10.0.0.5 255.0.255.0 10.0.0.1 10.0.0.1 10.0.0.1")
+        << QStringLiteral("'255.0.255.0' is not a subnet mask");
     QTest::newRow("lan bad mode") << Split("--player 127.0.0.2 lan auto")
                                   << QStringLiteral("'lan' takes static or dhcp, not 'auto'");
     QTest::newRow("reboot on show") << Split("--player 127.0.0.2 wlan --reboot")

@@ -102,6 +102,11 @@ void TestSimCommands::setCommandChangesWhatTheGetCommandReports_data()
         << QByteArray("<essid>Office</essid><password>office-secret</password>"
                       "<encryptionkey>WPA2</encryptionkey>")
         << u"getApList"_s << ApList(false, true, true);
+    QTest::newRow("connectAp to a saved network without a password uses the kept one")
+        << u"connectAp"_s
+        << QByteArray("<essid>Office</essid><password></password>"
+                      "<encryptionkey>WPA2</encryptionkey>")
+        << u"getApList"_s << ApList(false, true, true);
     QTest::newRow("connectAp to an unknown network adds it")
         << u"connectAp"_s
         << QByteArray("<essid>Other &lt;5G&gt;</essid><password>x</password>"

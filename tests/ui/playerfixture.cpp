@@ -11,8 +11,6 @@ CPlayerFixture::CPlayerFixture()
 
 CPlayerFixture::~CPlayerFixture()
 {
-    if (g_pSetupManager == &m_manager)
-        g_pSetupManager = nullptr;
     m_manager.SetMainWindow(nullptr);
     m_network.Stop();
 }
@@ -29,7 +27,6 @@ bool CPlayerFixture::Start(const CSimPlayerConfig &player, QString *error)
     m_network.SetUnreachableTime(UNREACHABLE_MS);
     m_manager.m_device.ip = player.m_strAddress;
     m_manager.m_strLocalIp = LocalIp();
-    g_pSetupManager = &m_manager;
     return true;
 }
 

@@ -34,6 +34,7 @@ private slots:
     void closeReturnsTwo();
     void enterAndEscape_data();
     void enterAndEscape();
+    void noButtonIsTheDefault();
 
 private:
     void Open();
@@ -94,7 +95,7 @@ void TestAPListDlg::cleanup()
 
 void TestAPListDlg::Open()
 {
-    m_pDialog = std::make_unique<CAPListDlg>(nullptr);
+    m_pDialog = std::make_unique<CAPListDlg>(m_pFixture->Manager(), nullptr);
     m_pDialog->show();
 }
 
@@ -271,7 +272,9 @@ void TestAPListDlg::emptyOrFailedListShowsTheError_data()
 {
     QTest::addColumn<bool>("refuse");
     QTest::addColumn<QString>("text");
-    QTest::newRow("no access point") << false << QString();
+    // Never a blank box: the list itself is what is missing.
+    QTest::newRow("no access point")
+        << false << QStringLiteral("The player reports no Wi-Fi networks.");
     QTest::newRow("player unreachable")
         << true << QStringLiteral("error: socket connection failed");
 }
@@ -320,6 +323,16 @@ void TestAPListDlg::enterAndEscape()
     QTest::keyClick(List(), static_cast<Qt::Key>(key));
     QVERIFY(!m_pDialog->isVisible());
     QCOMPARE(m_pDialog->result(), result);
+}
+
+// Nothing is framed as the button Enter would press, because Enter ends the
+// list instead.
+void TestAPListDlg::noButtonIsTheDefault()
+{
+    Open();
+    QCoreApplication::processEvents();
+    for (const QPushButton *button : m_pDialog->findChildren<QPushButton *>())
+        QVERIFY2(!button->isDefault(), qPrintable(button->text()));
 }
 
 KESTAVON_UI_TEST_MAIN(TestAPListDlg)

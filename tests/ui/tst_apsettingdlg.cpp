@@ -32,6 +32,9 @@ private slots:
     void noToARemoveQuestionSendsNothing();
     void closeEnterAndEscape_data();
     void closeEnterAndEscape();
+    void savedAccessPointConnectsWithTheKeptPassword();
+    void noButtonIsTheDefault_data();
+    void noButtonIsTheDefault();
 
 private:
     std::unique_ptr<CAPSettingDlg> Open(bool other, const QString &essid = {},
@@ -114,8 +117,9 @@ std::unique_ptr<CAPSettingDlg> TestAPSettingDlg::Open(bool other, const QString 
                                                       const QString &saved)
 {
     std::unique_ptr<CAPSettingDlg> dialog =
-        other ? std::make_unique<CAPSettingDlg>()
-              : std::make_unique<CAPSettingDlg>(essid, QStringLiteral("KEY"), connected, saved);
+        other ? std::make_unique<CAPSettingDlg>(m_pFixture->Manager())
+              : std::make_unique<CAPSettingDlg>(m_pFixture->Manager(), essid, QStringLiteral("KEY"),
+                                                connected, saved);
     dialog->show();
     return dialog;
 }
@@ -384,6 +388,61 @@ void TestAPSettingDlg::closeEnterAndEscape()
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), result);
     QVERIFY(m_pFixture->Operations().isEmpty());
+}
+
+// The player keeps the password of a saved network; the dialog sends none
+// unless the user gives one.
+void TestAPSettingDlg::savedAccessPointConnectsWithTheKeptPassword()
+{
+    CSimPlayerState state = m_pFixture->State();
+    state.m_accessPoints[1].m_strPassword = QStringLiteral("cafe-secret");
+    m_pFixture->Network().SetState(CPlayerFixture::PlayerIp(), state);
+    std::unique_ptr<CAPSettingDlg> dialog =
+        Open(false, QStringLiteral("Cafe"), QStringLiteral("0"), QStringLiteral("1"));
+    CMessageBoxRecorder boxes;
+    const SOutcome outcome = Click(*m_pFixture, *dialog, CAPSettingDlg::IDC_CONNECT);
+    QCOMPARE(outcome.m_operations, QStringList{QStringLiteral("connectAp")});
+    QVERIFY(m_pFixture->LastRequest(QStringLiteral("connectAp")).contains("<password></password>"));
+    QVERIFY(boxes.Texts().isEmpty());
+    QCOMPARE(outcome.m_nResult, CAPSettingDlg::RESULT_CONNECTED);
+    QVERIFY(m_pFixture->State().m_accessPoints[1].m_connected);
+}
+
+void TestAPSettingDlg::noButtonIsTheDefault_data()
+{
+    QTest::addColumn<bool>("other");
+    QTest::addColumn<QString>("essid");
+    QTest::addColumn<QString>("connected");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("other access point") << true << QString() << QString() << QString();
+    QTest::newRow("connected") << false << QStringLiteral("Home") << QStringLiteral("1")
+                               << QStringLiteral("1");
+    QTest::newRow("saved") << false << QStringLiteral("Cafe") << QStringLiteral("0")
+                           << QStringLiteral("1");
+    QTest::newRow("neither") << false << QStringLiteral("Street") << QStringLiteral("0")
+                             << QStringLiteral("0");
+}
+
+// Nothing is framed as the button Enter would press, because Enter closes.
+// A button with the focus still takes Enter itself.
+void TestAPSettingDlg::noButtonIsTheDefault()
+{
+    QFETCH(bool, other);
+    QFETCH(QString, essid);
+    QFETCH(QString, connected);
+    QFETCH(QString, saved);
+    std::unique_ptr<CAPSettingDlg> dialog = Open(other, essid, connected, saved);
+    QCoreApplication::processEvents();
+    for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+        QVERIFY2(!button->isDefault(), qPrintable(button->text()));
+    QPushButton *remove = Child<QPushButton>(dialog.get(), CAPSettingDlg::IDC_REMOVE);
+    if (!remove->isVisible())
+        return;
+    CMessageBoxRecorder boxes(QMessageBox::No);
+    remove->setFocus();
+    QTest::keyClick(remove, Qt::Key_Return);
+    QCOMPARE(boxes.Texts().size(), 1);
+    QVERIFY(dialog->isVisible());
 }
 
 KESTAVON_UI_TEST_MAIN(TestAPSettingDlg)

@@ -1,4 +1,5 @@
 #include <QCryptographicHash>
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -35,6 +36,12 @@ private slots:
     void cancelAsksWhileUpdating();
     void cancelBeforeUpdateClosesAtOnce();
     void serverListensExactlyAsLongAsTheDialog();
+    void unusableFileIsRefusedWhenChosen_data();
+    void unusableFileIsRefusedWhenChosen();
+    void failuresNeverNestTheirBoxes();
+    void noPlayerFetchingSaysSoAndReenablesTheButtons();
+    void closeBoxWorksWhileNoDownloadRuns();
+    void closeBoxAsksWhileADownloadRuns();
 
 private:
     void Open();
@@ -91,7 +98,7 @@ void TestFirmwareUpdateDlg::cleanup()
 
 void TestFirmwareUpdateDlg::Open()
 {
-    m_pDialog = std::make_unique<CFirmwareUpdateDlg>();
+    m_pDialog = std::make_unique<CFirmwareUpdateDlg>(m_pFixture->Manager());
     m_pDialog->show();
 }
 
@@ -177,15 +184,19 @@ void TestFirmwareUpdateDlg::chooserJoinsFolderAndNameAndKeepsThePathOnCancel()
     auto *label =
         CTemplateBuilder::Control<QLabel>(m_pDialog.get(), CFirmwareUpdateDlg::IDC_FILE_PATH);
     // Joined as they come: a folder that ends in a separator gives two.
-    CFileChooser::SetInterceptor([] {
+    QVERIFY(!WriteFirmware(SMALL_FIRMWARE).isEmpty());
+    const QString folder = m_dir.path() + QLatin1Char('/');
+    CFileChooser::SetInterceptor([folder] {
         return std::optional<CFileChooser::SChoice>(
-            CFileChooser::SChoice{QStringLiteral("/"), QStringLiteral("image.bin")});
+            CFileChooser::SChoice{folder, QStringLiteral("firmware.bin")});
     });
     Button(CFirmwareUpdateDlg::IDC_CHOOSE_FILE)->click();
-    QCOMPARE(label->text(), QStringLiteral("//image.bin"));
+    const QString joined = folder + QStringLiteral("/firmware.bin");
+    QCOMPARE(label->text(), joined);
     CFileChooser::SetInterceptor([] { return std::optional<CFileChooser::SChoice>(); });
     Button(CFirmwareUpdateDlg::IDC_CHOOSE_FILE)->click();
-    QCOMPARE(label->text(), QStringLiteral("//image.bin"));
+    QCOMPARE(label->text(), joined);
+    QVERIFY(m_boxes.isEmpty());
 }
 
 void TestFirmwareUpdateDlg::wholeRoadToTheClosedDialog()
@@ -252,12 +263,22 @@ void TestFirmwareUpdateDlg::undeliveredCommandShowsTheFailure()
 void TestFirmwareUpdateDlg::fileThatCannotBeOpenedIsReported()
 {
     Open();
-    Choose(m_dir.filePath(QStringLiteral("gone.bin")));
+    // Gone between choosing it and the player's connect.
+    const QString path = WriteFirmware(SMALL_FIRMWARE);
+    Choose(path);
+    QVERIFY(QFile::remove(path));
     Button(CModalDialog::IDOK)->click();
     QTRY_COMPARE_WITH_TIMEOUT(m_boxes, QStringList{QStringLiteral("File open fail:")}, WAIT_MS);
-    // A failed upload never completes: the dialog stays as it was.
+    // The failed upload ends the update: everything can be used again, and
+    // Cancel closes without asking about a task that no longer runs.
     QVERIFY(m_pDialog->isVisible());
-    QVERIFY(!Button(CModalDialog::IDOK)->isEnabled());
+    QVERIFY(!m_pDialog->IsUpdating());
+    for (int id : {int(CModalDialog::IDOK), int(CFirmwareUpdateDlg::IDC_CHOOSE_FILE),
+                   int(CModalDialog::IDCANCEL)})
+        QVERIFY(Button(id)->isEnabled());
+    Button(CModalDialog::IDCANCEL)->click();
+    QVERIFY(!m_pDialog->isVisible());
+    QCOMPARE(m_boxes, QStringList{QStringLiteral("File open fail:")});
 }
 
 void TestFirmwareUpdateDlg::serverMessagesMoveTheBarAndShowFailures()
@@ -322,6 +343,127 @@ void TestFirmwareUpdateDlg::serverListensExactlyAsLongAsTheDialog()
     QVERIFY(PortAccepts());
     m_pDialog.reset();
     QVERIFY(!PortAccepts());
+}
+
+void TestFirmwareUpdateDlg::unusableFileIsRefusedWhenChosen_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no bytes") << qint64{0} << QStringLiteral("empty.bin")
+                              << QStringLiteral("'%1' is empty: choose a firmware file.");
+    QTest::newRow("2 GiB") << CFileUpLoader::MAX_FILE_LENGTH + 1 << QStringLiteral("huge.bin")
+                           << QStringLiteral("'%1' is too large: a firmware file is smaller "
+                                             "than 2 GiB.");
+    QTest::newRow("missing") << qint64{-1} << QStringLiteral("gone.bin")
+                             << QStringLiteral("'%1' cannot be read.");
+    QTest::newRow("a folder") << qint64{-2} << QStringLiteral("folder.bin")
+                              << QStringLiteral("'%1' cannot be read.");
+}
+
+void TestFirmwareUpdateDlg::unusableFileIsRefusedWhenChosen()
+{
+    QFETCH(qint64, size);
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    const QString path = m_dir.filePath(name);
+    if (size >= 0) {
+        // Sparse: no disk space is used for the large one.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(size));
+    } else if (size == -2) {
+        QVERIFY(QDir(m_dir.path()).mkdir(name));
+    }
+    Open();
+    const QString good = WriteFirmware(SMALL_FIRMWARE);
+    Choose(good);
+    Choose(path);
+    QCOMPARE(m_boxes, QStringList{message.arg(path)});
+    // The earlier choice stays.
+    QCOMPARE(CTemplateBuilder::Control<QLabel>(m_pDialog.get(), CFirmwareUpdateDlg::IDC_FILE_PATH)
+                 ->text(),
+             good);
+    QVERIFY(QFile::remove(path) || QDir(m_dir.path()).rmdir(name) || size == -1);
+}
+
+// Each failure of an update reports once; one that comes while a box is open
+// waits for it instead of opening a box over it.
+void TestFirmwareUpdateDlg::failuresNeverNestTheirBoxes()
+{
+    Open();
+    int open = 0;
+    int mostOpen = 0;
+    QStringList shown;
+    const QString first = QStringLiteral("Server Socket failed to send: 104");
+    const QString second = QStringLiteral("Server Socket failed to send: 32");
+    const QString third = QStringLiteral("File open fail:");
+    CFirmwareUpdateDlg *dialog = m_pDialog.get();
+    CMessageBox::SetInterceptor([&](const CMessageBox::SRequest &request) {
+        mostOpen = std::max(mostOpen, ++open);
+        shown.append(request.m_strText);
+        if (shown.size() == 1) {
+            // A real box runs the event loop while it is open.
+            CPostedMessage::Post(dialog, WM_UPLOAD_FAILED, 0, 0, second);
+            CPostedMessage::Post(dialog, WM_UPLOAD_FAILED, 0, 0, third);
+            QCoreApplication::sendPostedEvents(dialog);
+        }
+        --open;
+        return QMessageBox::Ok;
+    });
+    CPostedMessage::Post(dialog, WM_UPLOAD_FAILED, 0, 0, first);
+    QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 2, WAIT_MS);
+    QCOMPARE(mostOpen, 1);
+    QCOMPARE(shown, (QStringList{first, second + QLatin1Char('\n') + third}));
+}
+
+void TestFirmwareUpdateDlg::noPlayerFetchingSaysSoAndReenablesTheButtons()
+{
+    // The player takes the command and does not connect while the test runs.
+    m_pFixture->SetFault(
+        CSimFault{.m_kind = CSimFault::EKind::DownloadDelay, .m_delayMs = 2 * WAIT_MS});
+    Open();
+    m_pDialog->SetConnectWaitMs(200);
+    Choose(WriteFirmware(SMALL_FIRMWARE));
+    Button(CModalDialog::IDOK)->click();
+    QVERIFY(!Button(CModalDialog::IDOK)->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(m_boxes.size(), 1, WAIT_MS);
+    QVERIFY(m_boxes.first().contains(QStringLiteral("10017")));
+    QVERIFY(m_boxes.first().contains(QStringLiteral("firewall")));
+    for (int id : {int(CModalDialog::IDOK), int(CFirmwareUpdateDlg::IDC_CHOOSE_FILE),
+                   int(CModalDialog::IDCANCEL)})
+        QVERIFY(Button(id)->isEnabled());
+    QVERIFY(m_pDialog->isVisible());
+}
+
+void TestFirmwareUpdateDlg::closeBoxWorksWhileNoDownloadRuns()
+{
+    m_pFixture->SetFault(
+        CSimFault{.m_kind = CSimFault::EKind::DownloadDelay, .m_delayMs = 2 * WAIT_MS});
+    Open();
+    Choose(WriteFirmware(SMALL_FIRMWARE));
+    Button(CModalDialog::IDOK)->click();
+    QVERIFY(!Button(CModalDialog::IDCANCEL)->isEnabled());
+    // Waiting for a player that does not come: the close box still closes.
+    QVERIFY(m_pDialog->close());
+    QVERIFY(!m_pDialog->isVisible());
+    QCOMPARE(m_pDialog->result(), CModalDialog::IDCANCEL);
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void TestFirmwareUpdateDlg::closeBoxAsksWhileADownloadRuns()
+{
+    m_pFixture->SetFault(CSimFault{.m_kind = CSimFault::EKind::DownloadStopReading,
+                                   .m_holdMs = STALLED_PLAYER_HOLD_MS});
+    Open();
+    Choose(WriteFirmware(LARGE_FIRMWARE));
+    Button(CModalDialog::IDOK)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(m_pDialog->IsUpdating(), WAIT_MS);
+    m_answer = QMessageBox::No;
+    QVERIFY(!m_pDialog->close());
+    QVERIFY(m_pDialog->isVisible());
+    QCOMPARE(m_boxes, QStringList{QStringLiteral(
+                          "Updating Firmawre is continuing.\ndo you want to stop current task?")});
 }
 
 KESTAVON_UI_TEST_MAIN(TestFirmwareUpdateDlg)

@@ -11,10 +11,12 @@
 #include <QSet>
 #include <QTest>
 #include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
 
 #include "aboutdlg.h"
 #include "artwork.h"
 #include "busyrunner.h"
+#include "fileuploader.h"
 #include "mainwindowfixture.h"
 #include "messageboxrecorder.h"
 #include "postedmessage.h"
@@ -38,6 +40,10 @@ private slots:
     void adapterChangeClearsAndSearchesAgain();
     void messagesDuringAnOperationAreHandledAfterItInOrder();
     void delayedRefreshWaitsThenSearchesAgain();
+    void clickDuringTheDelayedRefreshSelectsNothing();
+    void failedSelectionShowsEachTextOnALine();
+    void linesOfTheSameNameDifferInTheirTooltips();
+    void quittingDuringAFirmwareDownloadAsksFirst();
     void aboutBoxFromF1AndFromTheWindowMenu();
     void logoIsPaintedInItsFrame();
 };
@@ -333,6 +339,128 @@ void TestMainWindow::delayedRefreshWaitsThenSearchesAgain()
     QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
     QVERIFY(fixture.Network().ProbesReceived(QStringLiteral("127.0.0.2")) > probesBefore);
     QVERIFY(fixture.DeviceList()->selectedItems().isEmpty());
+}
+
+void TestMainWindow::clickDuringTheDelayedRefreshSelectsNothing()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    QListWidget *list = fixture.DeviceList();
+    QWindow *window = fixture.Window().windowHandle();
+    const QPoint kitchen = list->viewport()->mapTo(
+        &fixture.Window(),
+        list->visualItemRect(list->item(fixture.Line(QStringLiteral("Kitchen")))).center());
+
+    const int probesBefore = fixture.Network().ProbesReceived(QStringLiteral("127.0.0.2"));
+    // The click comes from the window system while the window waits, on the
+    // line that showed "Kitchen" before the wait.
+    fixture.Window().SetDelayedRefreshMs(200);
+    bool clicked = false;
+    QTimer clicker;
+    connect(&clicker, &QTimer::timeout, this, [&] {
+        if (clicked || !CBusyRunner::IsBusy() || list->count() != DEMO_PLAYERS)
+            return;
+        clicked = true;
+        const QPointF global = window->mapToGlobal(kitchen);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, kitchen, global,
+                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::LeftButton,
+                type);
+    });
+    clicker.start(5);
+    CPostedMessage::Post(&fixture.Window(), WM_DELAYED_REFRESH);
+    QTRY_VERIFY_WITH_TIMEOUT(clicked, WAIT_MS);
+    clicker.stop();
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    QWindowSystemInterface::flushWindowSystemEvents();
+    QCoreApplication::processEvents();
+    QVERIFY(fixture.Settle());
+    QVERIFY(fixture.Network().ProbesReceived(QStringLiteral("127.0.0.2")) > probesBefore);
+
+    QVERIFY(list->selectedItems().isEmpty());
+    QVERIFY(fixture.Window().Manager().GetSelectedDeviceIp().isEmpty());
+    QVERIFY(!fixture.Window().MainView().isVisible());
+    QVERIFY(!fixture.Window().WebView().isVisible());
+}
+
+void TestMainWindow::failedSelectionShowsEachTextOnALine()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    // Two of the selection's three commands fail, each in its own way.
+    fixture.Network().SetFault(QStringLiteral("127.0.0.3"),
+                               CSimFault{.m_kind = CSimFault::EKind::MalformedXml,
+                                         .m_strOperation = QStringLiteral("getDeviceName")});
+    fixture.Network().SetFault(QStringLiteral("127.0.0.3"),
+                               CSimFault{.m_kind = CSimFault::EKind::CloseWithoutReply,
+                                         .m_strOperation = QStringLiteral("getWifiOnOff")});
+    CMessageBoxRecorder boxes;
+    QVERIFY(fixture.SelectAndWaitForPage(QStringLiteral("Kitchen"), true));
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("error: xml parsing loadXML() failed\n"
+                                                       "error: Invalid Packet")});
+}
+
+void TestMainWindow::linesOfTheSameNameDifferInTheirTooltips()
+{
+    const QList<CSimPlayerConfig> players = {
+        CMainWindowFixture::Player(QStringLiteral("127.0.0.2"), QStringLiteral("KS-210"),
+                                   QStringLiteral("Speaker")),
+        CMainWindowFixture::Player(QStringLiteral("127.0.0.3"), QStringLiteral("KS-100"),
+                                   QStringLiteral("Speaker"))};
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(players, &error), qPrintable(error));
+    QVERIFY(fixture.WaitForDevices(2));
+    QListWidget *list = fixture.DeviceList();
+    const QList<CDeviceSummary> devices = fixture.Window().Manager().GetDevices();
+    QSet<QString> tips;
+    for (int line = 0; line < list->count(); ++line) {
+        QCOMPARE(list->item(line)->text(), QStringLiteral("Speaker"));
+        QCOMPARE(list->item(line)->toolTip(),
+                 devices[line].model + QLatin1Char('\n') + devices[line].ip);
+        tips.insert(list->item(line)->toolTip());
+    }
+    QCOMPARE(tips.size(), 2);
+
+    // A renamed line keeps its tooltip.
+    list->setCurrentRow(0);
+    const QString tip = list->item(0)->toolTip();
+    fixture.Window().RenameSelectedDevice(QStringLiteral("Den"));
+    QCOMPARE(list->item(0)->text(), QStringLiteral("Den"));
+    QCOMPARE(list->item(0)->toolTip(), tip);
+}
+
+void TestMainWindow::quittingDuringAFirmwareDownloadAsksFirst()
+{
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY(fixture.Start({}, &error));
+    const QString question =
+        QStringLiteral("A player is still downloading its firmware from this computer.\nQuitting "
+                       "now cuts the download. Do you want to quit anyway?");
+    {
+        // Stands for an upload under way: alive, never started.
+        CFileUpLoader download(-1);
+        CMessageBoxRecorder no(QMessageBox::No);
+        QVERIFY(!fixture.Window().close());
+        QVERIFY(fixture.Window().isVisible());
+        QCOMPARE(no.Texts(), QStringList{question});
+
+        CMessageBoxRecorder yes(QMessageBox::Yes);
+        QVERIFY(fixture.Window().close());
+        QVERIFY(!fixture.Window().isVisible());
+        QCOMPARE(yes.Texts(), QStringList{question});
+    }
+    // Without a download the window closes without a word.
+    fixture.Window().show();
+    CMessageBoxRecorder none;
+    QVERIFY(fixture.Window().close());
+    QVERIFY(none.Texts().isEmpty());
 }
 
 void TestMainWindow::aboutBoxFromF1AndFromTheWindowMenu()

@@ -30,6 +30,9 @@ private slots:
     void loadFailureOpensEmptyInDhcp();
     void closeSendsNothing();
     void enterInABoxIsSetup();
+    void wrongStaticAddressIsRefusedNamingTheField_data();
+    void wrongStaticAddressIsRefusedNamingTheField();
+    void emptyGatewayAndNameServersAreSent();
 
 private:
     void Open(bool lan);
@@ -84,7 +87,7 @@ void TestSetupDlg::cleanup()
 
 void TestSetupDlg::Open(bool lan)
 {
-    m_pDialog = std::make_unique<CSetupDlg>(lan);
+    m_pDialog = std::make_unique<CSetupDlg>(m_pFixture->Manager(), lan);
     m_pDialog->show();
 }
 
@@ -272,6 +275,64 @@ void TestSetupDlg::enterInABoxIsSetup()
     QCOMPARE(m_pFixture->Operations().last(), QStringLiteral("setLanSetup"));
     QVERIFY(!m_pDialog->isVisible());
     QCOMPARE(m_pDialog->result(), CModalDialog::IDOK);
+}
+
+void TestSetupDlg::wrongStaticAddressIsRefusedNamingTheField_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("address out of range")
+        << 0 << QStringLiteral("300.1.1.1")
+        << QStringLiteral("IP Address: '300.1.1.1' is not an IPv4 address.");
+    QTest::newRow("address empty") << 0 << QString() << QStringLiteral("IP Address is empty.");
+    QTest::newRow("mask not numbers")
+        << 1 << QStringLiteral("abc.def")
+        << QStringLiteral("Subnet Mask: 'abc.def' is not a subnet mask.");
+    QTest::newRow("mask with a gap")
+        << 1 << QStringLiteral("255.0.255.0")
+        << QStringLiteral("Subnet Mask: '255.0.255.0' is not a subnet mask.");
+    QTest::newRow("mask empty") << 1 << QString() << QStringLiteral("Subnet Mask is empty.");
+    QTest::newRow("gateway with a port")
+        << 2 << QStringLiteral("10.0.0.1:80")
+        << QStringLiteral("Default Gateway: '10.0.0.1:80' is not an IPv4 address.");
+    QTest::newRow("first name server a host name")
+        << 3 << QStringLiteral("dns.example")
+        << QStringLiteral("Primary Dns Server: 'dns.example' is not an IPv4 address.");
+    QTest::newRow("second name server with a blank")
+        << 4 << QStringLiteral(" 10.0.0.3")
+        << QStringLiteral("Secondary Dns Server: ' 10.0.0.3' is not an IPv4 address.");
+}
+
+void TestSetupDlg::wrongStaticAddressIsRefusedNamingTheField()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    CMessageBoxRecorder boxes(QMessageBox::Yes);
+    Open(true);
+    m_pDialog->activateWindow();
+    Box(field)->setText(text);
+    Setup();
+    // Neither the reboot question nor anything sent: only what is wrong.
+    QCOMPARE(boxes.Texts(), QStringList{message});
+    QCOMPARE(m_pFixture->Operations(), QStringList{QStringLiteral("getLanSetup")});
+    QVERIFY(m_pDialog->isVisible());
+    QCOMPARE(m_pDialog->focusWidget(), Box(field));
+}
+
+void TestSetupDlg::emptyGatewayAndNameServersAreSent()
+{
+    CMessageBoxRecorder boxes(QMessageBox::No);
+    Open(true);
+    for (int field = 2; field < CSetupDlg::ADDRESS_FIELDS; ++field)
+        Box(field)->clear();
+    Setup();
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Do you want to reboot ?")});
+    QStringList expected = Fields(NetSetup(QString(), QStringLiteral("10.0.0")));
+    for (int field = 2; field < CSetupDlg::ADDRESS_FIELDS; ++field)
+        expected[field].clear();
+    QCOMPARE(Fields(m_pFixture->State().m_lanSetup), expected);
 }
 
 KESTAVON_UI_TEST_MAIN(TestSetupDlg)

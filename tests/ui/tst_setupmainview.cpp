@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "mainwindowfixture.h"
@@ -21,11 +22,14 @@ private slots:
     void init();
     void cleanup();
     void applyRenamesThePlayerAndItsLine();
-    void emptyNameIsSentToo();
+    void emptyNameIsRefused_data();
+    void emptyNameIsRefused();
     void failedApplyShowsTheErrorAndKeepsTheOldName();
     void wifiBoxSwitchesThePlayer_data();
     void wifiBoxSwitchesThePlayer();
     void failedWifiChangeShowsTheErrorAndKeepsTheClick();
+    void failureWithoutTextNamesTheAction();
+    void pageNeedsOnlyTheManagerAndTellsByItsSignal();
 
 private:
     QWidget *Page() { return &m_pFixture->Window().MainView(); }
@@ -89,13 +93,27 @@ void TestSetupMainView::applyRenamesThePlayerAndItsLine()
     QCOMPARE(m_pFixture->Network().ReceivedRequests(KITCHEN).size(), requests);
 }
 
-void TestSetupMainView::emptyNameIsSentToo()
+void TestSetupMainView::emptyNameIsRefused_data()
 {
-    PageControl<QLineEdit>(1005)->clear();
+    QTest::addColumn<QString>("name");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("blanks only") << QStringLiteral("  \t ");
+}
+
+// A nameless player would be a blank line in the list, told apart from no
+// other.
+void TestSetupMainView::emptyNameIsRefused()
+{
+    QFETCH(QString, name);
+    CMessageBoxRecorder boxes;
+    const qsizetype requests = m_pFixture->Network().ReceivedRequests(KITCHEN).size();
+    PageControl<QLineEdit>(1005)->setText(name);
     PageControl<QPushButton>(1006)->click();
-    QCOMPARE(DeviceName(), QString());
-    QCOMPARE(PageControl<QLabel>(1013)->text(), QString());
-    QCOMPARE(m_pFixture->DeviceList()->selectedItems().first()->text(), QString());
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("The new name is empty.")});
+    QCOMPARE(m_pFixture->Network().ReceivedRequests(KITCHEN).size(), requests);
+    QCOMPARE(DeviceName(), QStringLiteral("Kitchen"));
+    QCOMPARE(PageControl<QLabel>(1013)->text(), QStringLiteral("Kitchen"));
+    QCOMPARE(m_pFixture->DeviceList()->selectedItems().first()->text(), QStringLiteral("Kitchen"));
 }
 
 void TestSetupMainView::failedApplyShowsTheErrorAndKeepsTheOldName()
@@ -155,6 +173,39 @@ void TestSetupMainView::failedWifiChangeShowsTheErrorAndKeepsTheClick()
     // Not set back: the box shows what the user clicked, not the player.
     QVERIFY(box->isChecked());
     QVERIFY(m_pFixture->Network().State(KITCHEN).m_wifiOn);
+}
+
+// A status reply without errcode fails without a text; the box says what
+// failed instead of showing nothing.
+void TestSetupMainView::failureWithoutTextNamesTheAction()
+{
+    m_pFixture->Network().SetFault(KITCHEN, CSimFault{.m_kind = CSimFault::EKind::NoErrcode});
+    CMessageBoxRecorder boxes;
+    PageControl<QCheckBox>(1007)->click();
+    PageControl<QLineEdit>(1005)->setText(QStringLiteral("Den"));
+    PageControl<QPushButton>(1006)->click();
+    QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("Switching Wi-Fi off failed."),
+                                         QStringLiteral("Renaming the player failed.")}));
+}
+
+// The page holds the manager, not the window: it shows the manager's record
+// wherever it stands, and a rename reaches the window only by the signal.
+void TestSetupMainView::pageNeedsOnlyTheManagerAndTellsByItsSignal()
+{
+    CSetupManager manager;
+    manager.m_device.devicename = QStringLiteral("Attic");
+    manager.m_device.serialnumber = QStringLiteral("SN-ATTIC");
+    CSetupMainView alone(manager);
+    alone.RefreshView();
+    QCOMPARE(CTemplateBuilder::Control<QLabel>(&alone, 1013)->text(), QStringLiteral("Attic"));
+    QCOMPARE(CTemplateBuilder::Control<QLabel>(&alone, 1019)->text(), QStringLiteral("SN-ATTIC"));
+
+    auto *page = static_cast<CSetupMainView *>(Page());
+    QSignalSpy renamed(page, &CSetupMainView::DeviceRenamed);
+    PageControl<QLineEdit>(1005)->setText(QStringLiteral("Den"));
+    PageControl<QPushButton>(1006)->click();
+    QCOMPARE(renamed.count(), 1);
+    QCOMPARE(renamed.first().first().toString(), QStringLiteral("Den"));
 }
 
 KESTAVON_UI_TEST_MAIN(TestSetupMainView)

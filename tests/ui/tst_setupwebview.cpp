@@ -1,7 +1,13 @@
+#include <QDesktopServices>
+#include <QLabel>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include "credentialsprompt.h"
 #include "mainwindowfixture.h"
 #include "uitestmain.h"
 
@@ -18,6 +24,13 @@ private slots:
     void showsThePlayersOwnPage();
     void choosingAPlayerAgainLoadsItsPageAgain();
     void enterInsideThePageClosesNothing();
+    void addressThatIsNotAPlayersIsNotOpened_data();
+    void addressThatIsNotAPlayersIsNotOpened();
+    void otherPagesOpenInTheDesktopsBrowser_data();
+    void otherPagesOpenInTheDesktopsBrowser();
+    void browserWithoutSandboxIsSaid();
+    void pageBehindASignInAsksForUserAndPassword();
+    void failedLoadSaysWhy();
 
 private:
     CSetupWebView &View() { return m_pFixture->Window().WebView(); }
@@ -29,6 +42,63 @@ private:
 namespace {
 
 constexpr int WAIT_MS = CMainWindowFixture::WAIT_MS;
+
+// A player's page behind HTTP basic authentication (user admin, password
+// secret), at an address no simulated player uses.
+class CLockedPage : public QTcpServer
+{
+public:
+    static QString Address() { return QStringLiteral("127.0.0.9"); }
+
+    bool Start() { return listen(QHostAddress(Address()), 80); }
+
+protected:
+    void incomingConnection(qintptr handle) override
+    {
+        auto *socket = new QTcpSocket(this);
+        socket->setSocketDescriptor(handle);
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            if (!socket->peek(socket->bytesAvailable()).contains("\r\n\r\n"))
+                return;
+            const QByteArray request = socket->readAll();
+            const bool signedIn = request.contains("Authorization: Basic YWRtaW46c2VjcmV0");
+            const QByteArray body =
+                "<html><head><title>Locked</title></head><body>in</body></html>";
+            socket->write(signedIn ? "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                                   : "HTTP/1.1 401 Unauthorized\r\n"
+                                     "WWW-Authenticate: Basic realm=\"player\"\r\n");
+            socket->write("Content-Length: " + QByteArray::number(signedIn ? body.size() : 0) +
+                          "\r\nConnection: close\r\n\r\n");
+            if (signedIn)
+                socket->write(body);
+            socket->disconnectFromHost();
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+};
+
+// Stands in for the desktop's browser.
+class CDesktopBrowser : public QObject
+{
+    Q_OBJECT
+
+public:
+    CDesktopBrowser()
+    {
+        for (const QString &scheme : {QStringLiteral("http"), QStringLiteral("https")})
+            QDesktopServices::setUrlHandler(scheme, this, "Open");
+    }
+    ~CDesktopBrowser() override
+    {
+        for (const QString &scheme : {QStringLiteral("http"), QStringLiteral("https")})
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+
+    QList<QUrl> m_opened;
+
+public slots:
+    void Open(const QUrl &url) { m_opened.append(url); }
+};
 
 } // namespace
 
@@ -107,6 +177,108 @@ void TestSetupWebView::enterInsideThePageClosesNothing()
     QVERIFY(m_pFixture->Window().isVisible());
     QVERIFY(View().isVisible());
     QCOMPARE(m_pFixture->Window().result(), 0);
+}
+
+void TestSetupWebView::addressThatIsNotAPlayersIsNotOpened_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("host name") << QStringLiteral("example.com");
+    QTest::newRow("with a port") << QStringLiteral("127.0.0.5:8080");
+    QTest::newRow("with a path") << QStringLiteral("127.0.0.5/admin");
+    QTest::newRow("with a user") << QStringLiteral("user@127.0.0.5");
+    QTest::newRow("empty") << QString();
+}
+
+// Announcements are checked where they arrive; the view checks again before
+// the browser goes anywhere.
+void TestSetupWebView::addressThatIsNotAPlayersIsNotOpened()
+{
+    QFETCH(QString, address);
+    m_pFixture->Window().Manager().m_device.ip = address;
+    View().NavigateToDevice();
+    QVERIFY(!View().Explorer().View());
+    QVERIFY(View().Explorer().LocationUrl().isEmpty());
+    QVERIFY(!View().Explorer().Refusal()->isHidden());
+    QVERIFY(View().Explorer().Refusal()->text().contains(QStringLiteral("not the address")));
+
+    // A player's page afterwards shows as ever.
+    QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
+    QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
+    QVERIFY(View().Explorer().Refusal()->isHidden());
+}
+
+void TestSetupWebView::otherPagesOpenInTheDesktopsBrowser_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QUrl>("elsewhere");
+    QTest::newRow("link to another host")
+        << QStringLiteral("location.href = 'http://127.0.0.9/elsewhere';")
+        << QUrl(QStringLiteral("http://127.0.0.9/elsewhere"));
+    QTest::newRow("another port of the player")
+        << QStringLiteral("location.href = 'http://127.0.0.5:8080/';")
+        << QUrl(QStringLiteral("http://127.0.0.5:8080/"));
+    QTest::newRow("new window") << QStringLiteral("window.open('http://127.0.0.9/popup');")
+                                << QUrl(QStringLiteral("http://127.0.0.9/popup"));
+}
+
+void TestSetupWebView::otherPagesOpenInTheDesktopsBrowser()
+{
+    QFETCH(QString, script);
+    QFETCH(QUrl, elsewhere);
+    CDesktopBrowser desktop;
+    QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
+    QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
+    View().Explorer().View()->page()->runJavaScript(script);
+    QTRY_COMPARE_WITH_TIMEOUT(desktop.m_opened, QList<QUrl>{elsewhere}, WAIT_MS);
+    QCOMPARE(View().Explorer().View()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
+    QCOMPARE(View().Explorer().View()->title(), QStringLiteral("Hall (KS-100)"));
+}
+
+void TestSetupWebView::browserWithoutSandboxIsSaid()
+{
+    QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
+    QLabel *notice = View().Explorer().SandboxNotice();
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+        QVERIFY(!notice);
+        return;
+    }
+    QVERIFY(notice);
+    QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), WAIT_MS);
+    QVERIFY(notice->text().contains(QStringLiteral("without its sandbox")));
+}
+
+void TestSetupWebView::pageBehindASignInAsksForUserAndPassword()
+{
+    CLockedPage page;
+    QVERIFY(page.Start());
+    QStringList realms;
+    CCredentialsPrompt::SetInterceptor([&realms](const QUrl &, const QString &realm) {
+        realms.append(realm);
+        return std::optional<CCredentialsPrompt::SCredentials>(
+            CCredentialsPrompt::SCredentials{QStringLiteral("admin"), QStringLiteral("secret")});
+    });
+    m_pFixture->Window().Manager().m_device.ip = CLockedPage::Address();
+    View().NavigateToDevice();
+    const bool signedIn = WaitForTitle(QStringLiteral("Locked"));
+    CCredentialsPrompt::SetInterceptor({});
+    QVERIFY(signedIn);
+    QVERIFY(!realms.isEmpty());
+    QCOMPARE(realms.first(), QStringLiteral("player"));
+}
+
+void TestSetupWebView::failedLoadSaysWhy()
+{
+    // Nothing serves a page there.
+    m_pFixture->Window().Manager().m_device.ip = CLockedPage::Address();
+    View().NavigateToDevice();
+    QLabel *why = View().Explorer().LoadError();
+    QTRY_VERIFY_WITH_TIMEOUT(!why->isHidden(), WAIT_MS);
+    QVERIFY(why->text().contains(CLockedPage::Address()));
+
+    // The next page that loads takes the line away.
+    QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
+    QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
+    QVERIFY(why->isHidden());
 }
 
 KESTAVON_UI_TEST_MAIN(TestSetupWebView)
