@@ -18,6 +18,7 @@
 #include "fileuploader.h"
 #include "netcommander.h"
 #include "networkchecker.h"
+#include "wirevocabulary.h"
 
 namespace {
 
@@ -226,8 +227,8 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
             continue;
         }
         skipped.append(CCliPlayerResult::Skipped(
-            device.ip, {{QStringLiteral("name"), device.name},
-                        {QStringLiteral("model"), device.model},
+            device.ip, {{WireVocabulary::NAME, device.name},
+                        {WireVocabulary::MODEL, device.model},
                         {QStringLiteral("modelClass"), device.modelClass}}));
     }
     if (m_request.m_strDownloadIp.isEmpty())

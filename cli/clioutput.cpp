@@ -26,7 +26,7 @@ QString SkippedText(const CCliPlayerResult &result)
     QString model;
     QString modelClass;
     for (const auto &[name, value] : result.m_fields) {
-        if (name == QLatin1String("model"))
+        if (name == WireVocabulary::MODEL)
             model = value.toString();
         else if (name == QLatin1String("modelClass"))
             modelClass = QString::number(value.toInt());

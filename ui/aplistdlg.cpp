@@ -8,12 +8,14 @@
 
 #include "apsettingdlg.h"
 #include "setupmanager.h"
+#include "wirevocabulary.h"
 
 namespace {
 
+// The columns are titled with the access point's element names.
 struct SColumn
 {
-    const char *m_szTitle;
+    QLatin1String m_title;
     int m_nWidth; // pixels: wide enough for the texts players send
 };
 
@@ -27,8 +29,11 @@ enum EColumn
     COLUMN_COUNT
 };
 
-constexpr std::array<SColumn, COLUMN_COUNT> COLUMNS = {
-    {{"essid", 150}, {"encryptionkey", 100}, {"quality", 60}, {"connected", 80}, {"saved", 60}}};
+constexpr std::array<SColumn, COLUMN_COUNT> COLUMNS = {{{WireVocabulary::ESSID, 150},
+                                                        {WireVocabulary::ENCRYPTIONKEY, 100},
+                                                        {WireVocabulary::QUALITY, 60},
+                                                        {WireVocabulary::CONNECTED, 80},
+                                                        {WireVocabulary::SAVED, 60}}};
 
 } // namespace
 
@@ -49,7 +54,7 @@ void CAPListDlg::InsertColumns()
 {
     QStringList titles;
     for (const SColumn &column : COLUMNS)
-        titles.append(QLatin1String(column.m_szTitle));
+        titles.append(column.m_title);
     m_pList->setHeaderLabels(titles);
     for (int column = 0; column < COLUMN_COUNT; ++column) {
         m_pList->header()->resizeSection(column, COLUMNS[static_cast<size_t>(column)].m_nWidth);
