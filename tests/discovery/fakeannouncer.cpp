@@ -6,6 +6,13 @@
 
 CFakeAnnouncer::CFakeAnnouncer(const QString &playerAddress) : m_strAddress(playerAddress) {}
 
+QByteArray CFakeAnnouncer::Description(int host)
+{
+    const QByteArray number = QByteArray::number(host);
+    return "<deviceInfo><model>KS-200</model><name>Player " + number + "</name><ip>127.0.0." +
+           number + "</ip><udn>uuid:" + number + "</udn></deviceInfo>";
+}
+
 bool CFakeAnnouncer::Connect(quint16 port)
 {
     m_socket.setProxy(QNetworkProxy::NoProxy);

@@ -17,6 +17,9 @@ public:
 
     explicit CFakeAnnouncer(const QString &playerAddress);
 
+    // A well-formed announcement of a KS-200 named "Player HOST" at 127.0.0.HOST.
+    static QByteArray Description(int host);
+
     bool Connect(quint16 port);
     bool Send(const QByteArray &bytes);
     bool SendPieces(const QList<QByteArray> &pieces);

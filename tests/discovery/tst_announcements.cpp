@@ -26,13 +26,6 @@ const QByteArray kDescription = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
 const Device kDevice{QStringLiteral("KS-200"), QStringLiteral("Living Room"),
                      QStringLiteral("127.0.0.21"), QStringLiteral("uuid:5a1e-0001")};
 
-QByteArray Description(int host)
-{
-    return "<deviceInfo><model>KS-200</model><name>Player " + QByteArray::number(host) +
-           "</name><ip>127.0.0." + QByteArray::number(host) +
-           "</ip><udn>uuid:" + QByteArray::number(host) + "</udn></deviceInfo>";
-}
-
 // kDescription padded with a comment to exactly size bytes.
 QByteArray PaddedDescription(qsizetype size)
 {
@@ -127,10 +120,10 @@ void TestAnnouncements::onlyNewPlayersChangeTheList()
     CDiscoverFixture fixture(kPatient);
     QVERIFY(fixture.m_discover.IsListening());
     // A new player, its repeat, one without a usable address, a second player.
-    QVERIFY(Announce(31, Description(31)));
-    QVERIFY(Announce(31, Description(31).replace("Player 31", "Renamed")));
-    QVERIFY(Announce(33, Description(33).replace("127.0.0.33", "")));
-    QVERIFY(Announce(32, Description(32)));
+    QVERIFY(Announce(31, CFakeAnnouncer::Description(31)));
+    QVERIFY(Announce(31, CFakeAnnouncer::Description(31).replace("Player 31", "Renamed")));
+    QVERIFY(Announce(33, CFakeAnnouncer::Description(33).replace("127.0.0.33", "")));
+    QVERIFY(Announce(32, CFakeAnnouncer::Description(32)));
     QTRY_COMPARE_WITH_TIMEOUT(fixture.m_discover.LiveReceivers(), 0, WAIT_MS);
     QCOMPARE(fixture.Devices().size(), 2);
     QCOMPARE(fixture.Devices().first().m_strName, QStringLiteral("Player 31"));
@@ -220,7 +213,7 @@ void TestAnnouncements::stopWaitsForAReceiverHandingOver()
     QTRY_VERIFY_WITH_TIMEOUT(held.load(), WAIT_MS);
     CFakeAnnouncer player(QStringLiteral("127.0.0.42"));
     QVERIFY(player.Connect(CDeviceDiscover::ANNOUNCE_PORT));
-    QVERIFY(player.Send(Description(42)));
+    QVERIFY(player.Send(CFakeAnnouncer::Description(42)));
     QTRY_COMPARE_WITH_TIMEOUT(fixture.m_discover.LiveReceivers(), 1, WAIT_MS);
 
     fixture.m_discover.Stop();

@@ -28,13 +28,6 @@ QByteArray PaddedDescription(qsizetype size)
     return kHead + QByteArray(size - kHead.size() - kTail.size(), 'x') + kTail;
 }
 
-QByteArray Description(int player)
-{
-    return "<deviceInfo><model>KS-200</model><name>Player " + QByteArray::number(player) +
-           "</name><ip>127.0.0." + QByteArray::number(player) +
-           "</ip><udn>uuid:" + QByteArray::number(player) + "</udn></deviceInfo>";
-}
-
 } // namespace
 
 class TestReceiverLimits : public QObject
@@ -94,7 +87,7 @@ void TestReceiverLimits::peerClosesBeforeTerminator()
     QVERIFY(fixture.m_discover.IsListening());
     CFakeAnnouncer player(QStringLiteral("127.0.0.51"));
     QVERIFY(player.Connect(CDeviceDiscover::ANNOUNCE_PORT));
-    const QByteArray whole = Description(51);
+    const QByteArray whole = CFakeAnnouncer::Description(51);
     QVERIFY(player.Send(whole.left(whole.size() - 3)));
     player.Close();
     QTRY_COMPARE_WITH_TIMEOUT(fixture.m_discover.PeakReceivers(), 1, WAIT_MS);
@@ -128,7 +121,7 @@ void TestReceiverLimits::ceilingQueuesConnections()
         const int host = 70 + i;
         players.push_back(std::make_unique<CFakeAnnouncer>(QStringLiteral("127.0.0.%1").arg(host)));
         QVERIFY(players.back()->Connect(CDeviceDiscover::ANNOUNCE_PORT));
-        QVERIFY(players.back()->Send(Description(host)));
+        QVERIFY(players.back()->Send(CFakeAnnouncer::Description(host)));
         expected.append({QStringLiteral("KS-200"), QStringLiteral("Player %1").arg(host),
                          QStringLiteral("127.0.0.%1").arg(host),
                          QStringLiteral("uuid:%1").arg(host)});
@@ -178,7 +171,7 @@ void TestReceiverLimits::oneHostCannotTakeEveryReceiver()
     // Players elsewhere are still served while the host holds its share.
     CFakeAnnouncer player(QStringLiteral("127.0.0.51"));
     QVERIFY(player.Connect(CDeviceDiscover::ANNOUNCE_PORT));
-    QVERIFY(player.Send(Description(51)));
+    QVERIFY(player.Send(CFakeAnnouncer::Description(51)));
     QVERIFY(player.WaitClosedByTool());
     QTRY_COMPARE_WITH_TIMEOUT(fixture.Devices().size(), 1, WAIT_MS);
     QCOMPARE(fixture.m_discover.PeakReceivers(), limits.maxPerHost + 1);
