@@ -1,3 +1,4 @@
+// CAdapterInfo: one adapter: description, MAC, addresses and masks.
 #pragma once
 
 #include <QString>

@@ -1,3 +1,4 @@
+// CDeviceDiscover: the discovery thread: sends the probe sweep, listens on TCP 10014.
 #pragma once
 
 #include <condition_variable>

@@ -1,3 +1,4 @@
+// CListenSocket: the listening socket on TCP 10014; starts one receiver per connection.
 #pragma once
 
 #include <QHash>

@@ -1,3 +1,4 @@
+// CNetworkChecker: lists the computer's network adapters and their IPv4 addresses.
 #pragma once
 
 #include <functional>

@@ -1,3 +1,4 @@
+// CNotifyReceiver: the thread that receives one player's announcement.
 #pragma once
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// CNotifySocket: the socket of one announcement connection.
 #pragma once
 
 #include <QByteArray>

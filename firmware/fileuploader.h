@@ -1,3 +1,4 @@
+// CFileUpLoader: the thread that sends the firmware file to one player.
 #pragma once
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// CSendNotitication: the socket of one download connection, inside CFileUpLoader.
 #pragma once
 
 #include <memory>

@@ -1,3 +1,4 @@
+// CUpdateListener: the firmware file server: listens on TCP 10017, one uploader per download.
 #pragma once
 
 #include <chrono>

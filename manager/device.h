@@ -1,3 +1,4 @@
+// CDevice: the selected player's data, fields named after the XML elements.
 #pragma once
 
 #include <QString>

@@ -1,3 +1,4 @@
+// CDeviceSummary: one discovered player: name, model, address, udn, model class.
 #pragma once
 
 #include <QString>

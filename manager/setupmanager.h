@@ -1,3 +1,4 @@
+// CSetupManager: the one controller of players and discovery; one operation per user action.
 #pragma once
 
 #include <array>

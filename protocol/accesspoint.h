@@ -1,3 +1,4 @@
+// CAccessPoint: one Wi-Fi network as the player reports it.
 #pragma once
 
 #include <utility>

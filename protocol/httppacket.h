@@ -1,3 +1,4 @@
+// CHttpPacket: frames one command as an HTTP POST with its XML envelope.
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// CNetCommander: the command channel: one TCP exchange with a player's port 10015.
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// CPacket: the framed request's bytes.
 #pragma once
 
 // Base of the request packets the command channel sends.

@@ -1,3 +1,4 @@
+// CPostedMessage: an event posted between threads, numbered like the messages below.
 #pragma once
 
 #include <utility>

@@ -1,3 +1,4 @@
+// STP_CMD_ERROR_TAG: the outcome of one command: code and error text.
 #pragma once
 
 #include <QString>

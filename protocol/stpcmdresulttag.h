@@ -1,3 +1,4 @@
+// STP_CMD_RESULT_TAG: a decoded query reply: command number and records.
 #pragma once
 
 #include <QList>

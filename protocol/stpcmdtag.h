@@ -1,3 +1,4 @@
+// STP_CMD_TAG: one command of the catalogue.
 #pragma once
 
 #include <QString>

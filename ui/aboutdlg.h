@@ -1,3 +1,4 @@
+// CAboutDlg: the About box.
 #pragma once
 
 #include <QDialog>

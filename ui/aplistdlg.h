@@ -1,3 +1,4 @@
+// CAPListDlg: the Wi-Fi network selection dialog (the networks a player sees).
 #pragma once
 
 #include "modaldialog.h"

@@ -1,3 +1,4 @@
+// CAPSettingDlg: the access point dialog: ESSID, encryption, password.
 #pragma once
 
 #include <array>

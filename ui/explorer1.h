@@ -1,3 +1,4 @@
+// CExplorer1: the embedded web browser inside CSetupWebView.
 #pragma once
 
 #include <QUrl>

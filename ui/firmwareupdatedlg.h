@@ -1,3 +1,4 @@
+// CFirmwareUpdateDlg: the firmware update dialog: file, progress per player.
 #pragma once
 
 #include <QString>

@@ -1,3 +1,4 @@
+// CHalvorinSetup101App: the application object: command line, single instance, start-up.
 #pragma once
 
 #include <QApplication>

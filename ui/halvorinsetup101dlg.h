@@ -1,3 +1,4 @@
+// CHalvorinSetup101Dlg: the main window: adapter list, player list, the page area.
 #pragma once
 
 #include <QDialog>

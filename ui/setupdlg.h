@@ -1,3 +1,4 @@
+// CSetupDlg: the IP set-up dialog, for the LAN or the Wi-Fi side.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// CSetupMainView: the device page of a model-class-2 player (name, Wi-Fi, buttons for the dialogs).
 #pragma once
 
 #include <array>

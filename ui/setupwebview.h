@@ -1,3 +1,4 @@
+// CSetupWebView: the page that shows another model's own web page.
 #pragma once
 
 #include <QString>
