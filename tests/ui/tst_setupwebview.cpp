@@ -34,6 +34,8 @@ private slots:
 
 private:
     CSetupWebView &View() { return m_pFixture->Window().WebView(); }
+    // The engine's view inside the browser; null before the first visit.
+    QWebEngineView *Browser();
     bool WaitForTitle(const QString &title);
 
     std::unique_ptr<CMainWindowFixture> m_pFixture;
@@ -120,9 +122,15 @@ void TestSetupWebView::cleanup()
     m_pFixture.reset();
 }
 
+QWebEngineView *TestSetupWebView::Browser()
+{
+    QWidget *browser = View().Explorer().View();
+    return browser ? browser->findChild<QWebEngineView *>() : nullptr;
+}
+
 bool TestSetupWebView::WaitForTitle(const QString &title)
 {
-    QWebEngineView *browser = View().Explorer().View();
+    QWebEngineView *browser = Browser();
     return browser &&
            QTest::qWaitFor([browser, title] { return browser->title() == title; }, WAIT_MS);
 }
@@ -134,6 +142,8 @@ void TestSetupWebView::browserIsMadeOnTheFirstVisitAndFillsThePage()
     QVERIFY(View().Explorer().View());
     QCOMPARE(View().Explorer().geometry(), View().rect());
     QTRY_COMPARE_WITH_TIMEOUT(View().Explorer().View()->geometry(), View().rect(), WAIT_MS);
+    QVERIFY(Browser());
+    QTRY_COMPARE_WITH_TIMEOUT(Browser()->size(), View().size(), WAIT_MS);
 }
 
 void TestSetupWebView::showsThePlayersOwnPage()
@@ -141,14 +151,14 @@ void TestSetupWebView::showsThePlayersOwnPage()
     QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
     QCOMPARE(View().Explorer().LocationUrl(), QUrl(QStringLiteral("http://127.0.0.5")));
     QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
-    QCOMPARE(View().Explorer().View()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
+    QCOMPARE(Browser()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
 }
 
 void TestSetupWebView::choosingAPlayerAgainLoadsItsPageAgain()
 {
     QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
     QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
-    QSignalSpy urls(View().Explorer().View(), &QWebEngineView::urlChanged);
+    QSignalSpy urls(Browser(), &QWebEngineView::urlChanged);
 
     QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Porch"), false));
     QVERIFY(WaitForTitle(QStringLiteral("Porch (KS-200)")));
@@ -166,9 +176,9 @@ void TestSetupWebView::enterInsideThePageClosesNothing()
 {
     QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
     QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
-    QWidget *target = View().Explorer().View()->focusProxy();
+    QWidget *target = Browser()->focusProxy();
     if (!target)
-        target = View().Explorer().View();
+        target = Browser();
     target->setFocus();
     QTest::keyClick(target, Qt::Key_Return);
     QTest::keyClick(&View(), Qt::Key_Return);
@@ -228,10 +238,10 @@ void TestSetupWebView::otherPagesOpenInTheDesktopsBrowser()
     CDesktopBrowser desktop;
     QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
     QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
-    View().Explorer().View()->page()->runJavaScript(script);
+    Browser()->page()->runJavaScript(script);
     QTRY_COMPARE_WITH_TIMEOUT(desktop.m_opened, QList<QUrl>{elsewhere}, WAIT_MS);
-    QCOMPARE(View().Explorer().View()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
-    QCOMPARE(View().Explorer().View()->title(), QStringLiteral("Hall (KS-100)"));
+    QCOMPARE(Browser()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
+    QCOMPARE(Browser()->title(), QStringLiteral("Hall (KS-100)"));
 }
 
 void TestSetupWebView::browserWithoutSandboxIsSaid()

@@ -1,0 +1,67 @@
+#include "svgiconengine.h"
+
+#include <array>
+
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+namespace {
+
+// The sizes window managers and task bars ask for, smallest to largest; an
+// X11 window icon is sent in each of them.
+constexpr std::array<int, 6> ICON_SIZES = {16, 24, 32, 48, 64, 128};
+
+} // namespace
+
+CSvgIconEngine::CSvgIconEngine(QString path) : m_strPath(std::move(path)) {}
+
+void CSvgIconEngine::paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State)
+{
+    QSvgRenderer renderer(m_strPath);
+    renderer.render(painter, rect);
+}
+
+QPixmap CSvgIconEngine::pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state)
+{
+    return scaledPixmap(size, mode, state, 1.0);
+}
+
+QPixmap CSvgIconEngine::scaledPixmap(const QSize &size, QIcon::Mode, QIcon::State, qreal scale)
+{
+    QSvgRenderer renderer(m_strPath);
+    const QSize pixels = size * scale;
+    if (!renderer.isValid() || pixels.isEmpty())
+        return {};
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    painter.end();
+    image.setDevicePixelRatio(scale);
+    return QPixmap::fromImage(image);
+}
+
+QList<QSize> CSvgIconEngine::availableSizes(QIcon::Mode, QIcon::State)
+{
+    QList<QSize> sizes;
+    for (const int size : ICON_SIZES)
+        sizes.append(QSize(size, size));
+    return sizes;
+}
+
+QIconEngine *CSvgIconEngine::clone() const
+{
+    return new CSvgIconEngine(m_strPath);
+}
+
+QString CSvgIconEngine::key() const
+{
+    return QStringLiteral("kestavon-svg");
+}
+
+bool CSvgIconEngine::isNull()
+{
+    return !QSvgRenderer(m_strPath).isValid();
+}
