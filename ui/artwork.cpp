@@ -1,5 +1,6 @@
 #include "artwork.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -17,7 +18,8 @@ QString CArtwork::LogoPath()
 
 QIcon CArtwork::Icon(int id)
 {
-    if (!QSvgRenderer(IconPath(id)).isValid())
+    // Only looked for: the picture is read when the icon is first drawn.
+    if (!QFile::exists(IconPath(id)))
         return {};
     return QIcon(new CSvgIconEngine(IconPath(id)));
 }

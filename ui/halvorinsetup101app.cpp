@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include "halvorinsetup101dlg.h"
 #include "renderingchoice.h"
@@ -25,9 +24,17 @@ QString CHalvorinSetup101App::InstanceName(const char *argv0)
     if (chosen.isEmpty())
         return ApplicationName(argv0);
     // It becomes part of file names in shared folders.
-    static const QRegularExpression fit(QStringLiteral("^[A-Za-z0-9._-]{1,64}$"));
-    return fit.match(chosen).hasMatch() && !chosen.startsWith(QLatin1Char('.')) ? chosen
-                                                                                 : QString();
+    if (chosen.size() > MAX_INSTANCE_NAME || chosen.startsWith(QLatin1Char('.')))
+        return {};
+    for (const QChar c : chosen) {
+        const bool fit = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                         (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                         (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                         c == QLatin1Char('.') || c == QLatin1Char('_') || c == QLatin1Char('-');
+        if (!fit)
+            return {};
+    }
+    return chosen;
 }
 
 int CHalvorinSetup101App::Run(int &argc, char **argv)
@@ -39,9 +46,9 @@ int CHalvorinSetup101App::Run(int &argc, char **argv)
     const QString name = InstanceName(argc > 0 ? argv[0] : "kestavon-setup");
     if (name.isEmpty()) {
         std::fprintf(stderr,
-                     "kestavon-setup: %s may hold only up to 64 letters, digits, '.', '_' and "
+                     "kestavon-setup: %s may hold only up to %d letters, digits, '.', '_' and "
                      "'-', and may not begin with '.'\n",
-                     INSTANCE_VARIABLE);
+                     INSTANCE_VARIABLE, MAX_INSTANCE_NAME);
         return 2;
     }
     CSingleInstance instance(name);

@@ -16,6 +16,8 @@ public:
     // copy started for a measurement or a test neither meets nor disturbs
     // the user's own copy.
     static constexpr const char *INSTANCE_VARIABLE = "KESTAVON_SETUP_INSTANCE";
+    // Leaves room in a socket path, whose length is limited.
+    static constexpr int MAX_INSTANCE_NAME = 64;
 
     CHalvorinSetup101App(int &argc, char **argv);
 

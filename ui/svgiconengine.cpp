@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include <QFile>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -63,5 +64,7 @@ QString CSvgIconEngine::key() const
 
 bool CSvgIconEngine::isNull()
 {
-    return !QSvgRenderer(m_strPath).isValid();
+    // Asked often (every window icon change); reading the picture to answer
+    // would cost more than drawing it.
+    return !QFile::exists(m_strPath);
 }

@@ -74,8 +74,7 @@ bool MeasureInto(const char *name, const CStartupRun &run, SFigures &figures)
     }
     figures.m_ms.push_back(sample.m_dShownMs);
     figures.m_rssMib.push_back(Mib(sample.m_nMaxRssKb));
-    std::printf("  %-16s %8.1f ms %8.1f MiB\n", name, sample.m_dShownMs,
-                Mib(sample.m_nMaxRssKb));
+    std::printf("  %-16s %8.1f ms %8.1f MiB\n", name, sample.m_dShownMs, Mib(sample.m_nMaxRssKb));
     return true;
 }
 
@@ -86,8 +85,8 @@ void PrintVerdict(const char *what, const std::vector<double> &tool,
     const double worstRatio = Worst(tool) / Worst(minimal);
     std::printf("%-11s kestavon-setup median %.1f %s (worst %.1f), minimal median %.1f %s "
                 "(worst %.1f): %.2fx, worst %.2fx (goal at most %.1fx): %s\n",
-                what, Median(tool), unit, Worst(tool), Median(minimal), unit, Worst(minimal),
-                ratio, worstRatio, kGoalRatio, ratio <= kGoalRatio ? "met" : "NOT met");
+                what, Median(tool), unit, Worst(tool), Median(minimal), unit, Worst(minimal), ratio,
+                worstRatio, kGoalRatio, ratio <= kGoalRatio ? "met" : "NOT met");
 }
 
 // Alternates the two programs, rounds times after one unmeasured start
@@ -115,8 +114,7 @@ bool RunStartSeries(const char *platform, const QProcessEnvironment &environment
 }
 
 // The first navigation of a fresh start, rounds times after one unmeasured.
-bool RunNavigationSeries(const char *platform, const QProcessEnvironment &environment,
-                         int rounds)
+bool RunNavigationSeries(const char *platform, const QProcessEnvironment &environment, int rounds)
 {
     const CStartupRun tool(QStringLiteral(KESTAVON_SETUP_EXECUTABLE), environment);
     std::printf("== %s platform: first navigation\n", platform);

@@ -31,8 +31,7 @@ QString Failure(const QProcess &process, const char *what, int timeoutMs)
     if (process.error() == QProcess::FailedToStart)
         return QStringLiteral("could not start: %1").arg(process.errorString());
     if (process.state() == QProcess::NotRunning)
-        return QStringLiteral("ended before %1 (another copy running?)")
-            .arg(QLatin1String(what));
+        return QStringLiteral("ended before %1 (another copy running?)").arg(QLatin1String(what));
     return QStringLiteral("not %1 within %2 ms").arg(QLatin1String(what)).arg(timeoutMs);
 }
 
@@ -92,8 +91,8 @@ SStartupSample CStartupRun::Measure(bool navigate) const
     const qint64 startNs = SteadyNowNs();
     process.start(m_strProgram, {});
     QByteArray value;
-    if (!ReadProbeLine(process, QDeadlineTimer(SHOWN_TIMEOUT_MS), CStartupProbe::SHOWN_FIELD,
-                       value, sample.m_nMaxRssKb)) {
+    if (!ReadProbeLine(process, QDeadlineTimer(SHOWN_TIMEOUT_MS), CStartupProbe::SHOWN_FIELD, value,
+                       sample.m_nMaxRssKb)) {
         sample.m_strError = Failure(process, "shown", SHOWN_TIMEOUT_MS);
         EndProcess(process);
         return sample;

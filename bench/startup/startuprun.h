@@ -41,8 +41,8 @@ public:
 private:
     static bool ParseProbeLine(const QByteArray &line, const char *field, QByteArray &value,
                                long &maxRssKb);
-    static bool ReadProbeLine(QProcess &process, const QDeadlineTimer &deadline,
-                              const char *field, QByteArray &value, long &maxRssKb);
+    static bool ReadProbeLine(QProcess &process, const QDeadlineTimer &deadline, const char *field,
+                              QByteArray &value, long &maxRssKb);
 
     QString m_strProgram;
     QProcessEnvironment m_environment;

@@ -1,5 +1,7 @@
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -22,6 +24,7 @@ private slots:
     void cleanup();
     void browserIsMadeOnTheFirstVisitAndFillsThePage();
     void showsThePlayersOwnPage();
+    void pageIsPaintedOnScreen();
     void choosingAPlayerAgainLoadsItsPageAgain();
     void enterInsideThePageClosesNothing();
     void addressThatIsNotAPlayersIsNotOpened_data();
@@ -44,6 +47,9 @@ private:
 namespace {
 
 constexpr int WAIT_MS = CMainWindowFixture::WAIT_MS;
+// Text is drawn near black on the page's white.
+constexpr int DARK_GREY = 100;
+constexpr int MIN_HEADING_PIXELS = 500;
 
 // A player's page behind HTTP basic authentication (user admin, password
 // secret), at an address no simulated player uses.
@@ -152,6 +158,31 @@ void TestSetupWebView::showsThePlayersOwnPage()
     QCOMPARE(View().Explorer().LocationUrl(), QUrl(QStringLiteral("http://127.0.0.5")));
     QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
     QCOMPARE(Browser()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
+}
+
+// The page's heading, the player's name in large dark letters, reaches the
+// screen. Only a platform that paints can show it.
+void TestSetupWebView::pageIsPaintedOnScreen()
+{
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QSKIP("the offscreen platform paints nothing");
+    QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
+    QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
+    QWidget *browser = Browser();
+    QVERIFY(QTest::qWaitForWindowExposed(browser->window()));
+    const QRect area(browser->mapTo(browser->window(), QPoint(0, 0)), browser->size());
+    const auto darkPixels = [browser, area] {
+        QScreen *screen = browser->window()->screen();
+        const QImage shot = screen->grabWindow(browser->window()->winId()).toImage();
+        int dark = 0;
+        for (int y = area.top(); y <= area.bottom() && y < shot.height(); ++y) {
+            for (int x = area.left(); x <= area.right() && x < shot.width(); ++x)
+                dark += qGray(shot.pixel(x, y)) < DARK_GREY ? 1 : 0;
+        }
+        return dark;
+    };
+    // A heading's strokes cover thousands of pixels; a blank page none.
+    QTRY_VERIFY_WITH_TIMEOUT(darkPixels() > MIN_HEADING_PIXELS, WAIT_MS);
 }
 
 void TestSetupWebView::choosingAPlayerAgainLoadsItsPageAgain()

@@ -27,8 +27,8 @@ constexpr int HTTP_PORT = 80;
 
 } // namespace
 
-CPlayerWebPage::CPlayerWebPage(QWebEngineProfile *profile,
-                               CPlayerBrowser::CredentialsAsker asker, QObject *parent)
+CPlayerWebPage::CPlayerWebPage(QWebEngineProfile *profile, CPlayerBrowser::CredentialsAsker asker,
+                               QObject *parent)
     : QWebEnginePage(profile, parent), m_asker(std::move(asker))
 {
     connect(this, &QWebEnginePage::authenticationRequired, this,

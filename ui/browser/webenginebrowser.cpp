@@ -7,8 +7,7 @@
 
 #include "playerwebpage.h"
 
-CWebEngineBrowser::CWebEngineBrowser(QWidget *parent, CredentialsAsker asker,
-                                     LoadListener listener)
+CWebEngineBrowser::CWebEngineBrowser(QWidget *parent, CredentialsAsker asker, LoadListener listener)
     : QWidget(parent)
 {
     auto *layout = new QVBoxLayout(this);
