@@ -28,13 +28,13 @@ QPixmap CSvgIconEngine::pixmap(const QSize &size, QIcon::Mode mode, QIcon::State
     return scaledPixmap(size, mode, state, 1.0);
 }
 
+// QIcon asks with the size in device pixels already, scale applied.
 QPixmap CSvgIconEngine::scaledPixmap(const QSize &size, QIcon::Mode, QIcon::State, qreal scale)
 {
     QSvgRenderer renderer(m_strPath);
-    const QSize pixels = size * scale;
-    if (!renderer.isValid() || pixels.isEmpty())
+    if (!renderer.isValid() || size.isEmpty())
         return {};
-    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
