@@ -26,11 +26,15 @@ QIcon CArtwork::Icon(int id)
 
 QImage CArtwork::Logo(qreal devicePixelRatio)
 {
-    QSvgRenderer renderer(LogoPath());
-    if (!renderer.isValid())
+    return Draw(LogoPath(), QSize(LOGO_WIDTH, LOGO_HEIGHT) * devicePixelRatio, devicePixelRatio);
+}
+
+QImage CArtwork::Draw(const QString &path, const QSize &pixels, qreal devicePixelRatio)
+{
+    QSvgRenderer renderer(path);
+    if (!renderer.isValid() || pixels.isEmpty())
         return {};
-    QImage image(QSize(LOGO_WIDTH, LOGO_HEIGHT) * devicePixelRatio,
-                 QImage::Format_ARGB32_Premultiplied);
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);

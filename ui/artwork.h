@@ -21,6 +21,9 @@ public:
     // Draws the logo for a screen of this device pixel ratio; a null image
     // when the resource is missing.
     static QImage Logo(qreal devicePixelRatio = 1.0);
+    // The SVG at path drawn into pixels, for a screen of this ratio; a null
+    // image when it cannot be read.
+    static QImage Draw(const QString &path, const QSize &pixels, qreal devicePixelRatio);
     static QString IconPath(int id);
     static QString LogoPath();
 };

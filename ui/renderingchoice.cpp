@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
 
@@ -65,6 +66,9 @@ void CRenderingChoice::Decide(int argc, char **argv)
 
 void CRenderingChoice::PrepareForEngine()
 {
+    // The engine reports its whole configuration as it starts; the user's
+    // own logging rules still win over this one.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     if (qt_gl_global_share_context())
         return;
     // What the engine makes itself when it is linked with the program, and

@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+#include "artwork.h"
+
 namespace {
 
 // The sizes window managers and task bars ask for, smallest to largest; an
@@ -31,17 +33,7 @@ QPixmap CSvgIconEngine::pixmap(const QSize &size, QIcon::Mode mode, QIcon::State
 // QIcon asks with the size in device pixels already, scale applied.
 QPixmap CSvgIconEngine::scaledPixmap(const QSize &size, QIcon::Mode, QIcon::State, qreal scale)
 {
-    QSvgRenderer renderer(m_strPath);
-    if (!renderer.isValid() || size.isEmpty())
-        return {};
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter);
-    painter.end();
-    image.setDevicePixelRatio(scale);
-    return QPixmap::fromImage(image);
+    return QPixmap::fromImage(CArtwork::Draw(m_strPath, size, scale));
 }
 
 QList<QSize> CSvgIconEngine::availableSizes(QIcon::Mode, QIcon::State)
