@@ -43,6 +43,11 @@ void TestBrowserStartup::firstNavigationLoadsThePageWithoutWarnings()
     environment.insert(
         QStringLiteral("KESTAVON_SETUP_INSTANCE"),
         QStringLiteral("tst_browserstartup-%1").arg(QCoreApplication::applicationPid()));
+    // A sanitizer build wants its runtime first among the libraries; the
+    // preloaded probe comes before it.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(" verify_asan_link_order=0"));
     // Every message says what kind it is.
     environment.insert(QStringLiteral("QT_MESSAGE_PATTERN"), QStringLiteral("%{type}: %{message}"));
     tool.setProcessEnvironment(environment);
