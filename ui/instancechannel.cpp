@@ -22,7 +22,7 @@ void CInstanceChannel::OnNewConnection()
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
         // A peer that never finishes its line does not keep a socket open.
-        QTimer::singleShot(TIMEOUT_MS, socket, &QLocalSocket::abort);
+        QTimer::singleShot(TIMEOUT_MS, socket, [socket] { Drop(socket); });
         // The request may have come with the connection.
         if (socket->bytesAvailable() > 0)
             OnReadyRead(socket);
@@ -33,13 +33,19 @@ void CInstanceChannel::OnReadyRead(QLocalSocket *socket)
 {
     if (!socket->canReadLine()) {
         if (socket->bytesAvailable() >= MAX_REQUEST_BYTES)
-            socket->abort();
+            Drop(socket);
         return;
     }
     const QByteArray line = socket->readLine(MAX_REQUEST_BYTES);
     socket->disconnectFromServer();
     if (line == SHOW_REQUEST)
         emit ShowRequested();
+}
+
+void CInstanceChannel::Drop(QLocalSocket *socket)
+{
+    socket->abort();
+    socket->deleteLater();
 }
 
 bool CInstanceChannel::AskToShow(const QString &path)

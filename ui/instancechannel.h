@@ -37,6 +37,8 @@ signals:
 private:
     void OnNewConnection();
     void OnReadyRead(QLocalSocket *socket);
+    // Hangs up on a peer that is not a copy of ours.
+    static void Drop(QLocalSocket *socket);
 
     QLocalServer m_server;
 };
