@@ -1,28 +1,10 @@
 #include "artwork.h"
 
-#include <array>
-
 #include <QFile>
 #include <QPainter>
-#include <QPixmap>
 #include <QSvgRenderer>
 
-namespace {
-
-// The sizes window managers and task bars ask for, smallest to largest.
-constexpr std::array<int, 6> ICON_SIZES = {16, 24, 32, 48, 64, 128};
-
-QPixmap Render(QSvgRenderer &renderer, int size)
-{
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    renderer.render(&painter);
-    painter.end();
-    return QPixmap::fromImage(image);
-}
-
-} // namespace
+#include "svgiconengine.h"
 
 QString CArtwork::IconPath(int id)
 {
@@ -31,21 +13,33 @@ QString CArtwork::IconPath(int id)
 
 QString CArtwork::LogoPath()
 {
-    return QStringLiteral(":/logo%1.png").arg(LOGO);
+    return QStringLiteral(":/logo%1.svg").arg(LOGO);
 }
 
 QIcon CArtwork::Icon(int id)
 {
-    QSvgRenderer renderer(IconPath(id));
-    if (!renderer.isValid())
+    // Only looked for: the picture is read when the icon is first drawn.
+    if (!QFile::exists(IconPath(id)))
         return {};
-    QIcon icon;
-    for (const int size : ICON_SIZES)
-        icon.addPixmap(Render(renderer, size));
-    return icon;
+    return QIcon(new CSvgIconEngine(IconPath(id)));
 }
 
-QImage CArtwork::Logo()
+QImage CArtwork::Logo(qreal devicePixelRatio)
 {
-    return QImage(LogoPath());
+    return Draw(LogoPath(), QSize(LOGO_WIDTH, LOGO_HEIGHT) * devicePixelRatio, devicePixelRatio);
+}
+
+QImage CArtwork::Draw(const QString &path, const QSize &pixels, qreal devicePixelRatio)
+{
+    QSvgRenderer renderer(path);
+    if (!renderer.isValid() || pixels.isEmpty())
+        return {};
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    painter.end();
+    image.setDevicePixelRatio(devicePixelRatio);
+    return image;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QUrl>
 
+#include "playerbrowser.h"
+
 class QWidget;
 
 // Asks for the user name and password a player's web page wants. Tests
@@ -13,11 +15,7 @@ class QWidget;
 class CCredentialsPrompt
 {
 public:
-    struct SCredentials
-    {
-        QString m_strUser;
-        QString m_strPassword;
-    };
+    using SCredentials = CPlayerBrowser::SCredentials;
 
     // Answers in place of the prompt; nothing means the user cancelled.
     using Interceptor =

@@ -1,39 +1,61 @@
 #include "explorer1.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QVBoxLayout>
-#include <QWebEnginePage>
-#include <QWebEngineLoadingInfo>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
 
-#include "playerwebpage.h"
+#include "browserfactory.h"
+#include "browserloader.h"
+#include "credentialsprompt.h"
+
+namespace {
+
+QLabel *AddLine(QWidget *parent, Qt::Alignment alignment = {})
+{
+    auto *label = new QLabel(parent);
+    label->setWordWrap(true);
+    label->setAlignment(alignment);
+    label->hide();
+    parent->layout()->addWidget(label);
+    return label;
+}
+
+} // namespace
 
 CExplorer1::CExplorer1(QWidget *parent) : QWidget(parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_pRefusal = new QLabel(this);
-    m_pRefusal->setWordWrap(true);
-    m_pRefusal->setAlignment(Qt::AlignCenter);
-    m_pRefusal->hide();
-    layout->addWidget(m_pRefusal);
-    m_pLoadError = new QLabel(this);
-    m_pLoadError->setWordWrap(true);
-    m_pLoadError->hide();
-    layout->addWidget(m_pLoadError);
+    m_pRefusal = AddLine(this, Qt::AlignCenter);
+    m_pUnavailable = AddLine(this, Qt::AlignCenter);
+    m_pLoadError = AddLine(this);
+}
+
+QWidget *CExplorer1::View() const
+{
+    return m_pBrowser ? m_pBrowser->Widget() : nullptr;
 }
 
 void CExplorer1::ShowRefusal(const QString &text)
 {
-    if (m_pView)
-        m_pView->hide();
+    if (m_pBrowser)
+        m_pBrowser->Widget()->hide();
     m_pRefusal->setText(text);
     m_pRefusal->show();
 }
 
-void CExplorer1::CreateView()
+bool CExplorer1::CreateView()
 {
+    QString error;
+    CBrowserFactory *factory = CBrowserLoader::Factory(&error);
+    if (!factory) {
+        m_pUnavailable->setText(
+            QStringLiteral("Web pages cannot be shown: the browser could not be loaded.\n%1")
+                .arg(error));
+        m_pUnavailable->show();
+        return false;
+    }
+    m_pUnavailable->hide();
     // The engine runs without its sandbox when the tool runs as root; the
     // user is told, since pages then run with the tool's own rights.
     if (qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
@@ -44,36 +66,42 @@ void CExplorer1::CreateView()
         m_pSandboxNotice->setWordWrap(true);
         layout()->addWidget(m_pSandboxNotice);
     }
-    m_pView = new QWebEngineView(this);
-    // A profile without a storage name keeps everything in memory: the tool
-    // stores nothing on disk, cache and cookies included. It is created after
-    // the view so that it is deleted after it: a profile must outlive its pages.
-    auto *profile = new QWebEngineProfile(this);
-    m_pPage = new CPlayerWebPage(profile, m_pView);
-    m_pView->setPage(m_pPage);
-    layout()->addWidget(m_pView);
-    connect(m_pPage, &QWebEnginePage::loadingChanged, this,
-            [this](const QWebEngineLoadingInfo &info) {
-                if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
-                    m_pLoadError->setText(QStringLiteral("The page at %1 could not be loaded: %2")
-                                              .arg(info.url().toString(), info.errorString()));
-                    m_pLoadError->show();
-                } else if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) {
-                    m_pLoadError->hide();
-                }
-            });
+    QWidget *owner = window();
+    // The browser may report after this page is gone; the guard sees it.
+    const QPointer<CExplorer1> self(this);
+    m_pBrowser = factory->Create(
+        this,
+        [owner](const QUrl &url, const QString &realm) {
+            return CCredentialsPrompt::Ask(owner, url, realm);
+        },
+        [self](bool ok, const QUrl &url, const QString &error) {
+            if (self)
+                self->OnLoaded(ok, url, error);
+        });
+    layout()->addWidget(m_pBrowser->Widget());
+    return true;
+}
+
+void CExplorer1::OnLoaded(bool ok, const QUrl &url, const QString &error)
+{
+    if (ok) {
+        m_pLoadError->hide();
+        return;
+    }
+    m_pLoadError->setText(
+        QStringLiteral("The page at %1 could not be loaded: %2").arg(url.toString(), error));
+    m_pLoadError->show();
 }
 
 void CExplorer1::Navigate(const QString &address, const QString &host)
 {
-    if (!m_pView)
-        CreateView();
     m_pRefusal->hide();
     m_pLoadError->hide();
-    m_pView->show();
-    m_pPage->SetPlayerHost(host);
     m_url = QUrl(address, QUrl::TolerantMode);
-    m_pView->setUrl(m_url);
+    if (!m_pBrowser && !CreateView())
+        return;
+    m_pBrowser->Widget()->show();
+    m_pBrowser->Navigate(m_url, host);
 }
 
 bool CExplorer1::Contains(const QObject *object) const

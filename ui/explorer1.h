@@ -4,13 +4,14 @@
 #include <QUrl>
 #include <QWidget>
 
-class CPlayerWebPage;
+class CPlayerBrowser;
 class QLabel;
-class QWebEngineView;
 
 // The embedded web browser. The engine behind it is large and slow to start,
-// so it is created on the first navigation, never before: the tool starts
-// fast, and a session that only sees class-2 players never loads it.
+// so its library is loaded and the browser created on the first navigation,
+// never before: the tool starts fast, and a session that only sees class-2
+// players never loads it. Without the library the page says why and the rest
+// of the tool works on.
 class CExplorer1 : public QWidget
 {
     Q_OBJECT
@@ -29,20 +30,24 @@ public:
     QLabel *Refusal() const { return m_pRefusal; }
     // Says why the last page did not load; hidden while pages load.
     QLabel *LoadError() const { return m_pLoadError; }
-    // Null until the first navigation.
-    QWebEngineView *View() const { return m_pView; }
+    // Says why there is no browser: its library could not be loaded.
+    QLabel *Unavailable() const { return m_pUnavailable; }
+    // The browser's window; null until the first navigation that could load
+    // the browser.
+    QWidget *View() const;
     // The address last navigated to.
     QUrl LocationUrl() const { return m_url; }
     // Whether object is the browser or a widget inside it.
     bool Contains(const QObject *object) const;
 
 private:
-    void CreateView();
+    bool CreateView();
+    void OnLoaded(bool ok, const QUrl &url, const QString &error);
 
-    QWebEngineView *m_pView = nullptr;
-    CPlayerWebPage *m_pPage = nullptr;
+    CPlayerBrowser *m_pBrowser = nullptr;
     QLabel *m_pSandboxNotice = nullptr;
     QLabel *m_pRefusal = nullptr;
     QLabel *m_pLoadError = nullptr;
+    QLabel *m_pUnavailable = nullptr;
     QUrl m_url;
 };

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include "halvorinsetup101dlg.h"
+#include "renderingchoice.h"
 #include "setupcommandline.h"
 #include "singleinstance.h"
 
@@ -17,34 +18,82 @@ QString CHalvorinSetup101App::ApplicationName(const char *argv0)
     return QFileInfo(QString::fromLocal8Bit(argv0)).completeBaseName();
 }
 
+QString CHalvorinSetup101App::InstanceName(const char *argv0)
+{
+    const QString chosen = qEnvironmentVariable(INSTANCE_VARIABLE);
+    if (chosen.isEmpty())
+        return ApplicationName(argv0);
+    // It becomes part of file names in shared folders.
+    if (chosen.size() > MAX_INSTANCE_NAME || chosen.startsWith(QLatin1Char('.')))
+        return {};
+    for (const QChar c : chosen) {
+        const bool fit = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                         (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                         (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                         c == QLatin1Char('.') || c == QLatin1Char('_') || c == QLatin1Char('-');
+        if (!fit)
+            return {};
+    }
+    return chosen;
+}
+
 int CHalvorinSetup101App::Run(int &argc, char **argv)
 {
     if (const std::optional<QString> answer = CSetupCommandLine::Answer(argc, argv)) {
         std::fputs(answer->toLocal8Bit().constData(), stdout);
         return 0;
     }
-    CSingleInstance instance(ApplicationName(argc > 0 ? argv[0] : "kestavon-setup"));
-    if (!instance.TryAcquire())
-        return 0; // another copy runs
+    const QString name = InstanceName(argc > 0 ? argv[0] : "kestavon-setup");
+    if (name.isEmpty()) {
+        std::fprintf(stderr,
+                     "kestavon-setup: %s may hold only up to %d letters, digits, '.', '_' and "
+                     "'-', and may not begin with '.'\n",
+                     INSTANCE_VARIABLE, MAX_INSTANCE_NAME);
+        return 2;
+    }
+    CSingleInstance instance(name);
+    if (!instance.TryAcquire()) {
+        // Another copy runs: it shows itself, this one goes without a word.
+        QCoreApplication app(argc, argv);
+        CInstanceChannel::AskToShow(CSingleInstance::ChannelPathFor(name));
+        return 0;
+    }
 
-    PrepareEnvironment();
+    PrepareEnvironment(argc, argv);
     CHalvorinSetup101App app(argc, argv);
+    app.ListenForOtherCopies(CSingleInstance::ChannelPathFor(name));
     app.InitInstance();
     return 0;
 }
 
-void CHalvorinSetup101App::PrepareEnvironment()
+void CHalvorinSetup101App::PrepareEnvironment(int argc, char **argv)
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    CRenderingChoice::Decide(argc, argv);
     // The browser's sandbox refuses to run as root; the tool is often started
     // that way to reach the players' network.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
+void CHalvorinSetup101App::ListenForOtherCopies(const QString &path)
+{
+    // Without the channel a second copy still ends; it only cannot show this one.
+    m_channel.Listen(path);
+}
+
+void CHalvorinSetup101App::BringToFront(QWidget *window)
+{
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 bool CHalvorinSetup101App::InitInstance()
 {
     CHalvorinSetup101Dlg dialog;
+    connect(&m_channel, &CInstanceChannel::ShowRequested, &dialog,
+            [&dialog] { BringToFront(&dialog); });
     dialog.exec();
     return false;
 }

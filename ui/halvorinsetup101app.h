@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QString>
 
+#include "instancechannel.h"
+
 // The application: makes sure only one copy runs, then shows the main window
 // until it is closed.
 class CHalvorinSetup101App : public QApplication
@@ -11,21 +13,37 @@ class CHalvorinSetup101App : public QApplication
     Q_OBJECT
 
 public:
+    // Names a private single instance in place of the program's name, so a
+    // copy started for a measurement or a test neither meets nor disturbs
+    // the user's own copy.
+    static constexpr const char *INSTANCE_VARIABLE = "KESTAVON_SETUP_INSTANCE";
+    // Leaves room in a socket path, whose length is limited.
+    static constexpr int MAX_INSTANCE_NAME = 64;
+
     CHalvorinSetup101App(int &argc, char **argv);
 
-    // The whole program: a second copy ends at once, before it has opened a
-    // window or anything else, so it ends silently; the first runs the tool.
+    // The whole program: a second copy asks the first to show its window and
+    // ends at once, before it has opened a window of its own, so it ends
+    // silently; the first runs the tool.
     static int Run(int &argc, char **argv);
     // The program's name: the executable's file name without extension.
     static QString ApplicationName(const char *argv0);
+    // The single instance's name: the program's, unless INSTANCE_VARIABLE
+    // names another. Empty when that name is unfit for a file name.
+    static QString InstanceName(const char *argv0);
+    // What has to be in place before the application object exists: how the
+    // browser engine will draw, and a browser run by root needs its sandbox
+    // switched off.
+    static void PrepareEnvironment(int argc, char **argv);
+    // Brings window to the front of the desktop, restored if minimised.
+    static void BringToFront(QWidget *window);
 
+    // Takes requests of later copies at path.
+    void ListenForOtherCopies(const QString &path);
     // Shows the main window until it closes. Always false: the program ends
     // then.
     bool InitInstance();
 
 private:
-    // What has to be in place before the application object exists: the
-    // browser engine shares its graphics context with the windows, and a
-    // browser run by root needs its sandbox switched off.
-    static void PrepareEnvironment();
+    CInstanceChannel m_channel;
 };

@@ -278,8 +278,9 @@ void CHalvorinSetup101Dlg::RenameSelectedDevice(const QString &name)
 void CHalvorinSetup101Dlg::paintEvent(QPaintEvent *event)
 {
     if (!isMinimized()) {
-        // Decoded on every repaint: the picture is small and nothing is kept.
-        const QImage logo = CArtwork::Logo();
+        // Drawn on every repaint, for the screen the window is on now:
+        // the picture is small and nothing is kept.
+        const QImage logo = CArtwork::Logo(devicePixelRatioF());
         if (!logo.isNull()) {
             QPainter painter(this);
             painter.drawImage(m_rcLogo.topLeft(), logo);

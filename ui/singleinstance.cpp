@@ -20,6 +20,13 @@ QString CSingleInstance::LockPathFor(const QString &name)
     return QDir(QDir::tempPath()).filePath(QStringLiteral("%1-%2.lock").arg(name).arg(getuid()));
 }
 
+QString CSingleInstance::ChannelPathFor(const QString &name)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString folder = runtime.isEmpty() ? QDir::tempPath() : runtime;
+    return QDir(folder).filePath(QStringLiteral("%1-%2.socket").arg(name).arg(getuid()));
+}
+
 bool CSingleInstance::TryAcquire()
 {
     // No waiting: a second copy ends at once.

@@ -22,6 +22,9 @@ public:
     bool TryAcquire();
     QString LockPath() const { return m_strLockPath; }
     static QString LockPathFor(const QString &name);
+    // Where the running copy listens for a second one (CInstanceChannel):
+    // the user's private runtime folder when there is one.
+    static QString ChannelPathFor(const QString &name);
 
 private:
     QString m_strLockPath;

@@ -1,5 +1,6 @@
-// Build tool: renders an SVG picture to a PNG of a given size, so the logo in
-// the resources is made from its SVG source on every build.
+// Build tool: renders an SVG picture to a PNG of a given size, so the
+// fixed-size icons of an installation are made from their SVG source on every
+// build.
 //   kestavon-svgtopng INPUT.svg OUTPUT.png WIDTH HEIGHT
 
 #include <QCoreApplication>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDeadlineTimer>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -11,6 +13,10 @@ struct SStartupSample
     bool m_bOk = false;
     double m_dShownMs = 0;
     long m_nMaxRssKb = 0;
+    // With navigation: from selecting the first player to its loaded web
+    // page, and the peak memory by then.
+    double m_dNavigatedMs = 0;
+    long m_nNavigatedRssKb = 0;
     QString m_strError;
 };
 
@@ -20,17 +26,23 @@ class CStartupRun
 {
 public:
     // Far beyond any start-up worth measuring; a run that needs this long
-    // has failed.
+    // has failed. A navigation waits for the first search besides.
     static constexpr int SHOWN_TIMEOUT_MS = 30000;
+    static constexpr int NAVIGATED_TIMEOUT_MS = 60000;
     // The program ends by itself once the probe has reported.
     static constexpr int EXIT_TIMEOUT_MS = 10000;
 
     CStartupRun(QString program, QProcessEnvironment environment);
 
-    SStartupSample Measure() const;
+    // Until the window shows; with navigate, until the first player's web
+    // page has loaded as well.
+    SStartupSample Measure(bool navigate = false) const;
 
 private:
-    static bool ParseProbeLine(const QByteArray &line, qint64 &shownNs, long &maxRssKb);
+    static bool ParseProbeLine(const QByteArray &line, const char *field, QByteArray &value,
+                               long &maxRssKb);
+    static bool ReadProbeLine(QProcess &process, const QDeadlineTimer &deadline, const char *field,
+                              QByteArray &value, long &maxRssKb);
 
     QString m_strProgram;
     QProcessEnvironment m_environment;

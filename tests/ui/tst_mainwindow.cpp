@@ -45,6 +45,8 @@ private slots:
     void linesOfTheSameNameDifferInTheirTooltips();
     void quittingDuringAFirmwareDownloadAsksFirst();
     void aboutBoxFromF1AndFromTheWindowMenu();
+    void artworkIsDrawnForTheScreensPixelRatio_data();
+    void artworkIsDrawnForTheScreensPixelRatio();
     void logoIsPaintedInItsFrame();
 };
 
@@ -490,6 +492,35 @@ void TestMainWindow::aboutBoxFromF1AndFromTheWindowMenu()
     QApplication::sendEvent(&fixture.Window(), &event);
     QCOMPARE(item, QStringLiteral("&About Kestavon Setup..."));
     QTRY_COMPARE_WITH_TIMEOUT(caption, QStringLiteral("About Kestavon Setup"), WAIT_MS);
+}
+
+void TestMainWindow::artworkIsDrawnForTheScreensPixelRatio_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("ordinary screen") << 1.0;
+    QTest::newRow("one and a half") << 1.5;
+    QTest::newRow("double density") << 2.0;
+}
+
+// Drawn from the SVG at the pixels the screen has, not enlarged from a
+// picture of the natural size: the edges stay sharp.
+void TestMainWindow::artworkIsDrawnForTheScreensPixelRatio()
+{
+    QFETCH(qreal, ratio);
+    const QImage logo = CArtwork::Logo(ratio);
+    QCOMPARE(logo.size(), QSize(CArtwork::LOGO_WIDTH, CArtwork::LOGO_HEIGHT) * ratio);
+    QCOMPARE(logo.devicePixelRatio(), ratio);
+    QCOMPARE(logo.deviceIndependentSize().toSize(),
+             QSize(CArtwork::LOGO_WIDTH, CArtwork::LOGO_HEIGHT));
+    // The player's light, fully opaque, sits where it sits at ratio 1.
+    QCOMPARE(qAlpha(logo.pixel(QPoint(121, 49) * ratio)), 255);
+
+    const QIcon icon = CArtwork::Icon(CArtwork::ICON_MAIN);
+    constexpr int ICON_SIDE = 32;
+    const QPixmap pixmap = icon.pixmap(QSize(ICON_SIDE, ICON_SIDE), ratio);
+    QCOMPARE(pixmap.size(), QSize(ICON_SIDE, ICON_SIDE) * ratio);
+    QCOMPARE(pixmap.devicePixelRatio(), ratio);
+    QVERIFY(!icon.availableSizes().isEmpty());
 }
 
 void TestMainWindow::logoIsPaintedInItsFrame()

@@ -1,5 +1,7 @@
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -22,6 +24,7 @@ private slots:
     void cleanup();
     void browserIsMadeOnTheFirstVisitAndFillsThePage();
     void showsThePlayersOwnPage();
+    void pageIsPaintedOnScreen();
     void choosingAPlayerAgainLoadsItsPageAgain();
     void enterInsideThePageClosesNothing();
     void addressThatIsNotAPlayersIsNotOpened_data();
@@ -34,6 +37,8 @@ private slots:
 
 private:
     CSetupWebView &View() { return m_pFixture->Window().WebView(); }
+    // The engine's view inside the browser; null before the first visit.
+    QWebEngineView *Browser();
     bool WaitForTitle(const QString &title);
 
     std::unique_ptr<CMainWindowFixture> m_pFixture;
@@ -42,6 +47,9 @@ private:
 namespace {
 
 constexpr int WAIT_MS = CMainWindowFixture::WAIT_MS;
+// Text is drawn near black on the page's white.
+constexpr int DARK_GREY = 100;
+constexpr int MIN_HEADING_PIXELS = 500;
 
 // A player's page behind HTTP basic authentication (user admin, password
 // secret), at an address no simulated player uses.
@@ -120,9 +128,15 @@ void TestSetupWebView::cleanup()
     m_pFixture.reset();
 }
 
+QWebEngineView *TestSetupWebView::Browser()
+{
+    QWidget *browser = View().Explorer().View();
+    return browser ? browser->findChild<QWebEngineView *>() : nullptr;
+}
+
 bool TestSetupWebView::WaitForTitle(const QString &title)
 {
-    QWebEngineView *browser = View().Explorer().View();
+    QWebEngineView *browser = Browser();
     return browser &&
            QTest::qWaitFor([browser, title] { return browser->title() == title; }, WAIT_MS);
 }
@@ -134,6 +148,8 @@ void TestSetupWebView::browserIsMadeOnTheFirstVisitAndFillsThePage()
     QVERIFY(View().Explorer().View());
     QCOMPARE(View().Explorer().geometry(), View().rect());
     QTRY_COMPARE_WITH_TIMEOUT(View().Explorer().View()->geometry(), View().rect(), WAIT_MS);
+    QVERIFY(Browser());
+    QTRY_COMPARE_WITH_TIMEOUT(Browser()->size(), View().size(), WAIT_MS);
 }
 
 void TestSetupWebView::showsThePlayersOwnPage()
@@ -141,14 +157,39 @@ void TestSetupWebView::showsThePlayersOwnPage()
     QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
     QCOMPARE(View().Explorer().LocationUrl(), QUrl(QStringLiteral("http://127.0.0.5")));
     QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
-    QCOMPARE(View().Explorer().View()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
+    QCOMPARE(Browser()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
+}
+
+// The page's heading, the player's name in large dark letters, reaches the
+// screen. Only a platform that paints can show it.
+void TestSetupWebView::pageIsPaintedOnScreen()
+{
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QSKIP("the offscreen platform paints nothing");
+    QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
+    QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
+    QWidget *browser = Browser();
+    QVERIFY(QTest::qWaitForWindowExposed(browser->window()));
+    const QRect area(browser->mapTo(browser->window(), QPoint(0, 0)), browser->size());
+    const auto darkPixels = [browser, area] {
+        QScreen *screen = browser->window()->screen();
+        const QImage shot = screen->grabWindow(browser->window()->winId()).toImage();
+        int dark = 0;
+        for (int y = area.top(); y <= area.bottom() && y < shot.height(); ++y) {
+            for (int x = area.left(); x <= area.right() && x < shot.width(); ++x)
+                dark += qGray(shot.pixel(x, y)) < DARK_GREY ? 1 : 0;
+        }
+        return dark;
+    };
+    // A heading's strokes cover thousands of pixels; a blank page none.
+    QTRY_VERIFY_WITH_TIMEOUT(darkPixels() > MIN_HEADING_PIXELS, WAIT_MS);
 }
 
 void TestSetupWebView::choosingAPlayerAgainLoadsItsPageAgain()
 {
     QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
     QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
-    QSignalSpy urls(View().Explorer().View(), &QWebEngineView::urlChanged);
+    QSignalSpy urls(Browser(), &QWebEngineView::urlChanged);
 
     QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Porch"), false));
     QVERIFY(WaitForTitle(QStringLiteral("Porch (KS-200)")));
@@ -166,9 +207,9 @@ void TestSetupWebView::enterInsideThePageClosesNothing()
 {
     QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
     QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
-    QWidget *target = View().Explorer().View()->focusProxy();
+    QWidget *target = Browser()->focusProxy();
     if (!target)
-        target = View().Explorer().View();
+        target = Browser();
     target->setFocus();
     QTest::keyClick(target, Qt::Key_Return);
     QTest::keyClick(&View(), Qt::Key_Return);
@@ -228,10 +269,10 @@ void TestSetupWebView::otherPagesOpenInTheDesktopsBrowser()
     CDesktopBrowser desktop;
     QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
     QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
-    View().Explorer().View()->page()->runJavaScript(script);
+    Browser()->page()->runJavaScript(script);
     QTRY_COMPARE_WITH_TIMEOUT(desktop.m_opened, QList<QUrl>{elsewhere}, WAIT_MS);
-    QCOMPARE(View().Explorer().View()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
-    QCOMPARE(View().Explorer().View()->title(), QStringLiteral("Hall (KS-100)"));
+    QCOMPARE(Browser()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
+    QCOMPARE(Browser()->title(), QStringLiteral("Hall (KS-100)"));
 }
 
 void TestSetupWebView::browserWithoutSandboxIsSaid()

@@ -1,22 +1,21 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <QTest>
 
+#include "browserloader.h"
+#include "halvorinsetup101app.h"
 #include "isolatednetwork.h"
 
 // Like KESTAVON_TEST_MAIN, for tests that need widgets: a QApplication, set
-// up as the tool sets itself up for its browser, and the same isolation check
-// before any test runs.
+// up as the tool sets itself up for its browser (whose library is the one
+// built with the tests), and the same isolation check before any test runs.
 #define KESTAVON_UI_TEST_MAIN(TestObject)                                                          \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                \
-        if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))           \
-            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");                                           \
+        CHalvorinSetup101App::PrepareEnvironment(argc, argv);                                      \
         QApplication app(argc, argv);                                                              \
+        CBrowserLoader::SetLibraryPath(QStringLiteral(KESTAVON_BROWSER_LIBRARY));                  \
         KestavonTest::RequireIsolatedNetwork();                                                    \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \

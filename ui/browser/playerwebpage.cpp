@@ -2,9 +2,6 @@
 
 #include <QAuthenticator>
 #include <QDesktopServices>
-#include <QWidget>
-
-#include "credentialsprompt.h"
 
 namespace {
 
@@ -30,8 +27,9 @@ constexpr int HTTP_PORT = 80;
 
 } // namespace
 
-CPlayerWebPage::CPlayerWebPage(QWebEngineProfile *profile, QObject *parent)
-    : QWebEnginePage(profile, parent)
+CPlayerWebPage::CPlayerWebPage(QWebEngineProfile *profile, CPlayerBrowser::CredentialsAsker asker,
+                               QObject *parent)
+    : QWebEnginePage(profile, parent), m_asker(std::move(asker))
 {
     connect(this, &QWebEnginePage::authenticationRequired, this,
             &CPlayerWebPage::OnAuthenticationRequired);
@@ -40,8 +38,8 @@ CPlayerWebPage::CPlayerWebPage(QWebEngineProfile *profile, QObject *parent)
 // Left alone, the engine drops the request and shows an empty page.
 void CPlayerWebPage::OnAuthenticationRequired(const QUrl &url, QAuthenticator *authenticator)
 {
-    const std::optional<CCredentialsPrompt::SCredentials> credentials =
-        CCredentialsPrompt::Ask(qobject_cast<QWidget *>(parent()), url, authenticator->realm());
+    const std::optional<CPlayerBrowser::SCredentials> credentials =
+        m_asker ? m_asker(url, authenticator->realm()) : std::nullopt;
     if (!credentials) {
         // An empty authenticator cancels the request.
         *authenticator = QAuthenticator();

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWebEnginePage>
 
+#include "playerbrowser.h"
+
 // The browser page of one player. Only the player's own pages open inside
 // the tool: the address came from the network, and a page there could
 // otherwise lead the embedded browser anywhere while looking like part of the
@@ -15,7 +17,8 @@ class CPlayerWebPage : public QWebEnginePage
     Q_OBJECT
 
 public:
-    CPlayerWebPage(QWebEngineProfile *profile, QObject *parent);
+    CPlayerWebPage(QWebEngineProfile *profile, CPlayerBrowser::CredentialsAsker asker,
+                   QObject *parent);
 
     // The player's dotted IPv4 address; pages elsewhere leave the tool.
     void SetPlayerHost(const QString &host) { m_strHost = host; }
@@ -28,5 +31,6 @@ protected:
 private:
     void OnAuthenticationRequired(const QUrl &url, QAuthenticator *authenticator);
 
+    CPlayerBrowser::CredentialsAsker m_asker;
     QString m_strHost;
 };

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+
+// What the tool needs of an embedded browser that shows a player's web page.
+// The browser engine lives in a library loaded on first use; this is all the
+// tool sees of it, so the tool itself never links the engine.
+class CPlayerBrowser
+{
+public:
+    struct SCredentials
+    {
+        QString m_strUser;
+        QString m_strPassword;
+    };
+    // Asked when a page wants a sign-in; nothing means the user cancelled.
+    using CredentialsAsker =
+        std::function<std::optional<SCredentials>(const QUrl &url, const QString &realm)>;
+    // Told when a page has loaded (ok) or failed, with the engine's reason.
+    using LoadListener = std::function<void(bool ok, const QUrl &url, const QString &error)>;
+
+    virtual ~CPlayerBrowser() = default;
+
+    // The browser's window; owned by the parent it was created with.
+    virtual QWidget *Widget() = 0;
+    // Loads url in the background. Only pages on host open inside the
+    // browser; other pages go to the desktop's browser.
+    virtual void Navigate(const QUrl &url, const QString &host) = 0;
+};
