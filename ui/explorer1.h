@@ -1,4 +1,4 @@
-// CExplorer1: the embedded web browser inside CSetupWebView.
+// CExplorer1: the embedded web browser inside CSetupWebView, loaded on the first navigation.
 #pragma once
 
 #include <QUrl>
