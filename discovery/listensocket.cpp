@@ -12,6 +12,7 @@
 
 #include "notifyreceiver.h"
 #include "receivergauge.h"
+#include "threadhandover.h"
 
 namespace {
 
@@ -115,6 +116,7 @@ void CListenSocket::Forget(CNotifyReceiver *receiver, quint32 host)
     receiver->wait();
     while (!receiver->HasEnded())
         QThread::yieldCurrentThread();
+    ThreadHandover::Acquire(receiver);
     delete receiver;
     if (--m_receiversPerHost[host] <= 0)
         m_receiversPerHost.remove(host);

@@ -10,6 +10,7 @@
 #include "announcement.h"
 #include "announcementsink.h"
 #include "notifysocket.h"
+#include "threadhandover.h"
 
 CNotifyReceiver::CNotifyReceiver(qintptr accepted, CAnnouncementSink *sink, int timeoutMs,
                                  qsizetype maxBytes)
@@ -19,6 +20,7 @@ CNotifyReceiver::CNotifyReceiver(qintptr accepted, CAnnouncementSink *sink, int 
 void CNotifyReceiver::run()
 {
     Receive();
+    ThreadHandover::Release(this);
     m_ended.store(true, std::memory_order_release);
 }
 

@@ -10,6 +10,7 @@
 #include "firmwarelog.h"
 #include "ownerlink.h"
 #include "postedmessage.h"
+#include "threadhandover.h"
 #include "sendnotitication.h"
 #include "uploadfile.h"
 #include "uploadfilecache.h"
@@ -34,6 +35,8 @@ CFileUpLoader::CFileUpLoader(qintptr hAccepted, QObject *parent)
 
 CFileUpLoader::~CFileUpLoader()
 {
+    // Deleted on another thread once run() is over.
+    ThreadHandover::Acquire(this);
     // Only when the thread never ran; otherwise run() handed the descriptor
     // to its socket, which closed it.
     if (m_hAccepted >= 0)
@@ -104,6 +107,8 @@ void CFileUpLoader::Abort()
 
 void CFileUpLoader::run()
 {
+    // Declared first, so it runs after the socket's clean-up.
+    const ThreadHandover::CReleaseAtExit handOver(this);
     CSendNotitication socket(*this, m_hAccepted);
     m_hAccepted = -1;
     // A player must never take a closed connection for an empty file.

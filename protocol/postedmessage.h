@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include "threadhandover.h"
+
 // The messages the core posts to the front end and to its own worker threads.
 // Their numbers are the event types, so a receiver can tell them apart by
 // QEvent::type() alone.
@@ -30,6 +32,9 @@ public:
           m_strText(std::move(text))
     {}
 
+    // Qt deletes a message on the receiving thread, also one never delivered.
+    ~CPostedMessage() override { ThreadHandover::Acquire(this); }
+
     int Message() const { return static_cast<int>(type()); }
     qint64 WParam() const { return m_wParam; }
     qint64 LParam() const { return m_lParam; }
@@ -39,9 +44,11 @@ public:
     static void Post(QObject *receiver, int message, qint64 wParam = 0, qint64 lParam = 0,
                      QString text = {})
     {
-        if (receiver)
-            QCoreApplication::postEvent(
-                receiver, new CPostedMessage(message, wParam, lParam, std::move(text)));
+        if (!receiver)
+            return;
+        auto *posted = new CPostedMessage(message, wParam, lParam, std::move(text));
+        ThreadHandover::Release(posted);
+        QCoreApplication::postEvent(receiver, posted);
     }
 
 private:
