@@ -15,12 +15,17 @@
 CNotifyReceiver::CNotifyReceiver(qintptr accepted, CAnnouncementSink *sink, int timeoutMs,
                                  qsizetype maxBytes)
     : m_hAccepted(accepted), m_pSink(sink), m_deadline(timeoutMs), m_maxBytes(maxBytes)
-{}
+{
+    // Qt still reads this object while it ends the thread; released on the
+    // thread itself at its very end, taken back before it is deleted.
+    connect(
+        this, &QThread::finished, this, [this] { ThreadHandover::Release(this); },
+        Qt::DirectConnection);
+}
 
 void CNotifyReceiver::run()
 {
     Receive();
-    ThreadHandover::Release(this);
     m_ended.store(true, std::memory_order_release);
 }
 

@@ -30,6 +30,11 @@ CFileUpLoader::CFileUpLoader(qintptr hAccepted, QObject *parent)
     : QThread(parent), m_hAccepted(hAccepted), m_nPeerAddress(PeerAddressOf(hAccepted))
 {
     ++s_nLive;
+    // Qt still reads this object while it ends the thread; released on the
+    // thread itself at its very end, taken back by the destructor.
+    connect(
+        this, &QThread::finished, this, [this] { ThreadHandover::Release(this); },
+        Qt::DirectConnection);
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
 
@@ -107,8 +112,6 @@ void CFileUpLoader::Abort()
 
 void CFileUpLoader::run()
 {
-    // Declared first, so it runs after the socket's clean-up.
-    const ThreadHandover::CReleaseAtExit handOver(this);
     CSendNotitication socket(*this, m_hAccepted);
     m_hAccepted = -1;
     // A player must never take a closed connection for an empty file.

@@ -10,6 +10,8 @@
 #include <QMutexLocker>
 #include <QThread>
 
+#include "threadhandover.h"
+
 namespace {
 
 // Serialises the operations themselves; the user-interface thread never takes
@@ -116,6 +118,7 @@ int CBusyRunner::RunOnWorker(const Work &work)
         const int result = work();
         std::lock_guard<std::mutex> done(handOver.lock);
         handOver.result = result;
+        ThreadHandover::Release(&handOver);
     });
     // Queued: the thread ends on its own thread; quitting must happen inside
     // exec() below, even if the work is over before exec() starts.
@@ -130,6 +133,7 @@ int CBusyRunner::RunOnWorker(const Work &work)
     // finished has been emitted: the thread is leaving run() and wait()
     // returns at once.
     worker->wait();
+    ThreadHandover::Acquire(&handOver);
     delete worker;
     std::lock_guard<std::mutex> taken(handOver.lock);
     return handOver.result;

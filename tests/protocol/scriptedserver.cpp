@@ -5,6 +5,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include "threadhandover.h"
+
 namespace {
 
 constexpr quint16 kCommandPort = 10015;
@@ -22,6 +24,7 @@ CScriptedServer::~CScriptedServer()
 {
     m_stop = true;
     wait();
+    ThreadHandover::Acquire(this);
 }
 
 bool CScriptedServer::Start()
@@ -38,6 +41,7 @@ QList<QByteArray> CScriptedServer::Requests() const
 
 void CScriptedServer::run()
 {
+    const ThreadHandover::CReleaseAtExit handOver(this);
     QTcpServer server;
     m_listening = server.listen(m_address, kCommandPort);
     m_ready.release();
