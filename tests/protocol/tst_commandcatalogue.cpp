@@ -1,111 +1,124 @@
+#include <QSet>
 #include <QTest>
 
+#include <pugixml.hpp>
+
 #include "commandcatalogue.h"
+#include "httppacket.h"
 #include "isolatednetwork.h"
+
+namespace {
+
+// The request's XML document, as a player's parser sees it.
+bool ParseBody(const QByteArray &request, pugi::xml_document &doc)
+{
+    const qsizetype start = request.indexOf("\r\n\r\n");
+    if (start < 0)
+        return false;
+    const QByteArray body = request.mid(start + 4);
+    return doc.load_buffer(body.constData(), static_cast<size_t>(body.size()),
+                           pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
+}
+
+// The texts of the elements that hold no further elements, in document order.
+QStringList LeafTexts(const pugi::xml_node &node)
+{
+    QStringList texts;
+    for (const pugi::xml_node &child : node.children()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        if (child.find_child(
+                [](const pugi::xml_node &n) { return n.type() == pugi::node_element; }))
+            texts += LeafTexts(child);
+        else
+            texts += QString::fromUtf8(child.child_value());
+    }
+    return texts;
+}
+
+} // namespace
 
 class TestCommandCatalogue : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void entries_data();
-    void entries();
+    void tableIsFoundByNumber();
     void unknownNumbersFindNothing();
-    void copiesStartWithoutError();
+    void everyTemplateFramesIntoItsOperation_data();
+    void everyTemplateFramesIntoItsOperation();
+    void operationsAreDistinct();
     void sharedTemplates();
 };
 
-void TestCommandCatalogue::entries_data()
+void TestCommandCatalogue::tableIsFoundByNumber()
 {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<int>("set");
-    QTest::addColumn<QString>("body");
-
-    const QString profile =
-        QStringLiteral("<profile><name>%s</name><ssid>%s</ssid><securitymode>%s</securitymode>"
-                       "<signalstrength>%s</signalstrength></profile>");
-    const QString ipSetup = QStringLiteral(
-        "<setupmode>%s</setupmode><ipaddress>%s</ipaddress><subnetmask>%s</subnetmask>"
-        "<defaultgateway>%s</defaultgateway><primarydns>%s</primarydns><seconddns>%s</seconddns>");
-    const struct
-    {
-        int id;
-        const char *operation;
-        int set;
-        QString body;
-    } rows[] = {
-        {1, "getDeviceName", 0, {}},
-        {2, "setDeviceName", 1, QStringLiteral("<devicename>%s</devicename>")},
-        {3, "getWifiOnOff", 0, {}},
-        {4, "setWifiOnOff", 1, QStringLiteral("<wifionoff>%s</wifionoff>")},
-        {5, "getApList", 0, {}},
-        {6, "connectAp", 1,
-         QStringLiteral(
-             "<essid>%s</essid><password>%s</password><encryptionkey>%s</encryptionkey>")},
-        {7, "getDeviceInfo", 0, {}},
-        {8, "getProfileList", 0, {}},
-        {9, "addProfile", 1, profile},
-        {10, "setProfile", 1, profile},
-        {11, "getProfile", 0, {}},
-        {12, "deleteProfile", 1, QStringLiteral("<essid>%s</essid>")},
-        {13, "activeProfile", 1, QStringLiteral("<ssid>%s</ssid>")},
-        {14, "getLanSetup", 0, {}},
-        {15, "getWifiSetup", 0, {}},
-        {16, "setLanSetup", 1, ipSetup},
-        {17, "setWifiSetup", 1, ipSetup},
-        {18, "updateFirmware", 1, QStringLiteral("<downloadip>%s</downloadip>")},
-        {19, "resetRender", 1, {}},
-        {20, "rebootDevice", 1, {}},
-        {21, "getConnectedESSID", 0, {}},
-    };
-    for (const auto &row : rows) {
-        QTest::addRow("%d %s", row.id, row.operation)
-            << row.id << QString::fromLatin1(row.operation) << row.set << row.body;
+    for (size_t i = 0; i < STP_CMD_TABLE.size(); ++i) {
+        const int id = static_cast<int>(i) + 1;
+        QCOMPARE(STP_CMD_TABLE.at(i).nId, id);
+        QCOMPARE(FindCommand(id), &STP_CMD_TABLE.at(i));
+        QCOMPARE(STP_CMD_TABLE.at(i).error.nCode, 0);
+        QVERIFY(STP_CMD_TABLE.at(i).error.strText.isEmpty());
     }
-}
-
-void TestCommandCatalogue::entries()
-{
-    QFETCH(int, id);
-    QFETCH(QString, operation);
-    QFETCH(int, set);
-    QFETCH(QString, body);
-
-    const STP_CMD_TAG *entry = FindCommand(id);
-    QVERIFY(entry);
-    QCOMPARE(entry->nId, id);
-    QCOMPARE(entry->strOperation, operation);
-    QCOMPARE(entry->bSet, set);
-    QCOMPARE(entry->strBodyFormat, body);
-    QCOMPARE(entry->error.nCode, 0);
-    QVERIFY(entry->error.strText.isEmpty());
-    QCOMPARE(STP_CMD_TABLE.at(static_cast<size_t>(id - 1)).nId, id);
 }
 
 void TestCommandCatalogue::unknownNumbersFindNothing()
 {
     QVERIFY(!FindCommand(0));
-    QVERIFY(!FindCommand(22));
+    QVERIFY(!FindCommand(STP_CMD_COUNT + 1));
     QVERIFY(!FindCommand(-1));
-    QCOMPARE(FindCommand(21)->strOperation, QStringLiteral("getConnectedESSID"));
 }
 
-void TestCommandCatalogue::copiesStartWithoutError()
+void TestCommandCatalogue::everyTemplateFramesIntoItsOperation_data()
 {
-    STP_CMD_TAG first = *FindCommand(2);
-    first.error = {1, QStringLiteral("error: Invalid Packet")};
-    const STP_CMD_TAG second = *FindCommand(2);
-    QCOMPARE(second.error.nCode, 0);
-    QVERIFY(second.error.strText.isEmpty());
+    QTest::addColumn<int>("id");
+    for (const STP_CMD_TAG &entry : STP_CMD_TABLE)
+        QTest::addRow("%d %s", entry.nId, qPrintable(entry.strOperation)) << entry.nId;
+}
+
+// Each place of a template must become one element's whole text, in order,
+// inside an envelope that names the entry's operation; a query sends no body
+// and a setting is marked as one.
+void TestCommandCatalogue::everyTemplateFramesIntoItsOperation()
+{
+    QFETCH(int, id);
+    const STP_CMD_TAG &entry = *FindCommand(id);
+    const qsizetype places = entry.strBodyFormat.count(QStringLiteral("%s"));
+    QStringList values;
+    for (qsizetype i = 0; i < places; ++i)
+        values += QStringLiteral("value %1").arg(i);
+
+    CHttpPacket packet;
+    packet.SetCommand(entry);
+    if (places > 0)
+        packet.SetBody(CHttpPacket::FillBody(packet.GetBodyFormat(), values));
+    pugi::xml_document doc;
+    QVERIFY(ParseBody(packet.GetRequestBytes(), doc));
+    const pugi::xml_node envelope = doc.document_element();
+    QCOMPARE(QString::fromUtf8(envelope.name()), QStringLiteral("Tavrion"));
+    QCOMPARE(QString::fromUtf8(envelope.attribute("operation").value()), entry.strOperation);
+    QCOMPARE(LeafTexts(envelope), values);
+
+    const bool query = entry.strOperation.startsWith(QStringLiteral("get"));
+    QCOMPARE(entry.bSet, query ? 0 : 1);
+    if (query)
+        QVERIFY(entry.strBodyFormat.isEmpty());
+}
+
+void TestCommandCatalogue::operationsAreDistinct()
+{
+    QSet<QString> operations;
+    for (const STP_CMD_TAG &entry : STP_CMD_TABLE)
+        operations.insert(entry.strOperation);
+    QCOMPARE(operations.size(), STP_CMD_COUNT);
 }
 
 void TestCommandCatalogue::sharedTemplates()
 {
-    QCOMPARE(FindCommand(9)->strBodyFormat, FindCommand(10)->strBodyFormat);
-    QCOMPARE(FindCommand(16)->strBodyFormat, FindCommand(17)->strBodyFormat);
-    QVERIFY(FindCommand(9)->strOperation != FindCommand(10)->strOperation);
-    QVERIFY(FindCommand(16)->strOperation != FindCommand(17)->strOperation);
+    QCOMPARE(FindCommand(CMD_ADD_PROFILE)->strBodyFormat,
+             FindCommand(CMD_SET_PROFILE)->strBodyFormat);
+    QCOMPARE(FindCommand(CMD_SET_LAN_SETUP)->strBodyFormat,
+             FindCommand(CMD_SET_WIFI_SETUP)->strBodyFormat);
 }
 
 KESTAVON_TEST_MAIN(TestCommandCatalogue)
