@@ -7,7 +7,6 @@ namespace SimTestClient {
 
 namespace {
 
-constexpr quint16 kCommandPort = 10015;
 constexpr int kProbeSize = 100;
 constexpr char kProbeFiller = 0x55;
 

@@ -11,6 +11,14 @@ namespace SimTestClient {
 // Long enough for any reply on loopback; only reached when something is wrong.
 constexpr int kTimeoutMs = 5000;
 
+// The players' wire: probes to the player, announcements and firmware
+// downloads back to the tool, commands to the player. Kept apart from the
+// tool's own constants so these tests check the player, not the tool.
+constexpr quint16 kProbePort = 10013;
+constexpr quint16 kAnnouncePort = 10014;
+constexpr quint16 kCommandPort = 10015;
+constexpr quint16 kFirmwarePort = 10017;
+
 struct CReply
 {
     bool m_connected = false;

@@ -19,8 +19,6 @@ namespace {
 
 const QString kTool = u"127.0.0.1"_s;
 const QString kPlayer = u"127.0.0.2"_s;
-constexpr quint16 kProbePort = 10013;
-constexpr quint16 kAnnouncePort = 10014;
 // Long enough for a loopback announcement; only reached when none comes.
 constexpr int kWaitMs = 3000;
 // Time allowed for an announcement that should not come.
@@ -57,7 +55,8 @@ void SendProbe(const QByteArray &datagram, const QString &to)
 {
     QUdpSocket socket;
     QVERIFY(socket.bind(QHostAddress(kTool), 0));
-    QCOMPARE(socket.writeDatagram(datagram, QHostAddress(to), kProbePort), datagram.size());
+    QCOMPARE(socket.writeDatagram(datagram, QHostAddress(to), SimTestClient::kProbePort),
+             datagram.size());
 }
 
 QString ElementText(const QByteArray &xml, const char *xpath)
@@ -99,7 +98,7 @@ void TestSimDiscovery::init()
     second.m_strModel = u"KS-200"_s;
     QString error;
     QVERIFY2(m_network.Start({first, second}, &error), qPrintable(error));
-    QVERIFY(m_listener.listen(QHostAddress(kTool), kAnnouncePort));
+    QVERIFY(m_listener.listen(QHostAddress(kTool), SimTestClient::kAnnouncePort));
 }
 
 void TestSimDiscovery::cleanup()
@@ -236,11 +235,11 @@ void TestSimDiscovery::announcementWaitsForAFullQueue()
     // A prober that takes no connection while its one-place queue is held.
     QTcpServer prober;
     prober.setListenBacklogSize(0);
-    QVERIFY(prober.listen(QHostAddress(kTool), kAnnouncePort));
+    QVERIFY(prober.listen(QHostAddress(kTool), SimTestClient::kAnnouncePort));
     prober.pauseAccepting();
     QTcpSocket filler;
     QVERIFY(filler.bind(QHostAddress(u"127.0.0.50"_s), 0));
-    filler.connectToHost(QHostAddress(kTool), kAnnouncePort);
+    filler.connectToHost(QHostAddress(kTool), SimTestClient::kAnnouncePort);
     QVERIFY(filler.waitForConnected(kWaitMs));
 
     SendProbe(SimTestClient::Probe(), kPlayer);

@@ -16,7 +16,6 @@ Q_DECLARE_METATYPE(CSimFault)
 namespace {
 
 const QString kPlayer = u"127.0.0.2"_s;
-constexpr quint16 kCommandPort = 10015;
 const QByteArray kNormal =
     SimTestClient::Reply(u"getDeviceName"_s, "<devicename>Living Room</devicename>");
 
@@ -155,8 +154,9 @@ void TestSimFaults::faultIsVisibleToTheClient()
     QFETCH(ECheck, check);
     QFETCH(QByteArray, expected);
     m_network.SetFault(kPlayer, fault);
-    const CReply reply = SimTestClient::Exchange(
-        kPlayer, kCommandPort, SimTestClient::Request(u"getDeviceName"_s), clientTimeoutMs);
+    const CReply reply =
+        SimTestClient::Exchange(kPlayer, SimTestClient::kCommandPort,
+                                SimTestClient::Request(u"getDeviceName"_s), clientTimeoutMs);
     QVERIFY(reply.m_connected);
     const QString problem = Problem(check, reply, expected);
     QVERIFY2(problem.isEmpty(), qPrintable(problem.left(300)));
@@ -177,8 +177,8 @@ void TestSimFaults::delayHoldsTheReplyBack()
 void TestSimFaults::refusesConnectionsUntilCleared()
 {
     m_network.SetFault(kPlayer, Fault(EKind::Refuse));
-    const CReply refused =
-        SimTestClient::Exchange(kPlayer, kCommandPort, SimTestClient::Request(u"getDeviceName"_s));
+    const CReply refused = SimTestClient::Exchange(kPlayer, SimTestClient::kCommandPort,
+                                                   SimTestClient::Request(u"getDeviceName"_s));
     QVERIFY(!refused.m_connected);
     QCOMPARE(refused.m_connectError, QAbstractSocket::ConnectionRefusedError);
     m_network.ClearFaults(kPlayer);

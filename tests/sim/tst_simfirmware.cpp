@@ -18,8 +18,6 @@ namespace {
 
 const QString kTool = u"127.0.0.1"_s;
 const QString kPlayer = u"127.0.0.2"_s;
-constexpr quint16 kCommandPort = 10015;
-constexpr quint16 kFirmwarePort = 10017;
 // Generous for loopback; only reached when something is wrong.
 constexpr int kWaitMs = 5000;
 constexpr int kMiB = 1024 * 1024;
@@ -41,7 +39,7 @@ QString Sha256(const QByteArray &bytes)
 void RequestUpdate(const QString &downloadIp)
 {
     QTcpSocket socket;
-    socket.connectToHost(kPlayer, kCommandPort);
+    socket.connectToHost(kPlayer, SimTestClient::kCommandPort);
     QVERIFY(socket.waitForConnected(kWaitMs));
     socket.write(SimTestClient::Request(u"updateFirmware"_s,
                                         "<downloadip>" + downloadIp.toUtf8() + "</downloadip>"));
@@ -87,7 +85,7 @@ void TestSimFirmware::init()
 {
     QString error;
     QVERIFY2(m_network.Start({CSimPlayerConfig::ForAddress(kPlayer)}, &error), qPrintable(error));
-    QVERIFY(m_server.listen(QHostAddress(kTool), kFirmwarePort));
+    QVERIFY(m_server.listen(QHostAddress(kTool), SimTestClient::kFirmwarePort));
 }
 
 void TestSimFirmware::cleanup()
