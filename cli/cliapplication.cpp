@@ -116,7 +116,7 @@ std::optional<int> CCliApplication::Discover(CCliDiscovery &discovery)
         return UsageError(QStringLiteral("no adapter is described as '%1' (see 'adapters')")
                               .arg(m_request.m_strAdapter));
     case CCliDiscovery::EOutcome::CannotListen:
-        return Refuse(QStringLiteral("cannot listen for players: TCP port %1 is in use")
+        return Refuse(QStringLiteral("TCP port %1 is in use (is Kestavon Setup running?)")
                           .arg(CDeviceDiscover::ANNOUNCE_PORT),
                       CliExit::FAILED);
     case CCliDiscovery::EOutcome::Done:

@@ -34,8 +34,33 @@ CCliFields SetupFields(const QString &setupmode, const QStringList &addresses)
     return fields;
 }
 
-CCliFields AccessPointFields(const CAccessPoint &ap)
+// For scripts a number and yes/no flags; a text the player garbled is null
+// rather than a guess. People see the player's own texts.
+QJsonValue NumberValue(const QString &text)
 {
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    return ok ? QJsonValue(number) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue FlagValue(const QString &text)
+{
+    if (text == QLatin1String("1"))
+        return true;
+    if (text == QLatin1String("0"))
+        return false;
+    return QJsonValue::Null;
+}
+
+CCliFields AccessPointFields(const CAccessPoint &ap, bool typed)
+{
+    if (typed) {
+        return {{ESSID, ap.essid},
+                {ENCRYPTIONKEY, ap.encryptionkey},
+                {QUALITY, NumberValue(ap.quality)},
+                {CONNECTED, FlagValue(ap.connected)},
+                {SAVED, FlagValue(ap.saved)}};
+    }
     return {{ESSID, ap.essid},
             {ENCRYPTIONKEY, ap.encryptionkey},
             {QUALITY, ap.quality},
@@ -49,9 +74,8 @@ CCliPlayerTask::CCliPlayerTask(CCliRequest request) : m_request(std::move(reques
 
 CCliPlayerResult CCliPlayerTask::Run(CSetupManager &manager, const QString &player) const
 {
-    // Every result names the player the commands went to: m_device.ip.
-    manager.m_device = CDevice();
-    manager.m_device.ip = player;
+    // Every result names the player the commands went to.
+    manager.TargetDevice(player);
     switch (m_request.m_command) {
     case ECliCommand::Info:
         return Info(manager);
@@ -85,7 +109,7 @@ CCliPlayerResult CCliPlayerTask::Run(CSetupManager &manager, const QString &play
 
 CCliPlayerResult CCliPlayerTask::Ok(const CSetupManager &manager, CCliFields fields)
 {
-    return CCliPlayerResult::Success(manager.m_device.ip, std::move(fields));
+    return CCliPlayerResult::Success(manager.GetDevice().ip, std::move(fields));
 }
 
 // The core's text of the failure just met; a failure the core gives no text
@@ -96,14 +120,14 @@ CCliPlayerResult CCliPlayerTask::Failed(const CSetupManager &manager, const QStr
     QString text = manager.GetCommandErrors().join(QStringLiteral("; "));
     if (text.isEmpty())
         text = QStringLiteral("%1 failed").arg(operation);
-    return CCliPlayerResult::Failure(manager.m_device.ip, text);
+    return CCliPlayerResult::Failure(manager.GetDevice().ip, text);
 }
 
 CCliPlayerResult CCliPlayerTask::Info(CSetupManager &manager) const
 {
     if (!manager.FetchDeviceData())
         return Failed(manager, QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
-    const CDevice &d = manager.m_device;
+    const CDevice &d = manager.GetDevice();
     return Ok(manager, {{DEVICENAME, d.devicename},
                         {WIFIONOFF, d.wifionoff},
                         {LANIP, d.lanip},
@@ -135,9 +159,9 @@ CCliPlayerResult CCliPlayerTask::Aps(CSetupManager &manager) const
     if (!manager.GetApList())
         return Failed(manager, QStringLiteral("getApList"));
     QList<CCliFields> rows;
-    for (const CAccessPoint &ap : std::as_const(manager.m_accessPoints))
-        rows.append(AccessPointFields(ap));
-    return CCliPlayerResult::List(manager.m_device.ip, rows);
+    for (const CAccessPoint &ap : std::as_const(manager.GetAccessPoints()))
+        rows.append(AccessPointFields(ap, m_request.m_bJson));
+    return CCliPlayerResult::List(manager.GetDevice().ip, rows);
 }
 
 CCliPlayerResult CCliPlayerTask::Connect(CSetupManager &manager) const
@@ -164,7 +188,7 @@ CCliPlayerResult CCliPlayerTask::ShowSetup(CSetupManager &manager, bool wifi) co
     if (!(wifi ? manager.GetWifiSetup() : manager.GetLanSetup()))
         return Failed(manager,
                       wifi ? QStringLiteral("getWifiSetup") : QStringLiteral("getLanSetup"));
-    const CDevice &d = manager.m_device;
+    const CDevice &d = manager.GetDevice();
     return Ok(manager, SetupFields(d.setupmode, SetupAddresses(d, wifi)));
 }
 
@@ -179,7 +203,7 @@ CCliPlayerResult CCliPlayerTask::ChangeSetup(CSetupManager &manager, bool wifi) 
         if (!shown.m_bOk)
             return shown;
         setupmode = SETUP_DHCP;
-        addresses = SetupAddresses(manager.m_device, wifi);
+        addresses = SetupAddresses(manager.GetDevice(), wifi);
     }
     const CSetupFunction set = wifi ? &CSetupManager::SetWifiSetup : &CSetupManager::SetLanSetup;
     if (!(manager.*set)(setupmode, addresses.at(0), addresses.at(1), addresses.at(2),
@@ -209,7 +233,7 @@ CCliPlayerResult CCliPlayerTask::Reset(CSetupManager &manager) const
 
 CCliPlayerResult CCliPlayerTask::Firmware(CSetupManager &manager) const
 {
-    manager.m_strLocalIp = m_request.m_strDownloadIp;
+    manager.ChooseLocalIp(m_request.m_strDownloadIp);
     if (!manager.UpdateFirmware())
         return Failed(manager, QStringLiteral("updateFirmware"));
     return Ok(manager, {{DOWNLOADIP, m_request.m_strDownloadIp}});

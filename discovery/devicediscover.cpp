@@ -43,6 +43,18 @@ QString CDeviceDiscover::SweepAddress() const
     return m_strIp;
 }
 
+void CDeviceDiscover::SetSweepRange(const std::optional<CSweepRange> &range)
+{
+    const std::lock_guard locker(m_ipLock);
+    m_range = range;
+}
+
+std::optional<CSweepRange> CDeviceDiscover::SweepRange() const
+{
+    const std::lock_guard locker(m_ipLock);
+    return m_range;
+}
+
 void CDeviceDiscover::PostSweep()
 {
     CPostedMessage::Post(m_pInbox.get(), WM_DISCOVER_SWEEP);
@@ -121,6 +133,26 @@ bool CDeviceDiscover::Sweep(const QString &address) const
         socket.writeDatagram(probe, QHostAddress(prefix + QString::number(host)), PROBE_PORT);
     socket.close();
     return true;
+}
+
+bool CDeviceDiscover::Sweep(const CSweepRange &range) const
+{
+    const QByteArray probe = ProbePacket();
+    QUdpSocket socket;
+    socket.setProxy(QNetworkProxy::NoProxy);
+    if (!socket.bind(QHostAddress::AnyIPv4, 0))
+        return false;
+    for (const quint32 host : range.Hosts())
+        socket.writeDatagram(probe, QHostAddress(host), PROBE_PORT);
+    socket.close();
+    return true;
+}
+
+bool CDeviceDiscover::SweepChosen() const
+{
+    if (const std::optional<CSweepRange> range = SweepRange())
+        return Sweep(*range);
+    return Sweep(SweepAddress());
 }
 
 void CDeviceDiscover::OnDeviceFound(const CAnnouncement &announcement)

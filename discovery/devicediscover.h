@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include <QByteArray>
 #include <QMutex>
@@ -13,6 +14,7 @@
 #include "announcementsink.h"
 #include "receivergauge.h"
 #include "receiverlimits.h"
+#include "sweeprange.h"
 
 class CDeviceSink;
 class CDiscoverInbox;
@@ -57,6 +59,9 @@ public:
     // sweep runs.
     void SetSweepAddress(const QString &address);
     QString SweepAddress() const;
+    // A network given instead of the address's /24; none goes back to it.
+    void SetSweepRange(const std::optional<CSweepRange> &range);
+    std::optional<CSweepRange> SweepRange() const;
     // Asks the thread for one sweep; never blocks.
     void PostSweep();
     // Hands no further player to the sink, posts the quit request and waits
@@ -77,6 +82,11 @@ public:
     // sent nothing, when the address has no network part or no socket could
     // be had to send from.
     bool Sweep(const QString &address) const;
+    // Sends one probe to every host of range, in address order.
+    bool Sweep(const CSweepRange &range) const;
+    // The sweep a posted WM_DISCOVER_SWEEP runs: the range when one is set,
+    // else the sweep address's /24.
+    bool SweepChosen() const;
     static QByteArray ProbePacket();
 
     // A receiver thread's complete announcement. The list-changed message
@@ -112,6 +122,7 @@ private:
     CDeviceSink *m_pManager = nullptr;
     mutable std::mutex m_ipLock;
     QString m_strIp;
+    std::optional<CSweepRange> m_range;
     std::unique_ptr<CDiscoverInbox> m_pInbox;
     std::unique_ptr<CListenSocket> m_listenSocket;
     // Standard primitives rather than Qt's: they synchronise in code that

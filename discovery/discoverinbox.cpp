@@ -17,7 +17,7 @@ bool CDiscoverInbox::event(QEvent *event)
 {
     const int type = static_cast<int>(event->type());
     if (type == WM_DISCOVER_SWEEP) {
-        m_pDiscover->Sweep(m_pDiscover->SweepAddress());
+        m_pDiscover->SweepChosen();
         return true;
     }
     if (type == QuitRequest()) {

@@ -10,7 +10,7 @@
 CSetupManager *g_pSetupManager = nullptr;
 
 CSetupManager::CSetupManager()
-    : m_commander(this), m_wait([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
+    : m_wait([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }), m_commander(this)
 {}
 
 CSetupManager::~CSetupManager()
@@ -116,6 +116,7 @@ int CSetupManager::RefreshDevices()
     if (!m_pDiscover)
         return 0;
     m_pDiscover->SetSweepAddress(m_strLocalIp);
+    m_pDiscover->SetSweepRange(std::nullopt);
     m_pDiscover->PostSweep();
 
     bool found = false;
@@ -135,6 +136,41 @@ int CSetupManager::SelectAdapter(const QString &description)
     m_strLocalIp = m_networkChecker.GetAdapterAddress(description);
     RefreshDevices();
     return 1;
+}
+
+bool CSetupManager::ChooseAdapter(const QString &description)
+{
+    if (!m_adapterDescriptions.contains(description))
+        return false;
+    m_strAdapterDescription = description;
+    m_strLocalIp = m_networkChecker.GetAdapterAddress(description);
+    return true;
+}
+
+void CSetupManager::ChooseLocalIp(const QString &ip)
+{
+    m_strLocalIp = ip;
+}
+
+bool CSetupManager::IsDiscoveryListening() const
+{
+    return m_pDiscover && m_pDiscover->IsListening();
+}
+
+bool CSetupManager::SweepNow(const std::optional<CSweepRange> &range)
+{
+    if (!m_pDiscover)
+        return false;
+    m_pDiscover->SetSweepAddress(m_strLocalIp);
+    m_pDiscover->SetSweepRange(range);
+    m_pDiscover->PostSweep();
+    return true;
+}
+
+void CSetupManager::TargetDevice(const QString &ip)
+{
+    m_device = CDevice();
+    m_device.ip = ip;
 }
 
 int CSetupManager::SelectDevice(const QString &name, const QString &ip)

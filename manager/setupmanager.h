@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <optional>
 
 #include <QList>
 #include <QMutex>
@@ -19,6 +20,7 @@
 #include "networkchecker.h"
 #include "resultstore.h"
 #include "stpcmderrortag.h"
+#include "sweeprange.h"
 
 class CDeviceDiscover;
 
@@ -99,22 +101,41 @@ public:
     QStringList GetCommandErrors() const;
     QString GetCommandErrorText() const;
 
-    CNetworkChecker m_networkChecker;
-    CDeviceDiscover *m_pDiscover = nullptr;
-    CNetCommander m_commander;
-    QString m_strLocalIp;
-    QString m_strAdapterDescription;
-    QString m_strSelectedName;
-    QString m_strSelectedIp;
-    QString m_strConnectedEssid;
-    CDevice m_device;
-    QStringList m_adapterDescriptions;
-    QList<CDeviceSummary> m_devices;
-    QList<CAccessPoint> m_accessPoints;
-    std::array<QString, MAX_DEVICES> m_deviceIps;
-    QList<STP_CMD_ERROR_TAG> m_errors;
+    // What both front ends need besides the operations: where to search
+    // from, chosen without the refresh's wait; a sweep started at once; the
+    // records the operations fill; and the player they are aimed at.
+    QStringList GetAdapterDescriptions() const { return m_adapterDescriptions; }
+    // False, changing nothing, for a description no adapter has.
+    bool ChooseAdapter(const QString &description);
+    // The address whose /24 is swept and that a firmware download names.
+    void ChooseLocalIp(const QString &ip);
+    QString GetLocalIp() const { return m_strLocalIp; }
+    // Whether discovery runs and hears announcements (its port was free).
+    bool IsDiscoveryListening() const;
+    // Sweeps range, or the local address's /24 when none is given, without
+    // waiting for answers; false when discovery does not run.
+    bool SweepNow(const std::optional<CSweepRange> &range = std::nullopt);
+    // Aims the device operations at the player at ip, forgetting what was
+    // read from the one before.
+    void TargetDevice(const QString &ip);
+    const CDevice &GetDevice() const { return m_device; }
+    // Shows a record read earlier again, e.g. after the page was rebuilt.
+    void SetDevice(const CDevice &device) { m_device = device; }
+    const QList<CAccessPoint> &GetAccessPoints() const { return m_accessPoints; }
+    QString GetConnectedEssid() const { return m_strConnectedEssid; }
+    QString GetSelectedName() const { return m_strSelectedName; }
+    void ClearSelectedIp() { m_strSelectedIp.clear(); }
+    const QList<STP_CMD_ERROR_TAG> &GetErrorRecords() const { return m_errors; }
+    // Empties the list of discovered players, as a refresh does first.
+    void ClearDevices() { ClearDeviceList(); }
+    // For tests and benchmarks that watch discovery from inside.
+    CDeviceDiscover *GetDiscover() const { return m_pDiscover; }
+    void SetNetworkChecker(CNetworkChecker checker) { m_networkChecker = std::move(checker); }
 
 private:
+    // Its cases start from records no reply could leave behind.
+    friend class TestStoreResult;
+
     QMutex &DeviceListLock() const;
     void ClearDeviceList();
     void BeginUserAction();
@@ -129,6 +150,21 @@ private:
     mutable QMutex m_fallbackLock;
     // While FetchDeviceData runs, its three commands report together.
     bool m_bInBatch = false;
+
+    CNetworkChecker m_networkChecker;
+    CDeviceDiscover *m_pDiscover = nullptr;
+    CNetCommander m_commander;
+    QString m_strLocalIp;
+    QString m_strAdapterDescription;
+    QString m_strSelectedName;
+    QString m_strSelectedIp;
+    QString m_strConnectedEssid;
+    CDevice m_device;
+    QStringList m_adapterDescriptions;
+    QList<CDeviceSummary> m_devices;
+    QList<CAccessPoint> m_accessPoints;
+    std::array<QString, MAX_DEVICES> m_deviceIps;
+    QList<STP_CMD_ERROR_TAG> m_errors;
 };
 
 // How every dialog reaches the one manager; set when the main window starts.

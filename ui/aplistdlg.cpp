@@ -73,7 +73,7 @@ void CAPListDlg::FillRows()
 {
     const int result = RunCommand([](CSetupManager &manager) { return manager.GetApList(); });
     const QList<CAccessPoint> accessPoints =
-        result ? Manager()->m_accessPoints : QList<CAccessPoint>();
+        result ? Manager()->GetAccessPoints() : QList<CAccessPoint>();
     // Rows keep the player's order: the list is never sorted.
     for (const CAccessPoint &accessPoint : accessPoints) {
         auto *row = new QTreeWidgetItem(m_pList);

@@ -104,8 +104,7 @@ void CHalvorinSetup101Dlg::FillAdapterList()
 {
     const QSignalBlocker blocker(m_pAdapterList);
     m_pAdapterList->clear();
-    for (const QString &description : std::as_const(m_manager.m_adapterDescriptions))
-        m_pAdapterList->addItem(description);
+    m_pAdapterList->addItems(m_manager.GetAdapterDescriptions());
     m_pAdapterList->setCurrentIndex(0);
 }
 
@@ -188,7 +187,7 @@ void CHalvorinSetup101Dlg::FillDeviceList()
         auto *line = new QListWidgetItem(device.name, m_pDeviceList);
         line->setToolTip(device.model + QLatin1Char('\n') + device.ip);
     }
-    m_manager.m_strSelectedIp.clear();
+    m_manager.ClearSelectedIp();
 }
 
 void CHalvorinSetup101Dlg::ClearForSearch()

@@ -73,7 +73,7 @@ void CSetupDlg::Load()
                              : QStringLiteral("Reading the Wi-Fi set-up failed."));
         return;
     }
-    const CDevice &device = Manager()->m_device;
+    const CDevice &device = Manager()->GetDevice();
     m_strSetupmode = device.setupmode;
     m_addresses =
         lan ? std::array<QString, ADDRESS_FIELDS>{device.lanIpaddress, device.lanSubnetmask,

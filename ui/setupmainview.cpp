@@ -42,7 +42,7 @@ void CSetupMainView::ConnectButton(int id, void (CSetupMainView::*handler)())
 
 void CSetupMainView::RefreshView()
 {
-    const CDevice &device = m_manager.m_device;
+    const CDevice &device = m_manager.GetDevice();
     m_pDeviceName->setText(device.devicename);
     m_pNewName->clear();
     m_pWifiOff->setChecked(device.wifionoff == 0);

@@ -22,7 +22,7 @@ void CSetupWebView::resizeEvent(QResizeEvent *event)
 
 void CSetupWebView::NavigateToDevice()
 {
-    m_strAddress = m_manager.m_device.ip;
+    m_strAddress = m_manager.GetDevice().ip;
     // The address came from the network: anything but a plain IPv4 address
     // could name another host, a port or a path.
     if (!CIpv4Text::IsAddress(m_strAddress)) {

@@ -58,21 +58,17 @@ void WaitUntilQuiet(const CSetupManager &manager)
 {
     QElapsedTimer timer;
     timer.start();
-    while (manager.m_pDiscover->LiveReceivers() > 0 && timer.elapsed() < kQuietWaitMs)
+    while (manager.GetDiscover()->LiveReceivers() > 0 && timer.elapsed() < kQuietWaitMs)
         QThread::msleep(10);
 }
 
 CRound RunRound(CSetupManager &manager)
 {
     WaitUntilQuiet(manager);
-    {
-        QMutexLocker locker(&manager.m_pDiscover->Lock());
-        manager.m_devices.clear();
-        manager.m_deviceIps.fill(QString());
-    }
+    manager.ClearDevices();
     QElapsedTimer timer;
     timer.start();
-    manager.m_pDiscover->PostSweep();
+    manager.GetDiscover()->PostSweep();
     CRound round;
     while (timer.elapsed() < kGiveUpMs && round.listed < kPlayers) {
         const int now = static_cast<int>(manager.GetDevices().size());
@@ -152,12 +148,12 @@ int main(int argc, char *argv[])
         return 1;
     }
     CSetupManager manager;
-    if (!manager.StartDiscovery() || !manager.m_pDiscover->IsListening()) {
+    if (!manager.StartDiscovery() || !manager.GetDiscover()->IsListening()) {
         std::fprintf(stderr, "discovery did not start\n");
         return 1;
     }
-    manager.m_strLocalIp = QStringLiteral("127.0.0.1");
-    manager.m_pDiscover->SetSweepAddress(manager.m_strLocalIp);
+    manager.ChooseLocalIp(QStringLiteral("127.0.0.1"));
+    manager.GetDiscover()->SetSweepAddress(manager.GetLocalIp());
     std::printf("%d players, %d cores, load average at start: %s\n", kPlayers,
                 QThread::idealThreadCount(), LoadAverage().constData());
 
@@ -171,7 +167,7 @@ int main(int argc, char *argv[])
     CSummary flood;
     {
         CConnectionFlood connections;
-        const int opened = connections.Open(QString::fromLatin1(kFloodHost), manager.m_strLocalIp,
+        const int opened = connections.Open(QString::fromLatin1(kFloodHost), manager.GetLocalIp(),
                                             CDeviceDiscover::ANNOUNCE_PORT, kFloodConnections);
         std::printf("flood: %d idle connections from %s\n", opened, kFloodHost);
         flood = RunMode(manager, "flood", 1);

@@ -206,8 +206,9 @@ void TestCliAll::nothingIsSweptWithoutTheAnnouncementPort()
     const CCliRun run = CCliRun::Run(
         {QStringLiteral("--all"), QStringLiteral("--wait"), WAIT, QStringLiteral("reboot")});
     QCOMPARE(run.m_nExitCode, 1);
-    QCOMPARE(run.m_strErr,
-             QStringLiteral("kestavon-cli: cannot listen for players: TCP port 10014 is in use\n"));
+    QCOMPARE(
+        run.m_strErr,
+        QStringLiteral("kestavon-cli: TCP port 10014 is in use (is Kestavon Setup running?)\n"));
     QCOMPARE(m_network.ProbesReceived(QStringLiteral("127.0.0.2")), 0);
     QCOMPARE(m_network.ReceivedRequests(QStringLiteral("127.0.0.2")), QList<QByteArray>());
 }

@@ -147,9 +147,9 @@ void TestCliCommands::command_data()
     QTest::newRow("aps") << words("aps")
                          << QList<QByteArray>{ExpectedRequest(QStringLiteral("getApList"))}
                          << QByteArray(R"([
-        {"essid": "Kestavon Home", "encryptionkey": "WPA2", "quality": "80", "connected": "1", "saved": "1"},
-        {"essid": "Neighbour", "encryptionkey": "WEP", "quality": "35", "connected": "0", "saved": "0"},
-        {"essid": "Office", "encryptionkey": "WPA2", "quality": "51", "connected": "0", "saved": "1"}])")
+        {"essid": "Kestavon Home", "encryptionkey": "WPA2", "quality": 80, "connected": true, "saved": true},
+        {"essid": "Neighbour", "encryptionkey": "WEP", "quality": 35, "connected": false, "saved": false},
+        {"essid": "Office", "encryptionkey": "WPA2", "quality": 51, "connected": false, "saved": true}])")
                          << &Unchanged;
     QTest::newRow("connect") << words("connect Office office-secret WPA2")
                              << QList<QByteArray>{ExpectedRequest(

@@ -147,9 +147,11 @@ void TestCliParser::refuses_data()
     QTest::newRow("wait zero") << Split("discover --wait 0")
                                << QStringLiteral("--wait: '0' is not a number of seconds above 0, "
                                                  "at most 600");
-    QTest::newRow("wait with players") << Split("--player 127.0.0.2 --wait 1 info")
-                                       << QStringLiteral("--adapter, --local-ip and --wait apply "
-                                                         "only to discover and --all");
+    QTest::newRow("wait with players")
+        << Split("--player 127.0.0.2 --wait 1 info")
+        << QStringLiteral("--adapter, --local-ip, --subnet and --wait "
+                          "apply only to discover, inventory, "
+                          "apply and --all");
     QTest::newRow("adapter and local ip")
         << Split("discover --adapter lo --local-ip 127.0.0.1")
         << QStringLiteral("--adapter and --local-ip cannot be used together");

@@ -119,11 +119,11 @@ bool TestSetupManager::AddPlayer(const QString &model, const QString &name, cons
 void TestSetupManager::refreshListsThePlayersThatAnswer()
 {
     QCOMPARE(Manager()->StartDiscovery(), 1);
-    QVERIFY(Manager()->m_adapterDescriptions.contains(QStringLiteral("lo")));
-    QCOMPARE(Manager()->GetAdapterDescription(), Manager()->m_adapterDescriptions.first());
+    QVERIFY(Manager()->GetAdapterDescriptions().contains(QStringLiteral("lo")));
+    QCOMPARE(Manager()->GetAdapterDescription(), Manager()->GetAdapterDescriptions().first());
     // Inside the test namespace loopback is the only adapter.
-    QCOMPARE(Manager()->m_strLocalIp, QStringLiteral("127.0.0.1"));
-    QVERIFY(Manager()->m_pDiscover->IsListening());
+    QCOMPARE(Manager()->GetLocalIp(), QStringLiteral("127.0.0.1"));
+    QVERIFY(Manager()->GetDiscover()->IsListening());
 
     QCOMPARE(Manager()->RefreshDevices(), 1);
     QTRY_COMPARE(Manager()->GetDevices().size(), 4);
@@ -152,8 +152,8 @@ void TestSetupManager::refreshListsThePlayersThatAnswer()
     QTRY_COMPARE(Manager()->GetDevices().size(), 4);
     Manager()->StopDiscovery();
     QVERIFY(Manager()->GetDevices().isEmpty());
-    QVERIFY(Manager()->m_adapterDescriptions.isEmpty());
-    QVERIFY(!Manager()->m_pDiscover);
+    QVERIFY(Manager()->GetAdapterDescriptions().isEmpty());
+    QVERIFY(!Manager()->GetDiscover());
 }
 
 void TestSetupManager::refreshWithNobodyAnsweringFails()
@@ -161,17 +161,17 @@ void TestSetupManager::refreshWithNobodyAnsweringFails()
     QCOMPARE(Manager()->StartDiscovery(), 1);
     // No adapter has this description: its address is empty and nothing is swept.
     QCOMPARE(Manager()->SelectAdapter(QStringLiteral("LO")), 1);
-    QVERIFY(Manager()->m_strLocalIp.isEmpty());
+    QVERIFY(Manager()->GetLocalIp().isEmpty());
     QCOMPARE(Manager()->RefreshDevices(), 0);
     QVERIFY(Manager()->GetDevices().isEmpty());
 }
 
 void TestSetupManager::withoutAdaptersNothingRunsAndNothingCrashes()
 {
-    Manager()->m_networkChecker =
-        CNetworkChecker(std::make_unique<CNoAdapters>(), [] { return QList<QHostAddress>{}; });
+    Manager()->SetNetworkChecker(
+        CNetworkChecker(std::make_unique<CNoAdapters>(), [] { return QList<QHostAddress>{}; }));
     QCOMPARE(Manager()->StartDiscovery(), 0);
-    QVERIFY(!Manager()->m_pDiscover);
+    QVERIFY(!Manager()->GetDiscover());
     QCOMPARE(Manager()->RefreshDevices(), 0);
     QCOMPARE(Manager()->SelectAdapter(QStringLiteral("eth0")), 1);
     Manager()->StopDiscovery();
@@ -252,7 +252,7 @@ void TestSetupManager::selectingAConfiguredModelFetchesItsData()
     m_network.SetState(kDen, state);
 
     QCOMPARE(Manager()->SelectDevice(QStringLiteral("Den"), kDen), 1);
-    const CDevice &device = Manager()->m_device;
+    const CDevice &device = Manager()->GetDevice();
     QCOMPARE(device.ip, kDen);
     QCOMPARE(device.devicename, QStringLiteral("Den"));
     QCOMPARE(device.wifionoff, 0);
@@ -262,8 +262,8 @@ void TestSetupManager::selectingAConfiguredModelFetchesItsData()
     QCOMPARE(device.wifimac, state.m_strWifiMac);
     QCOMPARE(device.firmversion, state.m_strFirmVersion);
     QCOMPARE(device.serialnumber, state.m_strSerialNumber);
-    QCOMPARE(Manager()->m_strSelectedIp, kDen);
-    QCOMPARE(Manager()->m_strSelectedName, QStringLiteral("Den"));
+    QCOMPARE(Manager()->GetSelectedDeviceIp(), kDen);
+    QCOMPARE(Manager()->GetSelectedName(), QStringLiteral("Den"));
     QCoreApplication::processEvents();
     QCOMPARE(m_log.entries, (QList<CMessageLog::Entry>{{WM_SHOW_DEVICE_PAGE, 1}}));
 }
@@ -276,9 +276,9 @@ void TestSetupManager::selectingAnotherModelShowsTheWebPage()
     const int requestsBefore = m_network.ReceivedRequests(kHall).size();
 
     QCOMPARE(Manager()->SelectDevice(QStringLiteral("Hall"), kHall), 1);
-    QCOMPARE(Manager()->m_device.ip, kHall);
+    QCOMPARE(Manager()->GetDevice().ip, kHall);
     // Nothing is fetched: the previous player's values stay.
-    QCOMPARE(Manager()->m_device.devicename, QStringLiteral("Den"));
+    QCOMPARE(Manager()->GetDevice().devicename, QStringLiteral("Den"));
     QCOMPARE(m_network.ReceivedRequests(kHall).size(), requestsBefore);
     QCoreApplication::processEvents();
     QCOMPARE(m_log.entries.last(), (CMessageLog::Entry{WM_SHOW_DEVICE_PAGE, 0}));
@@ -288,9 +288,9 @@ void TestSetupManager::selectingAnUnknownAddressChangesNothing()
 {
     AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Den"), kDen);
     QCOMPARE(Manager()->SelectDevice(QStringLiteral("Gone"), kKitchen), 1);
-    QVERIFY(Manager()->m_device.ip.isEmpty());
+    QVERIFY(Manager()->GetDevice().ip.isEmpty());
     QCOMPARE(Manager()->GetSelectedDeviceIp(), kKitchen);
-    QCOMPARE(Manager()->m_strSelectedName, QStringLiteral("Gone"));
+    QCOMPARE(Manager()->GetSelectedName(), QStringLiteral("Gone"));
     QCoreApplication::processEvents();
     QVERIFY(m_log.entries.isEmpty());
     QVERIFY(m_network.ReceivedRequests(kKitchen).isEmpty());
@@ -298,7 +298,7 @@ void TestSetupManager::selectingAnUnknownAddressChangesNothing()
 
 void TestSetupManager::setOperationsChangeThePlayer()
 {
-    Manager()->m_device.ip = kKitchen;
+    Manager()->TargetDevice(kKitchen);
     CSetupManager &m = *Manager();
 
     QCOMPARE(m.SetDeviceName(QStringLiteral("Caf\u00e9 <Bar> & Grill")), 1);
@@ -336,21 +336,21 @@ void TestSetupManager::setOperationsChangeThePlayer()
     QCOMPARE(state.m_lanSetup.m_strSecondDns, lan[5]);
     QCOMPARE(state.m_wifiSetup.m_strSetupMode, QStringLiteral("DHCP"));
     // A set leaves the stored set-up alone until it is fetched again.
-    QVERIFY(m.m_device.lanIpaddress.isEmpty());
-    QVERIFY(m.m_errors.isEmpty());
+    QVERIFY(m.GetDevice().lanIpaddress.isEmpty());
+    QVERIFY(m.GetErrorRecords().isEmpty());
 }
 
 void TestSetupManager::queriesFillTheDeviceRecord()
 {
-    Manager()->m_device.ip = kKitchen;
+    Manager()->TargetDevice(kKitchen);
     CSetupManager &m = *Manager();
     const CSimPlayerState state = m_network.State(kKitchen);
 
     QCOMPARE(m.GetApList(), 1);
-    QCOMPARE(m.m_accessPoints.size(), state.m_accessPoints.size());
+    QCOMPARE(m.GetAccessPoints().size(), state.m_accessPoints.size());
     for (qsizetype i = 0; i < state.m_accessPoints.size(); ++i) {
         const CSimAccessPoint &expected = state.m_accessPoints.at(i);
-        const CAccessPoint &actual = m.m_accessPoints.at(i);
+        const CAccessPoint &actual = m.GetAccessPoints().at(i);
         QCOMPARE(actual.essid, expected.m_strEssid);
         QCOMPARE(actual.encryptionkey, expected.m_strEncryptionKey);
         QCOMPARE(actual.quality, expected.m_strQuality);
@@ -360,11 +360,11 @@ void TestSetupManager::queriesFillTheDeviceRecord()
     }
 
     QCOMPARE(m.GetLanSetup(), 1);
-    QCOMPARE(m.m_device.lanIpaddress, state.m_lanSetup.m_strIpAddress);
-    QCOMPARE(m.m_device.lanSubnetmask, state.m_lanSetup.m_strSubnetMask);
+    QCOMPARE(m.GetDevice().lanIpaddress, state.m_lanSetup.m_strIpAddress);
+    QCOMPARE(m.GetDevice().lanSubnetmask, state.m_lanSetup.m_strSubnetMask);
     QCOMPARE(m.GetWifiSetup(), 1);
-    QCOMPARE(m.m_device.wifiIpaddress, state.m_wifiSetup.m_strIpAddress);
-    QCOMPARE(m.m_device.setupmode, state.m_wifiSetup.m_strSetupMode);
+    QCOMPARE(m.GetDevice().wifiIpaddress, state.m_wifiSetup.m_strIpAddress);
+    QCOMPARE(m.GetDevice().setupmode, state.m_wifiSetup.m_strSetupMode);
 }
 
 void TestSetupManager::playerFailuresAreReportedWithTheirText_data()
@@ -398,15 +398,15 @@ void TestSetupManager::playerFailuresAreReportedWithTheirText()
     QFETCH(QString, text);
     m_network.SetFault(kKitchen,
                        Fault(static_cast<CSimFault::EKind>(kind), QStringLiteral("setDeviceName")));
-    Manager()->m_device.ip = kKitchen;
+    Manager()->TargetDevice(kKitchen);
     const int result = Manager()->SetDeviceName(QStringLiteral("Renamed"));
     if (text == QLatin1String("ok")) {
         QCOMPARE(result, 1);
-        QVERIFY(Manager()->m_errors.isEmpty());
+        QVERIFY(Manager()->GetErrorRecords().isEmpty());
         return;
     }
     QCOMPARE(result, 0);
-    QCOMPARE(Manager()->m_errors.size(), 1);
+    QCOMPARE(Manager()->GetErrorRecords().size(), 1);
     QCOMPARE(Manager()->GetCommandErrorText(), text);
 }
 
@@ -415,7 +415,7 @@ void TestSetupManager::fetchReportsEveryFailureTogether()
     AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Nobody"), kNobody);
     QCOMPARE(Manager()->SelectDevice(QStringLiteral("Nobody"), kNobody), 0);
     // Three attempts, three records; the text shows the first two.
-    QCOMPARE(Manager()->m_errors.size(), 3);
+    QCOMPARE(Manager()->GetErrorRecords().size(), 3);
     const QString failed = QStringLiteral("error: socket connection failed");
     QCOMPARE(Manager()->GetCommandErrorText(), failed);
     QCoreApplication::processEvents();
@@ -426,9 +426,9 @@ void TestSetupManager::fetchReportsEveryFailureTogether()
                        Fault(CSimFault::EKind::CloseWithoutReply, QStringLiteral("getWifiOnOff")));
     AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Kitchen"), kKitchen);
     QCOMPARE(Manager()->SelectDevice(QStringLiteral("Kitchen"), kKitchen), 0);
-    QCOMPARE(Manager()->m_errors.size(), 1);
+    QCOMPARE(Manager()->GetErrorRecords().size(), 1);
     QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: Invalid Packet"));
-    QCOMPARE(Manager()->m_device.devicename, m_network.State(kKitchen).m_strDeviceName);
+    QCOMPARE(Manager()->GetDevice().devicename, m_network.State(kKitchen).m_strDeviceName);
 }
 
 void TestSetupManager::errorTextShowsTheFirstTwoApart_data()
@@ -459,10 +459,10 @@ void TestSetupManager::errorTextShowsTheFirstTwoApart()
 void TestSetupManager::aNewActionStartsWithoutOldErrors()
 {
     QVERIFY(Manager()->GetCommandErrorText().isEmpty());
-    Manager()->m_device.ip = kNobody;
+    Manager()->TargetDevice(kNobody);
     QCOMPARE(Manager()->SetWifiOnOff(1), 0);
     QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: socket connection failed"));
-    Manager()->m_device.ip = kKitchen;
+    Manager()->TargetDevice(kKitchen);
     m_network.SetFault(kKitchen, Fault(CSimFault::EKind::Errcode, {}, QStringLiteral("7")));
     QCOMPARE(Manager()->GetApList(), 1); // data replies ignore errcode
     QVERIFY(Manager()->GetCommandErrorText().isEmpty());
@@ -473,8 +473,8 @@ void TestSetupManager::aNewActionStartsWithoutOldErrors()
 
 void TestSetupManager::resetAndRebootSendTheirCommands()
 {
-    Manager()->m_device.ip = kAway;
-    Manager()->m_strLocalIp = QStringLiteral("127.0.0.1");
+    Manager()->TargetDevice(kAway);
+    Manager()->ChooseLocalIp(QStringLiteral("127.0.0.1"));
     QCOMPARE(Manager()->ResetRender(), 1);
     QTRY_VERIFY(!m_network.IsReachable(kAway));
     QVERIFY(m_network.WaitUntilReachable(kAway, 5000));
@@ -505,8 +505,8 @@ void TestSetupManager::firmwareUpdateNamesOnlyADottedAddress_data()
 void TestSetupManager::firmwareUpdateNamesOnlyADottedAddress()
 {
     QFETCH(QString, downloadIp);
-    Manager()->m_device.ip = kKitchen;
-    Manager()->m_strLocalIp = downloadIp;
+    Manager()->TargetDevice(kKitchen);
+    Manager()->ChooseLocalIp(downloadIp);
     const qsizetype before = m_network.ReceivedRequests(kKitchen).size();
     QCOMPARE(Manager()->UpdateFirmware(), 0);
     QCOMPARE(Manager()->GetCommandErrorText(), QStringLiteral("error: socket connection failed"));

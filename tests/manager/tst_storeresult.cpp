@@ -55,7 +55,7 @@ void TestStoreResult::wifiOnOff()
     CSetupManager manager;
     manager.m_device.wifionoff = 7;
     manager.StoreResult(Result(CMD_GET_WIFI_ON_OFF, items));
-    QCOMPARE(manager.m_device.wifionoff, flag);
+    QCOMPARE(manager.GetDevice().wifionoff, flag);
 }
 
 void TestStoreResult::singleValues_data()
@@ -90,7 +90,7 @@ void TestStoreResult::singleValues()
     manager.m_device.devicename = kKeep;
     manager.m_strConnectedEssid = kKeep;
     manager.StoreResult(Result(id, items));
-    QCOMPARE(manager.m_device.devicename, name);
+    QCOMPARE(manager.GetDevice().devicename, name);
     QCOMPARE(manager.m_strConnectedEssid, essid);
 }
 
@@ -104,12 +104,12 @@ void TestStoreResult::deviceInfoKeepsMissingFields()
                                      {QStringLiteral("wifiip"), QStringLiteral("10.0.1.9")},
                                      {QStringLiteral("lanmac"), QStringLiteral("aa")},
                                      {QStringLiteral("firmversion"), QStringLiteral("2.0")}})}));
-    QCOMPARE(manager.m_device.lanip, QStringLiteral("10.0.0.9"));
-    QCOMPARE(manager.m_device.wifiip, QStringLiteral("10.0.1.9"));
-    QCOMPARE(manager.m_device.lanmac, QStringLiteral("aa"));
-    QCOMPARE(manager.m_device.firmversion, QStringLiteral("2.0"));
-    QCOMPARE(manager.m_device.wifimac, kKeep);
-    QCOMPARE(manager.m_device.serialnumber, kKeep);
+    QCOMPARE(manager.GetDevice().lanip, QStringLiteral("10.0.0.9"));
+    QCOMPARE(manager.GetDevice().wifiip, QStringLiteral("10.0.1.9"));
+    QCOMPARE(manager.GetDevice().lanmac, QStringLiteral("aa"));
+    QCOMPARE(manager.GetDevice().firmversion, QStringLiteral("2.0"));
+    QCOMPARE(manager.GetDevice().wifimac, kKeep);
+    QCOMPARE(manager.GetDevice().serialnumber, kKeep);
 }
 
 void TestStoreResult::setupModeFollowsTheLastQuery()
@@ -125,7 +125,7 @@ void TestStoreResult::setupModeFollowsTheLastQuery()
     CSetupManager manager;
     manager.StoreResult(Result(CMD_GET_LAN_SETUP, setup("STATIC", "10.0.0.5")));
     manager.StoreResult(Result(CMD_GET_WIFI_SETUP, setup("DHCP", "10.0.1.5")));
-    const CDevice &device = manager.m_device;
+    const CDevice &device = manager.GetDevice();
     QCOMPARE(device.setupmode, QStringLiteral("DHCP"));
     QCOMPARE(device.lanIpaddress, QStringLiteral("10.0.0.5"));
     QCOMPARE(device.wifiIpaddress, QStringLiteral("10.0.1.5"));
@@ -146,15 +146,16 @@ void TestStoreResult::accessPointListIsRebuilt()
                                       {QStringLiteral("saved"), QStringLiteral("1")}}),
                                  Map({{QStringLiteral("essid"), QStringLiteral("B")},
                                       {QStringLiteral("quality"), QStringLiteral("5")}})}));
-    QCOMPARE(manager.m_accessPoints.size(), 2);
-    QCOMPARE(manager.m_accessPoints.at(0),
+    QCOMPARE(manager.GetAccessPoints().size(), 2);
+    QCOMPARE(manager.GetAccessPoints().at(0),
              CAccessPoint(QStringLiteral("A"), QStringLiteral("WPA2"), QStringLiteral("70"),
                           QStringLiteral("1"), QStringLiteral("1")));
-    QCOMPARE(manager.m_accessPoints.at(1), CAccessPoint(QStringLiteral("B"), QString(),
-                                                        QStringLiteral("5"), QString(), QString()));
+    QCOMPARE(
+        manager.GetAccessPoints().at(1),
+        CAccessPoint(QStringLiteral("B"), QString(), QStringLiteral("5"), QString(), QString()));
 
     manager.StoreResult(Result(CMD_GET_AP_LIST, {}));
-    QVERIFY(manager.m_accessPoints.isEmpty());
+    QVERIFY(manager.GetAccessPoints().isEmpty());
 }
 
 void TestStoreResult::otherCommandsChangeNothing()
@@ -167,8 +168,8 @@ void TestStoreResult::otherCommandsChangeNothing()
         manager.StoreResult(Result(id, {Map({{QStringLiteral("devicename"), QStringLiteral("x")},
                                              {QStringLiteral("essid"), QStringLiteral("x")}})}));
     }
-    QCOMPARE(manager.m_device.devicename, kKeep);
-    QCOMPARE(manager.m_accessPoints.size(), 1);
+    QCOMPARE(manager.GetDevice().devicename, kKeep);
+    QCOMPARE(manager.GetAccessPoints().size(), 1);
 }
 
 KESTAVON_TEST_MAIN(TestStoreResult)

@@ -25,8 +25,8 @@ bool CPlayerFixture::Start(const CSimPlayerConfig &player, QString *error)
     if (!m_network.Start({player}, error))
         return false;
     m_network.SetUnreachableTime(UNREACHABLE_MS);
-    m_manager.m_device.ip = player.m_strAddress;
-    m_manager.m_strLocalIp = LocalIp();
+    m_manager.TargetDevice(player.m_strAddress);
+    m_manager.ChooseLocalIp(LocalIp());
     return true;
 }
 

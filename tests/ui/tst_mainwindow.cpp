@@ -93,7 +93,7 @@ void TestMainWindow::startUpFillsTheAdapterAndDeviceLists()
     // The adapter list is filled before the window shows, first line chosen.
     QComboBox *adapters = fixture.AdapterList();
     QVERIFY(adapters->count() > 0);
-    QCOMPARE(adapters->count(), fixture.Window().Manager().m_adapterDescriptions.size());
+    QCOMPARE(adapters->count(), fixture.Window().Manager().GetAdapterDescriptions().size());
     QCOMPARE(adapters->currentIndex(), 0);
     QCOMPARE(adapters->currentText(), fixture.Window().Manager().GetAdapterDescription());
     QVERIFY(!fixture.Window().MainView().isVisible());

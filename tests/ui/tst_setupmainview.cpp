@@ -193,8 +193,10 @@ void TestSetupMainView::failureWithoutTextNamesTheAction()
 void TestSetupMainView::pageNeedsOnlyTheManagerAndTellsByItsSignal()
 {
     CSetupManager manager;
-    manager.m_device.devicename = QStringLiteral("Attic");
-    manager.m_device.serialnumber = QStringLiteral("SN-ATTIC");
+    CDevice device;
+    device.devicename = QStringLiteral("Attic");
+    device.serialnumber = QStringLiteral("SN-ATTIC");
+    manager.SetDevice(device);
     CSetupMainView alone(manager);
     alone.RefreshView();
     QCOMPARE(CTemplateBuilder::Control<QLabel>(&alone, 1013)->text(), QStringLiteral("Attic"));

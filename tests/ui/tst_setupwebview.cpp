@@ -235,7 +235,7 @@ void TestSetupWebView::addressThatIsNotAPlayersIsNotOpened_data()
 void TestSetupWebView::addressThatIsNotAPlayersIsNotOpened()
 {
     QFETCH(QString, address);
-    m_pFixture->Window().Manager().m_device.ip = address;
+    m_pFixture->Window().Manager().TargetDevice(address);
     View().NavigateToDevice();
     QVERIFY(!View().Explorer().View());
     QVERIFY(View().Explorer().LocationUrl().isEmpty());
@@ -298,7 +298,7 @@ void TestSetupWebView::pageBehindASignInAsksForUserAndPassword()
         return std::optional<CCredentialsPrompt::SCredentials>(
             CCredentialsPrompt::SCredentials{QStringLiteral("admin"), QStringLiteral("secret")});
     });
-    m_pFixture->Window().Manager().m_device.ip = CLockedPage::Address();
+    m_pFixture->Window().Manager().TargetDevice(CLockedPage::Address());
     View().NavigateToDevice();
     const bool signedIn = WaitForTitle(QStringLiteral("Locked"));
     CCredentialsPrompt::SetInterceptor({});
@@ -310,7 +310,7 @@ void TestSetupWebView::pageBehindASignInAsksForUserAndPassword()
 void TestSetupWebView::failedLoadSaysWhy()
 {
     // Nothing serves a page there.
-    m_pFixture->Window().Manager().m_device.ip = CLockedPage::Address();
+    m_pFixture->Window().Manager().TargetDevice(CLockedPage::Address());
     View().NavigateToDevice();
     QLabel *why = View().Explorer().LoadError();
     QTRY_VERIFY_WITH_TIMEOUT(!why->isHidden(), WAIT_MS);
