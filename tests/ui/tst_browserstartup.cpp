@@ -48,7 +48,7 @@ void TestBrowserStartup::firstNavigationLoadsThePageWithoutWarnings()
     // loads the graphics driver and D-Bus, whose own leaks are reported from
     // libraries already unloaded at exit, where no suppression can name them;
     // our code's leaks are checked by the suites that run it in-process
-    // (tst_setupwebview_xvfb among them).
+    // offscreen (tst_setupwebview).
     environment.insert(QStringLiteral("ASAN_OPTIONS"),
                        environment.value(QStringLiteral("ASAN_OPTIONS")) +
                            QStringLiteral(" verify_asan_link_order=0 detect_leaks=0"));
