@@ -18,9 +18,11 @@ QString CCliUsage::Synopsis()
     return QStringLiteral(
         "Usage:\n"
         "  kestavon-cli [--json] adapters\n"
-        "  kestavon-cli [--json] discover [--adapter DESCRIPTION | --local-ip ADDRESS] [--wait SECONDS]\n"
+        "  kestavon-cli [--json] discover [--adapter DESCRIPTION | --local-ip ADDRESS | --subnet CIDR]\n"
+        "               [--wait SECONDS]\n"
         "  kestavon-cli [--json] [--parallel N] (--player ADDRESS)... COMMAND [ARGS]\n"
-        "  kestavon-cli [--json] [--parallel N] --all [--adapter DESCRIPTION | --local-ip ADDRESS]\n"
+        "  kestavon-cli [--json] [--parallel N] --all\n"
+        "               [--adapter DESCRIPTION | --local-ip ADDRESS | --subnet CIDR]\n"
         "               [--wait SECONDS] COMMAND [ARGS]\n"
         "  kestavon-cli --help | --version\n");
     // clang-format on
@@ -38,7 +40,9 @@ QString CCliUsage::Help()
         "  adapters               list this computer's IPv4 network adapters\n"
         "  discover               sweep the /24 network of an adapter's address (default: the\n"
         "                         first adapter's), listen --wait seconds for answers, list the\n"
-        "                         players by address: name, model, ip, udn, model class\n"
+        "                         players by address: name, model, ip, udn, model class;\n"
+        "                         --subnet CIDR sweeps every host of that IPv4 network\n"
+        "                         instead (at most 4096 addresses: /20 or longer)\n"
         "  info                   name, Wi-Fi state and device information\n"
         "  name NEW_NAME          rename the player\n"
         "  wifi on|off            switch the player's Wi-Fi interface on or off\n"
