@@ -28,13 +28,7 @@ const std::array<CommandName, 13> kCommandNames = {{
 bool CCliRequest::IsPlayerCommand() const
 {
     return m_command != ECliCommand::None && m_command != ECliCommand::Adapters &&
-           m_command != ECliCommand::Discover && m_command != ECliCommand::Doctor &&
-           !IsSiteCommand();
-}
-
-bool CCliRequest::IsSiteCommand() const
-{
-    return m_command == ECliCommand::Inventory || m_command == ECliCommand::Apply;
+           m_command != ECliCommand::Discover;
 }
 
 bool CCliRequest::IsQuery() const

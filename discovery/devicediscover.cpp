@@ -120,8 +120,23 @@ bool CDeviceDiscover::Sweep(const QString &address) const
     if (lastDot <= 0)
         return false;
     const QString prefix = address.left(lastDot + 1);
-    const QByteArray probe = ProbePacket();
+    QList<QHostAddress> hosts;
+    for (int host = FIRST_HOST; host <= LAST_HOST; ++host)
+        hosts.append(QHostAddress(prefix + QString::number(host)));
+    return SendProbes(hosts);
+}
 
+bool CDeviceDiscover::Sweep(const CSweepRange &range) const
+{
+    QList<QHostAddress> hosts;
+    for (const quint32 host : range.Hosts())
+        hosts.append(QHostAddress(host));
+    return SendProbes(hosts);
+}
+
+bool CDeviceDiscover::SendProbes(const QList<QHostAddress> &hosts)
+{
+    const QByteArray probe = ProbePacket();
     QUdpSocket socket;
     // Players are on the local network: a system proxy must not take the probes.
     socket.setProxy(QNetworkProxy::NoProxy);
@@ -129,21 +144,8 @@ bool CDeviceDiscover::Sweep(const QString &address) const
         return false;
     // Players that miss a probe are found by the user's next sweep; there is
     // no retransmission and no pause between datagrams.
-    for (int host = FIRST_HOST; host <= LAST_HOST; ++host)
-        socket.writeDatagram(probe, QHostAddress(prefix + QString::number(host)), PROBE_PORT);
-    socket.close();
-    return true;
-}
-
-bool CDeviceDiscover::Sweep(const CSweepRange &range) const
-{
-    const QByteArray probe = ProbePacket();
-    QUdpSocket socket;
-    socket.setProxy(QNetworkProxy::NoProxy);
-    if (!socket.bind(QHostAddress::AnyIPv4, 0))
-        return false;
-    for (const quint32 host : range.Hosts())
-        socket.writeDatagram(probe, QHostAddress(host), PROBE_PORT);
+    for (const QHostAddress &host : hosts)
+        socket.writeDatagram(probe, host, PROBE_PORT);
     socket.close();
     return true;
 }

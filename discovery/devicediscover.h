@@ -7,6 +7,8 @@
 #include <optional>
 
 #include <QByteArray>
+#include <QHostAddress>
+#include <QList>
 #include <QMutex>
 #include <QString>
 #include <QThread>
@@ -107,6 +109,9 @@ protected:
     void run() override;
 
 private:
+    // One probe to each host, from one datagram socket; false, having sent
+    // nothing, when no socket could be had.
+    static bool SendProbes(const QList<QHostAddress> &hosts);
     enum class ListenState
     {
         NotStarted,

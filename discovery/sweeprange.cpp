@@ -11,17 +11,15 @@ namespace {
 constexpr int ADDRESS_BITS = 32;
 // Below this prefix a network has a network and a broadcast address to skip.
 constexpr int POINT_TO_POINT_PREFIX = 31;
+// A prefix is one or two digits: toInt alone would also take a sign or spaces.
+constexpr qsizetype MAX_PREFIX_DIGITS = 2;
 
-quint32 MaskOf(int prefix)
+std::optional<int> PrefixOf(const QString &text)
 {
-    return prefix == 0 ? 0 : ~quint32(0) << (ADDRESS_BITS - prefix);
-}
-
-bool Fail(QString *error, const QString &text)
-{
-    if (error)
-        *error = text;
-    return false;
+    if (text.isEmpty() || text.size() > MAX_PREFIX_DIGITS ||
+        !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); }))
+        return std::nullopt;
+    return text.toInt();
 }
 
 } // namespace
@@ -29,31 +27,24 @@ bool Fail(QString *error, const QString &text)
 std::optional<CSweepRange> CSweepRange::Parse(const QString &text, QString *error)
 {
     const qsizetype slash = text.indexOf(QLatin1Char('/'));
-    const QString address = slash < 0 ? text : text.left(slash);
-    const QString prefixText = slash < 0 ? QString() : text.mid(slash + 1);
-    const std::optional<quint32> number = CIpv4Text::ToNumber(address);
-    if (!number) {
-        Fail(error, QStringLiteral("'%1' is not an IPv4 network such as 192.168.1.0/24").arg(text));
+    const std::optional<quint32> address =
+        slash < 0 ? std::nullopt : CIpv4Text::ToNumber(text.left(slash));
+    const int prefix = slash < 0 ? -1 : PrefixOf(text.mid(slash + 1)).value_or(-1);
+    QString problem;
+    if (!address || prefix < 0 || prefix > MAX_PREFIX)
+        problem = QStringLiteral("'%1' is not an IPv4 network such as 192.168.1.0/24").arg(text);
+    else if (prefix < MIN_PREFIX)
+        problem = QStringLiteral("'%1' holds more than %2 addresses (use /%3 or longer)")
+                      .arg(text)
+                      .arg(MAX_ADDRESSES)
+                      .arg(MIN_PREFIX);
+    if (!problem.isEmpty()) {
+        if (error)
+            *error = problem;
         return std::nullopt;
     }
-    bool ok = false;
-    const int prefix = prefixText.toInt(&ok);
-    // Digits only: toInt would also take a sign or spaces.
-    const bool digits =
-        !prefixText.isEmpty() && prefixText.size() <= 2 &&
-        std::all_of(prefixText.cbegin(), prefixText.cend(), [](QChar c) { return c.isDigit(); });
-    if (!ok || !digits || prefix > MAX_PREFIX) {
-        Fail(error, QStringLiteral("'%1' is not an IPv4 network such as 192.168.1.0/24").arg(text));
-        return std::nullopt;
-    }
-    if (prefix < MIN_PREFIX) {
-        Fail(error, QStringLiteral("'%1' holds more than %2 addresses (use /%3 or longer)")
-                        .arg(text)
-                        .arg(MAX_ADDRESSES)
-                        .arg(MIN_PREFIX));
-        return std::nullopt;
-    }
-    return CSweepRange(*number & MaskOf(prefix), prefix);
+    const quint32 mask = ~quint32(0) << (ADDRESS_BITS - prefix);
+    return CSweepRange(*address & mask, prefix);
 }
 
 QList<quint32> CSweepRange::Hosts() const
