@@ -16,11 +16,9 @@ CNotifyReceiver::CNotifyReceiver(qintptr accepted, CAnnouncementSink *sink, int 
                                  qsizetype maxBytes)
     : m_hAccepted(accepted), m_pSink(sink), m_deadline(timeoutMs), m_maxBytes(maxBytes)
 {
-    // Qt still reads this object while it ends the thread; released on the
-    // thread itself at its very end, taken back before it is deleted.
-    connect(
-        this, &QThread::finished, this, [this] { ThreadHandover::Release(this); },
-        Qt::DirectConnection);
+    // Qt still reads this object while it ends the thread; it is taken back
+    // before it is deleted.
+    ThreadHandover::ReleaseWhenFinished(this);
 }
 
 void CNotifyReceiver::run()

@@ -30,11 +30,9 @@ CFileUpLoader::CFileUpLoader(qintptr hAccepted, QObject *parent)
     : QThread(parent), m_hAccepted(hAccepted), m_nPeerAddress(PeerAddressOf(hAccepted))
 {
     ++s_nLive;
-    // Qt still reads this object while it ends the thread; released on the
-    // thread itself at its very end, taken back by the destructor.
-    connect(
-        this, &QThread::finished, this, [this] { ThreadHandover::Release(this); },
-        Qt::DirectConnection);
+    // Qt still reads this object while it ends the thread; the destructor
+    // takes it back.
+    ThreadHandover::ReleaseWhenFinished(this);
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
 

@@ -19,9 +19,12 @@
 #endif
 
 #ifdef KESTAVON_THREAD_SANITIZER
+#include <QThread>
 #include <QtCore/qnamespace.h>
 #include <sanitizer/tsan_interface.h>
 #endif
+
+class QThread;
 
 namespace ThreadHandover {
 
@@ -40,6 +43,18 @@ inline void Acquire(const void *object)
     __tsan_acquire(const_cast<void *>(object));
 #else
     (void)object;
+#endif
+}
+
+// Releases a thread object on its own thread as the thread finishes, after
+// our last code there; whoever deletes it acquires it first.
+inline void ReleaseWhenFinished(QThread *thread)
+{
+#ifdef KESTAVON_THREAD_SANITIZER
+    QObject::connect(
+        thread, &QThread::finished, thread, [thread] { Release(thread); }, Qt::DirectConnection);
+#else
+    (void)thread;
 #endif
 }
 
