@@ -9,6 +9,7 @@
 #include "clidiscovery.h"
 #include "cliexitcode.h"
 #include "clifirmware.h"
+#include "cliinventory.h"
 #include "clioutput.h"
 #include "cliparser.h"
 #include "clipasswordreader.h"
@@ -60,6 +61,8 @@ int CCliApplication::Run(const QStringList &arguments)
         return RunAdapters();
     if (m_request.m_command == ECliCommand::Discover)
         return RunDiscover();
+    if (m_request.m_command == ECliCommand::Inventory)
+        return RunInventory();
     return RunPlayers();
 }
 
@@ -138,6 +141,39 @@ int CCliApplication::RunDiscover()
     if (devices.isEmpty())
         return NoPlayersAnswered();
     return CliExit::OK;
+}
+
+QStringList CCliApplication::Configurable(const QList<CDeviceSummary> &devices)
+{
+    QStringList players;
+    for (const CDeviceSummary &device : devices) {
+        if (device.modelClass == CONFIGURABLE_CLASS)
+            players.append(device.ip);
+    }
+    return players;
+}
+
+int CCliApplication::RunInventory()
+{
+    CCliDiscovery discovery(m_request);
+    if (const std::optional<int> refused = Discover(discovery))
+        return *refused;
+    const QList<CDeviceSummary> devices = discovery.Devices();
+    const CCliPlayerTask task(m_request);
+    CCliBatch batch(
+        [task](CSetupManager &manager, const QString &player) { return task.Run(manager, player); },
+        m_request.m_nParallel, PLAYER_BOUND);
+    const QList<CCliFields> rows = CCliInventory::Rows(devices, batch.Run(Configurable(devices)));
+    if (m_request.m_bJson)
+        PrintJson(CCliInventory::Json(rows));
+    else if (m_request.m_bCsv)
+        m_out << CCliInventory::Csv(rows);
+    else if (!rows.isEmpty())
+        m_out << CCliInventory::Text(rows);
+    m_out.flush();
+    if (devices.isEmpty())
+        return NoPlayersAnswered();
+    return CCliInventory::AllRead(rows) ? CliExit::OK : CliExit::FAILED;
 }
 
 int CCliApplication::RunPlayers()

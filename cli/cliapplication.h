@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "cliplayerresult.h"
+#include "devicesummary.h"
 #include "clirequest.h"
 
 class QTextStream;
@@ -36,6 +37,9 @@ private:
     std::optional<int> Discover(CCliDiscovery &discovery);
     int RunDiscover();
     int RunPlayers();
+    int RunInventory();
+    // The discovered players of the class this tool configures.
+    static QStringList Configurable(const QList<CDeviceSummary> &devices);
     std::optional<int> PrepareArguments();
     std::optional<int> CheckFirmwareFile();
     std::optional<int> FindTargets(QStringList &targets, QList<CCliPlayerResult> &skipped);

@@ -68,6 +68,14 @@ CCliFields AccessPointFields(const CAccessPoint &ap, bool typed)
             {SAVED, ap.saved}};
 }
 
+// Modes in the plan's words; a text the player garbled is shown as it came.
+QString ModeText(const QString &setupmode)
+{
+    if (setupmode == SETUP_STATIC || setupmode == SETUP_DHCP)
+        return setupmode.toLower();
+    return setupmode;
+}
+
 } // namespace
 
 CCliPlayerTask::CCliPlayerTask(CCliRequest request) : m_request(std::move(request)) {}
@@ -102,6 +110,8 @@ CCliPlayerResult CCliPlayerTask::Run(CSetupManager &manager, const QString &play
         return Reset(manager);
     case ECliCommand::Firmware:
         return Firmware(manager);
+    case ECliCommand::Inventory:
+        return Inventory(manager);
     default:
         return CCliPlayerResult::Failure(player, QStringLiteral("not a player command"));
     }
@@ -237,4 +247,27 @@ CCliPlayerResult CCliPlayerTask::Firmware(CSetupManager &manager) const
     if (!manager.UpdateFirmware())
         return Failed(manager, QStringLiteral("updateFirmware"));
     return Ok(manager, {{DOWNLOADIP, m_request.m_strDownloadIp}});
+}
+
+CCliPlayerResult CCliPlayerTask::Inventory(CSetupManager &manager) const
+{
+    if (!manager.FetchDeviceData())
+        return Failed(manager, QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
+    // Both set-ups share the record's setupmode: each is taken as it arrives.
+    if (!manager.GetLanSetup())
+        return Failed(manager, QStringLiteral("getLanSetup"));
+    const QString lanmode = ModeText(manager.GetDevice().setupmode);
+    if (!manager.GetWifiSetup())
+        return Failed(manager, QStringLiteral("getWifiSetup"));
+    const CDevice &d = manager.GetDevice();
+    return Ok(manager, {{NAME, d.devicename},
+                        {FIRMVERSION, d.firmversion},
+                        {SERIALNUMBER, d.serialnumber},
+                        {LANMAC, d.lanmac},
+                        {WIFIMAC, d.wifimac},
+                        {LANIP, d.lanip},
+                        {WIFIIP, d.wifiip},
+                        {WIFIONOFF, d.wifionoff == 1},
+                        {QStringLiteral("lanmode"), lanmode},
+                        {QStringLiteral("wlanmode"), ModeText(d.setupmode)}});
 }

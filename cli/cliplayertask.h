@@ -14,9 +14,9 @@ class CSetupManager;
 class CCliPlayerTask
 {
 public:
-    // At most this many device commands go to one player per run (lan dhcp
-    // --reboot: get, set, reboot).
-    static constexpr int MAX_EXCHANGES = 3;
+    // At most this many device commands go to one player per run (inventory:
+    // name, Wi-Fi, device information, LAN and Wi-Fi set-up).
+    static constexpr int MAX_EXCHANGES = 5;
 
     explicit CCliPlayerTask(CCliRequest request);
 
@@ -34,6 +34,7 @@ private:
     CCliPlayerResult Reboot(CSetupManager &manager) const;
     CCliPlayerResult Reset(CSetupManager &manager) const;
     CCliPlayerResult Firmware(CSetupManager &manager) const;
+    CCliPlayerResult Inventory(CSetupManager &manager) const;
     static CCliPlayerResult Ok(const CSetupManager &manager, CCliFields fields = {});
     static CCliPlayerResult Failed(const CSetupManager &manager, const QString &operation);
 

@@ -7,7 +7,7 @@ namespace {
 
 using CommandName = std::pair<ECliCommand, const char *>;
 
-const std::array<CommandName, 13> kCommandNames = {{
+const std::array<CommandName, 14> kCommandNames = {{
     {ECliCommand::Adapters, "adapters"},
     {ECliCommand::Discover, "discover"},
     {ECliCommand::Info, "info"},
@@ -21,6 +21,7 @@ const std::array<CommandName, 13> kCommandNames = {{
     {ECliCommand::Reboot, "reboot"},
     {ECliCommand::Reset, "reset"},
     {ECliCommand::Firmware, "firmware"},
+    {ECliCommand::Inventory, "inventory"},
 }};
 
 } // namespace
