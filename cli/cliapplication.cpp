@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QTextStream>
 
+#include "cliapply.h"
 #include "clibatch.h"
 #include "clidiscovery.h"
 #include "cliexitcode.h"
@@ -12,6 +13,7 @@
 #include "cliinventory.h"
 #include "clioutput.h"
 #include "cliparser.h"
+#include "cliplan.h"
 #include "clipasswordreader.h"
 #include "cliplayertask.h"
 #include "cliusage.h"
@@ -23,12 +25,8 @@
 
 namespace {
 
-// Scheduling slack on top of the command channel's own time-outs.
-constexpr int EXCHANGE_MARGIN_MS = 5000;
-// One exchange: connect, send and receive, each bounded by the channel.
-constexpr int EXCHANGE_BOUND_MS =
-    CNetCommander::CONNECT_TIMEOUT_MS + 2 * CNetCommander::RECEIVE_TIMEOUT_MS + EXCHANGE_MARGIN_MS;
-constexpr std::chrono::milliseconds PLAYER_BOUND{CCliPlayerTask::MAX_EXCHANGES * EXCHANGE_BOUND_MS};
+constexpr std::chrono::milliseconds PLAYER_BOUND =
+    CCliPlayerTask::ExchangesBound(CCliPlayerTask::MAX_EXCHANGES);
 // The model class this tool configures; --all skips the others.
 constexpr qint32 CONFIGURABLE_CLASS = 2;
 const QLatin1String PASSWORD_FROM_STDIN("-");
@@ -63,6 +61,8 @@ int CCliApplication::Run(const QStringList &arguments)
         return RunDiscover();
     if (m_request.m_command == ECliCommand::Inventory)
         return RunInventory();
+    if (m_request.m_command == ECliCommand::Apply)
+        return RunApply();
     return RunPlayers();
 }
 
@@ -174,6 +174,38 @@ int CCliApplication::RunInventory()
     if (devices.isEmpty())
         return NoPlayersAnswered();
     return CCliInventory::AllRead(rows) ? CliExit::OK : CliExit::FAILED;
+}
+
+int CCliApplication::RunApply()
+{
+    // Passwords come from the environment only, never from the plan.
+    const CCliPlan::Environment environment = [](const QString &name) -> std::optional<QString> {
+        if (name.isEmpty() || !qEnvironmentVariableIsSet(qPrintable(name)))
+            return std::nullopt;
+        return qEnvironmentVariable(qPrintable(name));
+    };
+    QString error;
+    const std::optional<QList<CCliPlanEntry>> plan =
+        CCliPlan::Load(m_request.m_arguments.first(), environment, &error);
+    if (!plan)
+        return UsageError(error);
+    CCliDiscovery discovery(m_request);
+    if (const std::optional<int> refused = Discover(discovery))
+        return *refused;
+    CCliApply apply(m_request, *plan);
+    const QList<CCliApplyOutcome> outcomes = apply.Run(discovery);
+    if (m_request.m_bJson)
+        PrintJson(CCliApplyOutcome::Json(outcomes));
+    else
+        m_out << CCliApplyOutcome::Text(outcomes, m_request.m_bDryRun);
+    m_out.flush();
+    if (discovery.Devices().isEmpty())
+        return NoPlayersAnswered();
+    const bool good =
+        std::all_of(outcomes.cbegin(), outcomes.cend(), [this](const CCliApplyOutcome &outcome) {
+            return outcome.IsGood(m_request.m_bDryRun);
+        });
+    return good ? CliExit::OK : CliExit::FAILED;
 }
 
 int CCliApplication::RunPlayers()

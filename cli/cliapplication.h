@@ -38,6 +38,7 @@ private:
     int RunDiscover();
     int RunPlayers();
     int RunInventory();
+    int RunApply();
     // The discovered players of the class this tool configures.
     static QStringList Configurable(const QList<CDeviceSummary> &devices);
     std::optional<int> PrepareArguments();

@@ -122,15 +122,16 @@ CCliPlayerResult CCliPlayerTask::Ok(const CSetupManager &manager, CCliFields fie
     return CCliPlayerResult::Success(manager.GetDevice().ip, std::move(fields));
 }
 
-// The core's text of the failure just met; a failure the core gives no text
-// for (a status reply without errcode, a send that broke off) is named.
-CCliPlayerResult CCliPlayerTask::Failed(const CSetupManager &manager, const QString &operation)
+QString CCliPlayerTask::ErrorText(const CSetupManager &manager, const QString &operation)
 {
     // One line per player: the core's texts are joined on it.
-    QString text = manager.GetCommandErrors().join(QStringLiteral("; "));
-    if (text.isEmpty())
-        text = QStringLiteral("%1 failed").arg(operation);
-    return CCliPlayerResult::Failure(manager.GetDevice().ip, text);
+    const QString text = manager.GetCommandErrors().join(QStringLiteral("; "));
+    return text.isEmpty() ? QStringLiteral("%1 failed").arg(operation) : text;
+}
+
+CCliPlayerResult CCliPlayerTask::Failed(const CSetupManager &manager, const QString &operation)
+{
+    return CCliPlayerResult::Failure(manager.GetDevice().ip, ErrorText(manager, operation));
 }
 
 CCliPlayerResult CCliPlayerTask::Info(CSetupManager &manager) const

@@ -7,7 +7,7 @@ namespace {
 
 using CommandName = std::pair<ECliCommand, const char *>;
 
-const std::array<CommandName, 14> kCommandNames = {{
+const std::array<CommandName, 15> kCommandNames = {{
     {ECliCommand::Adapters, "adapters"},
     {ECliCommand::Discover, "discover"},
     {ECliCommand::Info, "info"},
@@ -22,6 +22,7 @@ const std::array<CommandName, 14> kCommandNames = {{
     {ECliCommand::Reset, "reset"},
     {ECliCommand::Firmware, "firmware"},
     {ECliCommand::Inventory, "inventory"},
+    {ECliCommand::Apply, "apply"},
 }};
 
 } // namespace
