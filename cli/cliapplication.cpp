@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QHostAddress>
 #include <QTextStream>
 
 #include "cliapply.h"
@@ -17,6 +18,7 @@
 #include "clipasswordreader.h"
 #include "cliplayertask.h"
 #include "cliusage.h"
+#include "cliversioncheck.h"
 #include "devicediscover.h"
 #include "fileuploader.h"
 #include "netcommander.h"
@@ -38,6 +40,8 @@ CCliApplication::CCliApplication(QTextStream &out, QTextStream &err, int stdinFd
                                  bool progressOnTerminal)
     : m_out(out), m_err(err), m_stdinFd(stdinFd), m_bProgressOnTerminal(progressOnTerminal)
 {}
+
+CCliApplication::~CCliApplication() = default;
 
 int CCliApplication::Run(const QStringList &arguments)
 {
@@ -217,9 +221,11 @@ int CCliApplication::RunPlayers()
     if (const std::optional<int> refused = FindTargets(targets, skipped))
         return *refused;
     bool served = true;
-    const QList<CCliPlayerResult> done = RunCommand(targets, served);
+    QList<CCliPlayerResult> done = RunCommand(targets, served);
     if (!served)
         return CliExit::FAILED;
+    if (!m_request.m_strExpectVersion.isEmpty())
+        done = CCliVersionCheck(m_request, *m_pDiscovery).Run(done, m_udns) + m_notFound;
     return Report(m_request.m_bAll ? Merge(m_discovered, done, skipped) : done);
 }
 
@@ -277,9 +283,12 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
 {
     if (!m_request.m_bAll) {
         targets = m_request.m_players;
-        return std::nullopt;
+        if (m_request.m_strExpectVersion.isEmpty())
+            return std::nullopt;
+        return FindByAddress(targets);
     }
-    CCliDiscovery discovery(m_request);
+    m_pDiscovery = std::make_unique<CCliDiscovery>(m_request);
+    CCliDiscovery &discovery = *m_pDiscovery;
     if (const std::optional<int> refused = Discover(discovery))
         return refused;
     const QList<CDeviceSummary> devices = discovery.Devices();
@@ -290,6 +299,7 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
     }
     for (const CDeviceSummary &device : devices) {
         m_discovered.append(device.ip);
+        m_udns.insert(device.ip, device.udn);
         if (device.modelClass == CONFIGURABLE_CLASS) {
             targets.append(device.ip);
             continue;
@@ -301,6 +311,36 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
     }
     if (m_request.m_strDownloadIp.isEmpty())
         m_request.m_strDownloadIp = discovery.SweepAddress();
+    return std::nullopt;
+}
+
+std::optional<int> CCliApplication::FindByAddress(QStringList &targets)
+{
+    QList<quint32> addresses;
+    for (const QString &player : std::as_const(targets))
+        addresses.append(QHostAddress(player).toIPv4Address());
+    CCliRequest sweep = m_request;
+    sweep.m_subnet = CSweepRange::Covering(addresses);
+    if (!sweep.m_subnet)
+        return UsageError(QStringLiteral("--expect-version: the players lie too far apart (more "
+                                         "than %1 addresses) to be found again; use --all")
+                              .arg(CSweepRange::MAX_ADDRESSES));
+    m_pDiscovery = std::make_unique<CCliDiscovery>(sweep);
+    if (const std::optional<int> refused = Discover(*m_pDiscovery))
+        return refused;
+    for (const CDeviceSummary &device : m_pDiscovery->Devices())
+        m_udns.insert(device.ip, device.udn);
+    QStringList found;
+    for (const QString &player : std::as_const(targets)) {
+        if (m_udns.contains(player)) {
+            found.append(player);
+            continue;
+        }
+        m_notFound.append(CCliPlayerResult::Failure(
+            player, QStringLiteral("did not answer a discovery, so it could not be found again "
+                                   "after the update; nothing sent")));
+    }
+    targets = found;
     return std::nullopt;
 }
 

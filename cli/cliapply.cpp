@@ -1,11 +1,8 @@
 #include "cliapply.h"
 
-#include <memory>
-#include <mutex>
-
 #include <QSet>
 
-#include "clibatch.h"
+#include "cliforeach.h"
 #include "clidiscovery.h"
 #include "clifirmware.h"
 #include "cliplayertask.h"
@@ -21,44 +18,6 @@ constexpr int READ_EXCHANGES = 6;
 constexpr int SEND_EXCHANGES = 3;
 const QString SETUP_STATIC = QStringLiteral("STATIC");
 const QString SETUP_DHCP = QStringLiteral("DHCP");
-
-// Values the workers hand back, by player; shared, as a worker given up on
-// may still write after the caller has gone on.
-template <typename T> class CByPlayer
-{
-public:
-    void Insert(const QString &player, T value)
-    {
-        const std::lock_guard lock(m_mutex);
-        m_values.insert(player, std::move(value));
-    }
-    QHash<QString, T> Take()
-    {
-        const std::lock_guard lock(m_mutex);
-        return std::exchange(m_values, {});
-    }
-
-private:
-    std::mutex m_mutex;
-    QHash<QString, T> m_values;
-};
-
-// Runs work for every player on the batch's workers; a player missing from
-// the result was given up on.
-template <typename T>
-QHash<QString, T> ForEach(const QStringList &players, int parallel, int exchanges,
-                          std::function<T(CSetupManager &, const QString &)> work)
-{
-    auto store = std::make_shared<CByPlayer<T>>();
-    CCliBatch batch(
-        [store, work](CSetupManager &manager, const QString &player) {
-            store->Insert(player, work(manager, player));
-            return CCliPlayerResult::Success(player);
-        },
-        parallel, CCliPlayerTask::ExchangesBound(exchanges));
-    batch.Run(players);
-    return store->Take();
-}
 
 const QString GIVEN_UP = QStringLiteral("no answer in time; given up");
 
@@ -168,10 +127,10 @@ void CCliApply::MatchByLanMac(const QStringList &candidates)
     if (!wanted || candidates.isEmpty())
         return;
     const QHash<QString, CCliPlanState> states =
-        ForEach<CCliPlanState>(candidates, m_request.m_nParallel, READ_EXCHANGES,
-                               [](CSetupManager &manager, const QString &player) {
-                                   return CCliPlanState::Read(manager, player, false);
-                               });
+        CliForEach::Run<CCliPlanState>(candidates, m_request.m_nParallel, READ_EXCHANGES,
+                                       [](CSetupManager &manager, const QString &player) {
+                                           return CCliPlanState::Read(manager, player, false);
+                                       });
     QHash<QString, QString> byMac;
     for (const CCliPlanState &state : states) {
         if (state.m_bRead)
@@ -198,11 +157,11 @@ QHash<QString, CCliPlanState> CCliApply::ReadAll(const QList<CTarget *> &targets
         if (target->m_entry.m_accessPoint)
             withAccessPoint.insert(target->m_device.ip);
     }
-    return ForEach<CCliPlanState>(players, m_request.m_nParallel, READ_EXCHANGES,
-                                  [withAccessPoint](CSetupManager &manager, const QString &player) {
-                                      return CCliPlanState::Read(manager, player,
-                                                                 withAccessPoint.contains(player));
-                                  });
+    return CliForEach::Run<CCliPlanState>(
+        players, m_request.m_nParallel, READ_EXCHANGES,
+        [withAccessPoint](CSetupManager &manager, const QString &player) {
+            return CCliPlanState::Read(manager, player, withAccessPoint.contains(player));
+        });
 }
 
 void CCliApply::ReadStates()
@@ -242,7 +201,7 @@ void CCliApply::SendSettings()
         entries.insert(target->m_device.ip, target->m_entry);
         changes.insert(target->m_device.ip, target->m_outcome.m_changes);
     }
-    const QHash<QString, QString> errors = ForEach<QString>(
+    const QHash<QString, QString> errors = CliForEach::Run<QString>(
         players, m_request.m_nParallel, SEND_EXCHANGES,
         [entries, changes](CSetupManager &manager, const QString &player) -> QString {
             manager.TargetDevice(player);
@@ -338,7 +297,7 @@ void CCliApply::SendNetwork()
     for (const CTarget *target : targets)
         byPlayer.insert(target->m_device.ip, *target);
     QStringList players = byPlayer.keys();
-    const QHash<QString, QString> errors = ForEach<QString>(
+    const QHash<QString, QString> errors = CliForEach::Run<QString>(
         players, m_request.m_nParallel, SEND_EXCHANGES,
         [byPlayer](CSetupManager &manager, const QString &player) -> QString {
             const CTarget &target = byPlayer.value(player);

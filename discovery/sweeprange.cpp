@@ -56,6 +56,24 @@ std::optional<CSweepRange> CSweepRange::Parse(const QString &text, QString *erro
     return CSweepRange(*number & MaskOf(prefix), prefix);
 }
 
+std::optional<CSweepRange> CSweepRange::Covering(const QList<quint32> &addresses)
+{
+    if (addresses.isEmpty())
+        return std::nullopt;
+    const auto [low, high] = std::minmax_element(addresses.cbegin(), addresses.cend());
+    for (int prefix = MAX_PREFIX; prefix >= MIN_PREFIX; --prefix) {
+        if ((*low & MaskOf(prefix)) != (*high & MaskOf(prefix)))
+            continue;
+        const CSweepRange range(*low & MaskOf(prefix), prefix);
+        // An address that is the network's own or its broadcast is not swept.
+        const QList<quint32> hosts = range.Hosts();
+        if (std::all_of(addresses.cbegin(), addresses.cend(),
+                        [&hosts](quint32 address) { return hosts.contains(address); }))
+            return range;
+    }
+    return std::nullopt;
+}
+
 QList<quint32> CSweepRange::Hosts() const
 {
     const quint32 count = quint32(1) << (ADDRESS_BITS - m_prefix);
