@@ -9,6 +9,7 @@
 #include "cliapply.h"
 #include "clibatch.h"
 #include "clidiscovery.h"
+#include "clidoctor.h"
 #include "cliexitcode.h"
 #include "clifirmware.h"
 #include "cliinventory.h"
@@ -67,6 +68,8 @@ int CCliApplication::Run(const QStringList &arguments)
         return RunInventory();
     if (m_request.m_command == ECliCommand::Apply)
         return RunApply();
+    if (m_request.m_command == ECliCommand::Doctor)
+        return RunDoctor();
     return RunPlayers();
 }
 
@@ -178,6 +181,19 @@ int CCliApplication::RunInventory()
     if (devices.isEmpty())
         return NoPlayersAnswered();
     return CCliInventory::AllRead(rows) ? CliExit::OK : CliExit::FAILED;
+}
+
+int CCliApplication::RunDoctor()
+{
+    const QList<CCliDoctorFinding> findings = CCliDoctor(CCliFirewall::SystemRunner()).Run();
+    if (m_request.m_bJson)
+        PrintJson(CCliDoctor::Json(findings));
+    else
+        m_out << CCliDoctor::Text(findings);
+    m_out.flush();
+    const bool clear = std::all_of(findings.cbegin(), findings.cend(),
+                                   [](const CCliDoctorFinding &finding) { return finding.m_bOk; });
+    return clear ? CliExit::OK : CliExit::FAILED;
 }
 
 int CCliApplication::RunApply()

@@ -44,6 +44,7 @@ private:
     int RunPlayers();
     int RunInventory();
     int RunApply();
+    int RunDoctor();
     // The discovered players of the class this tool configures.
     static QStringList Configurable(const QList<CDeviceSummary> &devices);
     std::optional<int> PrepareArguments();

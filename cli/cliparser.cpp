@@ -301,8 +301,8 @@ bool CCliParser::CheckTargets()
             return Fail(QStringLiteral("'%1' works on no player: --player, --all and --parallel "
                                        "do not apply")
                             .arg(r.CommandName()));
-        if (r.m_command == ECliCommand::Adapters && m_bSweepOptions)
-            return Fail(QStringLiteral("'adapters' takes no discovery option"));
+        if (r.m_command != ECliCommand::Discover && m_bSweepOptions)
+            return Fail(QStringLiteral("'%1' takes no discovery option").arg(r.CommandName()));
         return true;
     }
     if (r.m_bAll && !r.m_players.isEmpty())

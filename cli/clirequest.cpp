@@ -7,7 +7,7 @@ namespace {
 
 using CommandName = std::pair<ECliCommand, const char *>;
 
-const std::array<CommandName, 15> kCommandNames = {{
+const std::array<CommandName, 16> kCommandNames = {{
     {ECliCommand::Adapters, "adapters"},
     {ECliCommand::Discover, "discover"},
     {ECliCommand::Info, "info"},
@@ -23,6 +23,7 @@ const std::array<CommandName, 15> kCommandNames = {{
     {ECliCommand::Firmware, "firmware"},
     {ECliCommand::Inventory, "inventory"},
     {ECliCommand::Apply, "apply"},
+    {ECliCommand::Doctor, "doctor"},
 }};
 
 } // namespace
