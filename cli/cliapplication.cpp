@@ -3,17 +3,23 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QHostAddress>
 #include <QTextStream>
 
+#include "cliapply.h"
 #include "clibatch.h"
 #include "clidiscovery.h"
+#include "clidoctor.h"
 #include "cliexitcode.h"
 #include "clifirmware.h"
+#include "cliinventory.h"
 #include "clioutput.h"
 #include "cliparser.h"
+#include "cliplan.h"
 #include "clipasswordreader.h"
 #include "cliplayertask.h"
 #include "cliusage.h"
+#include "cliversioncheck.h"
 #include "devicediscover.h"
 #include "fileuploader.h"
 #include "netcommander.h"
@@ -22,12 +28,8 @@
 
 namespace {
 
-// Scheduling slack on top of the command channel's own time-outs.
-constexpr int EXCHANGE_MARGIN_MS = 5000;
-// One exchange: connect, send and receive, each bounded by the channel.
-constexpr int EXCHANGE_BOUND_MS =
-    CNetCommander::CONNECT_TIMEOUT_MS + 2 * CNetCommander::RECEIVE_TIMEOUT_MS + EXCHANGE_MARGIN_MS;
-constexpr std::chrono::milliseconds PLAYER_BOUND{CCliPlayerTask::MAX_EXCHANGES * EXCHANGE_BOUND_MS};
+constexpr std::chrono::milliseconds PLAYER_BOUND =
+    CCliPlayerTask::ExchangesBound(CCliPlayerTask::MAX_EXCHANGES);
 // The model class this tool configures; --all skips the others.
 constexpr qint32 CONFIGURABLE_CLASS = 2;
 const QLatin1String PASSWORD_FROM_STDIN("-");
@@ -39,6 +41,8 @@ CCliApplication::CCliApplication(QTextStream &out, QTextStream &err, int stdinFd
                                  bool progressOnTerminal)
     : m_out(out), m_err(err), m_stdinFd(stdinFd), m_bProgressOnTerminal(progressOnTerminal)
 {}
+
+CCliApplication::~CCliApplication() = default;
 
 int CCliApplication::Run(const QStringList &arguments)
 {
@@ -60,6 +64,12 @@ int CCliApplication::Run(const QStringList &arguments)
         return RunAdapters();
     if (m_request.m_command == ECliCommand::Discover)
         return RunDiscover();
+    if (m_request.m_command == ECliCommand::Inventory)
+        return RunInventory();
+    if (m_request.m_command == ECliCommand::Apply)
+        return RunApply();
+    if (m_request.m_command == ECliCommand::Doctor)
+        return RunDoctor();
     return RunPlayers();
 }
 
@@ -140,6 +150,84 @@ int CCliApplication::RunDiscover()
     return CliExit::OK;
 }
 
+QStringList CCliApplication::Configurable(const QList<CDeviceSummary> &devices)
+{
+    QStringList players;
+    for (const CDeviceSummary &device : devices) {
+        if (device.modelClass == CONFIGURABLE_CLASS)
+            players.append(device.ip);
+    }
+    return players;
+}
+
+int CCliApplication::RunInventory()
+{
+    CCliDiscovery discovery(m_request);
+    if (const std::optional<int> refused = Discover(discovery))
+        return *refused;
+    const QList<CDeviceSummary> devices = discovery.Devices();
+    const CCliPlayerTask task(m_request);
+    CCliBatch batch(
+        [task](CSetupManager &manager, const QString &player) { return task.Run(manager, player); },
+        m_request.m_nParallel, PLAYER_BOUND);
+    const QList<CCliFields> rows = CCliInventory::Rows(devices, batch.Run(Configurable(devices)));
+    if (m_request.m_bJson)
+        PrintJson(CCliInventory::Json(rows));
+    else if (m_request.m_bCsv)
+        m_out << CCliInventory::Csv(rows);
+    else if (!rows.isEmpty())
+        m_out << CCliInventory::Text(rows);
+    m_out.flush();
+    if (devices.isEmpty())
+        return NoPlayersAnswered();
+    return CCliInventory::AllRead(rows) ? CliExit::OK : CliExit::FAILED;
+}
+
+int CCliApplication::RunDoctor()
+{
+    const QList<CCliDoctorFinding> findings = CCliDoctor(CCliFirewall::SystemRunner()).Run();
+    if (m_request.m_bJson)
+        PrintJson(CCliDoctor::Json(findings));
+    else
+        m_out << CCliDoctor::Text(findings);
+    m_out.flush();
+    const bool clear = std::all_of(findings.cbegin(), findings.cend(),
+                                   [](const CCliDoctorFinding &finding) { return finding.m_bOk; });
+    return clear ? CliExit::OK : CliExit::FAILED;
+}
+
+int CCliApplication::RunApply()
+{
+    // Passwords come from the environment only, never from the plan.
+    const CCliPlan::Environment environment = [](const QString &name) -> std::optional<QString> {
+        if (name.isEmpty() || !qEnvironmentVariableIsSet(qPrintable(name)))
+            return std::nullopt;
+        return qEnvironmentVariable(qPrintable(name));
+    };
+    QString error;
+    const std::optional<QList<CCliPlanEntry>> plan =
+        CCliPlan::Load(m_request.m_arguments.first(), environment, &error);
+    if (!plan)
+        return UsageError(error);
+    CCliDiscovery discovery(m_request);
+    if (const std::optional<int> refused = Discover(discovery))
+        return *refused;
+    CCliApply apply(m_request, *plan);
+    const QList<CCliApplyOutcome> outcomes = apply.Run(discovery);
+    if (m_request.m_bJson)
+        PrintJson(CCliApplyOutcome::Json(outcomes));
+    else
+        m_out << CCliApplyOutcome::Text(outcomes, m_request.m_bDryRun);
+    m_out.flush();
+    if (discovery.Devices().isEmpty())
+        return NoPlayersAnswered();
+    const bool good =
+        std::all_of(outcomes.cbegin(), outcomes.cend(), [this](const CCliApplyOutcome &outcome) {
+            return outcome.IsGood(m_request.m_bDryRun);
+        });
+    return good ? CliExit::OK : CliExit::FAILED;
+}
+
 int CCliApplication::RunPlayers()
 {
     if (const std::optional<int> refused = PrepareArguments())
@@ -149,9 +237,11 @@ int CCliApplication::RunPlayers()
     if (const std::optional<int> refused = FindTargets(targets, skipped))
         return *refused;
     bool served = true;
-    const QList<CCliPlayerResult> done = RunCommand(targets, served);
+    QList<CCliPlayerResult> done = RunCommand(targets, served);
     if (!served)
         return CliExit::FAILED;
+    if (!m_request.m_strExpectVersion.isEmpty())
+        done = CCliVersionCheck(m_request, *m_pDiscovery).Run(done, m_udns) + m_notFound;
     return Report(m_request.m_bAll ? Merge(m_discovered, done, skipped) : done);
 }
 
@@ -209,9 +299,12 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
 {
     if (!m_request.m_bAll) {
         targets = m_request.m_players;
-        return std::nullopt;
+        if (m_request.m_strExpectVersion.isEmpty())
+            return std::nullopt;
+        return FindByAddress(targets);
     }
-    CCliDiscovery discovery(m_request);
+    m_pDiscovery = std::make_unique<CCliDiscovery>(m_request);
+    CCliDiscovery &discovery = *m_pDiscovery;
     if (const std::optional<int> refused = Discover(discovery))
         return refused;
     const QList<CDeviceSummary> devices = discovery.Devices();
@@ -222,6 +315,7 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
     }
     for (const CDeviceSummary &device : devices) {
         m_discovered.append(device.ip);
+        m_udns.insert(device.ip, device.udn);
         if (device.modelClass == CONFIGURABLE_CLASS) {
             targets.append(device.ip);
             continue;
@@ -233,6 +327,36 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
     }
     if (m_request.m_strDownloadIp.isEmpty())
         m_request.m_strDownloadIp = discovery.SweepAddress();
+    return std::nullopt;
+}
+
+std::optional<int> CCliApplication::FindByAddress(QStringList &targets)
+{
+    QList<quint32> addresses;
+    for (const QString &player : std::as_const(targets))
+        addresses.append(QHostAddress(player).toIPv4Address());
+    CCliRequest sweep = m_request;
+    sweep.m_subnet = CSweepRange::Covering(addresses);
+    if (!sweep.m_subnet)
+        return UsageError(QStringLiteral("--expect-version: the players lie too far apart (more "
+                                         "than %1 addresses) to be found again; use --all")
+                              .arg(CSweepRange::MAX_ADDRESSES));
+    m_pDiscovery = std::make_unique<CCliDiscovery>(sweep);
+    if (const std::optional<int> refused = Discover(*m_pDiscovery))
+        return refused;
+    for (const CDeviceSummary &device : m_pDiscovery->Devices())
+        m_udns.insert(device.ip, device.udn);
+    QStringList found;
+    for (const QString &player : std::as_const(targets)) {
+        if (m_udns.contains(player)) {
+            found.append(player);
+            continue;
+        }
+        m_notFound.append(CCliPlayerResult::Failure(
+            player, QStringLiteral("did not answer a discovery, so it could not be found again "
+                                   "after the update; nothing sent")));
+    }
+    targets = found;
     return std::nullopt;
 }
 

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
+#include <QHash>
 #include <QJsonArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include "cliplayerresult.h"
+#include "devicesummary.h"
 #include "clirequest.h"
 
 class QTextStream;
@@ -22,6 +25,9 @@ public:
     // stdinFd: where a password "-" is read from. progressOnTerminal: draw
     // firmware progress bars on err (only when it is a terminal).
     CCliApplication(QTextStream &out, QTextStream &err, int stdinFd, bool progressOnTerminal);
+    ~CCliApplication();
+    CCliApplication(const CCliApplication &) = delete;
+    CCliApplication &operator=(const CCliApplication &) = delete;
 
     // arguments without the program name; returns the exit status.
     int Run(const QStringList &arguments);
@@ -36,9 +42,18 @@ private:
     std::optional<int> Discover(CCliDiscovery &discovery);
     int RunDiscover();
     int RunPlayers();
+    int RunInventory();
+    int RunApply();
+    int RunDoctor();
+    // The discovered players of the class this tool configures.
+    static QStringList Configurable(const QList<CDeviceSummary> &devices);
     std::optional<int> PrepareArguments();
     std::optional<int> CheckFirmwareFile();
     std::optional<int> FindTargets(QStringList &targets, QList<CCliPlayerResult> &skipped);
+    // firmware --expect-version on named players: their udns, by a sweep of
+    // the smallest network holding them all; the ones not found are dropped
+    // from targets and reported.
+    std::optional<int> FindByAddress(QStringList &targets);
     QList<CCliPlayerResult> RunCommand(const QStringList &targets, bool &served);
     int Report(const QList<CCliPlayerResult> &results);
     void PrintJson(const QJsonArray &array);
@@ -53,4 +68,8 @@ private:
     CCliRequest m_request;
     // Discovery order of every player --all found, for the report.
     QStringList m_discovered;
+    // The discovery that found the players, kept listening to find them again.
+    std::unique_ptr<CCliDiscovery> m_pDiscovery;
+    QHash<QString, QString> m_udns; // by address
+    QList<CCliPlayerResult> m_notFound;
 };

@@ -11,12 +11,15 @@
 
 CCliDiscovery::CCliDiscovery(const CCliRequest &request)
     : m_strAdapter(request.m_strAdapter), m_strLocalIp(request.m_strSweepIp),
-      m_range(request.m_subnet), m_nWaitMs(request.m_nWaitMs)
+      m_range(request.m_subnet), m_nWaitMs(request.m_nWaitMs),
+      m_pManager(std::make_unique<CSetupManager>())
 {}
+
+CCliDiscovery::~CCliDiscovery() = default;
 
 CCliDiscovery::EOutcome CCliDiscovery::Run()
 {
-    CSetupManager manager;
+    CSetupManager &manager = *m_pManager;
     if (!manager.StartDiscovery())
         return EOutcome::NoAdapter;
     if (!m_strAdapter.isEmpty() && !manager.ChooseAdapter(m_strAdapter))
@@ -28,18 +31,45 @@ CCliDiscovery::EOutcome CCliDiscovery::Run()
 
     m_strSweepIp = manager.GetLocalIp();
     manager.SweepNow(m_range);
-
     // Players answer one by one over the whole wait; all of it is listened to.
-    QEventLoop loop;
-    QTimer::singleShot(m_nWaitMs, &loop, &QEventLoop::quit);
-    loop.exec();
+    Listen(m_nWaitMs);
 
     m_devices = manager.GetDevices();
-    manager.StopDiscovery();
     // Answers arrive in a different order every time; scripts compare lists.
+    SortByAddress(m_devices);
+    return EOutcome::Done;
+}
+
+QHash<QString, CDeviceSummary> CCliDiscovery::FindAgain(const QSet<QString> &udns,
+                                                        const QDeadlineTimer &deadline)
+{
+    QHash<QString, CDeviceSummary> found;
+    while (found.size() < udns.size() && !deadline.hasExpired()) {
+        // A player that moved would be listed at its old address as well;
+        // only answers to this sweep count.
+        m_pManager->ClearDevices();
+        m_pManager->SweepNow(m_range);
+        Listen(int(
+            std::min<qint64>(RESWEEP_INTERVAL_MS, std::max<qint64>(0, deadline.remainingTime()))));
+        for (const CDeviceSummary &device : m_pManager->GetDevices()) {
+            if (udns.contains(device.udn))
+                found.insert(device.udn, device);
+        }
+    }
+    return found;
+}
+
+void CCliDiscovery::SortByAddress(QList<CDeviceSummary> &devices)
+{
     std::stable_sort(
-        m_devices.begin(), m_devices.end(), [](const CDeviceSummary &a, const CDeviceSummary &b) {
+        devices.begin(), devices.end(), [](const CDeviceSummary &a, const CDeviceSummary &b) {
             return QHostAddress(a.ip).toIPv4Address() < QHostAddress(b.ip).toIPv4Address();
         });
-    return EOutcome::Done;
+}
+
+void CCliDiscovery::Listen(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }

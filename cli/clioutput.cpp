@@ -135,6 +135,8 @@ QString CCliOutput::ResultText(const CCliRequest &request, const CCliPlayerResul
     if (result.m_bSkipped)
         return SkippedText(result);
     const QString player = result.m_strPlayer + QLatin1Char(':');
+    if (!request.m_strExpectVersion.isEmpty())
+        return QStringLiteral("%1 updated to %2\n").arg(player, request.m_strExpectVersion);
     if (!request.IsQuery())
         return player + QLatin1String(" ok\n");
     if (result.m_bList)

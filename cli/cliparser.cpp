@@ -147,6 +147,8 @@ bool CCliParser::ParseGlobalOptions()
         QString value;
         if (name == QLatin1String("--json")) {
             m_request.m_bJson = true;
+        } else if (name == QLatin1String("--csv")) {
+            m_request.m_bCsv = true;
         } else if (name == QLatin1String("--all")) {
             m_request.m_bAll = true;
         } else if (name == QLatin1String("--player")) {
@@ -156,19 +158,41 @@ bool CCliParser::ParseGlobalOptions()
                 return Fail(QStringLiteral("--player: '%1' is not an IPv4 address").arg(value));
             m_request.m_players.append(value);
         } else if (name == QLatin1String("--parallel")) {
-            if (!TakeValue(token, value))
+            if (!ParseParallel(token))
                 return false;
-            const std::optional<int> count = CCliValues::ParseCount(value, MAX_PARALLEL);
-            if (!count)
-                return Fail(QStringLiteral("--parallel: '%1' is not a number from 1 to %2")
-                                .arg(value)
-                                .arg(MAX_PARALLEL));
-            m_request.m_nParallel = *count;
-            m_bParallelGiven = true;
         } else {
             return Fail(QStringLiteral("unknown option '%1'").arg(token));
         }
     }
+    return true;
+}
+
+bool CCliParser::ParseParallel(const QString &token)
+{
+    QString value;
+    if (!TakeValue(token, value))
+        return false;
+    const std::optional<int> count = CCliValues::ParseCount(value, MAX_PARALLEL);
+    if (!count)
+        return Fail(QStringLiteral("--parallel: '%1' is not a number from 1 to %2")
+                        .arg(value)
+                        .arg(MAX_PARALLEL));
+    m_request.m_nParallel = *count;
+    m_bParallelGiven = true;
+    return true;
+}
+
+bool CCliParser::ParseTimeout(const QString &token)
+{
+    QString value;
+    if (!TakeValue(token, value))
+        return false;
+    const std::optional<int> ms = CCliValues::ParseSeconds(value, MAX_TIMEOUT_SECONDS);
+    if (!ms)
+        return Fail(QStringLiteral("--timeout: '%1' is not a number of seconds above 0, at most %2")
+                        .arg(value)
+                        .arg(MAX_TIMEOUT_SECONDS));
+    m_request.m_nTimeoutMs = *ms;
     return true;
 }
 
@@ -208,7 +232,28 @@ bool CCliParser::ParseTailOption(const QString &name, const QString &token)
         m_request.m_bJson = true;
         return true;
     }
-    if (command == ECliCommand::Discover) {
+    if (name == QLatin1String("--csv")) {
+        m_request.m_bCsv = true;
+        return true;
+    }
+    if (command == ECliCommand::Apply && name == QLatin1String("--dry-run")) {
+        m_request.m_bDryRun = true;
+        return true;
+    }
+    if (command == ECliCommand::Firmware && name == QLatin1String("--expect-version")) {
+        if (!TakeValue(token, value))
+            return false;
+        if (value.trimmed().isEmpty())
+            return Fail(QStringLiteral("--expect-version needs a version text"));
+        m_request.m_strExpectVersion = value;
+        return true;
+    }
+    if (m_request.IsSiteCommand() && name == QLatin1String("--parallel"))
+        return ParseParallel(token);
+    if ((command == ECliCommand::Firmware || command == ECliCommand::Apply) &&
+        name == QLatin1String("--timeout"))
+        return ParseTimeout(token);
+    if (command == ECliCommand::Discover || m_request.IsSiteCommand()) {
         bool handled = false;
         if (!ParseSweepOption(name, token, handled))
             return false;
@@ -228,17 +273,6 @@ bool CCliParser::ParseTailOption(const QString &name, const QString &token)
             return Fail(QStringLiteral("--local-ip: '%1' is not an IPv4 address").arg(value));
         m_request.m_strDownloadIp = value;
         return true;
-    } else if (command == ECliCommand::Firmware && name == QLatin1String("--timeout")) {
-        if (!TakeValue(token, value))
-            return false;
-        const std::optional<int> ms = CCliValues::ParseSeconds(value, MAX_TIMEOUT_SECONDS);
-        if (!ms)
-            return Fail(
-                QStringLiteral("--timeout: '%1' is not a number of seconds above 0, at most %2")
-                    .arg(value)
-                    .arg(MAX_TIMEOUT_SECONDS));
-        m_request.m_nTimeoutMs = *ms;
-        return true;
     }
     return Fail(
         QStringLiteral("option %1 does not apply to '%2'").arg(name, m_request.CommandName()));
@@ -251,13 +285,24 @@ bool CCliParser::CheckTargets()
         return Fail(QStringLiteral("--adapter and --local-ip cannot be used together"));
     if (r.m_subnet && (!r.m_strAdapter.isEmpty() || !r.m_strSweepIp.isEmpty()))
         return Fail(QStringLiteral("--subnet cannot be used with --adapter or --local-ip"));
+    if (r.m_bCsv && r.m_bJson)
+        return Fail(QStringLiteral("--json and --csv cannot be used together"));
+    if (r.m_bCsv && r.m_command != ECliCommand::Inventory)
+        return Fail(QStringLiteral("--csv applies only to 'inventory'"));
+    if (r.IsSiteCommand()) {
+        if (r.m_bAll || !r.m_players.isEmpty())
+            return Fail(QStringLiteral("'%1' finds the players itself: --player and --all do "
+                                       "not apply")
+                            .arg(r.CommandName()));
+        return true;
+    }
     if (!r.IsPlayerCommand()) {
         if (r.m_bAll || !r.m_players.isEmpty() || m_bParallelGiven)
             return Fail(QStringLiteral("'%1' works on no player: --player, --all and --parallel "
                                        "do not apply")
                             .arg(r.CommandName()));
-        if (r.m_command == ECliCommand::Adapters && m_bSweepOptions)
-            return Fail(QStringLiteral("'adapters' takes no discovery option"));
+        if (r.m_command != ECliCommand::Discover && m_bSweepOptions)
+            return Fail(QStringLiteral("'%1' takes no discovery option").arg(r.CommandName()));
         return true;
     }
     if (r.m_bAll && !r.m_players.isEmpty())
@@ -266,7 +311,7 @@ bool CCliParser::CheckTargets()
         return Fail(QStringLiteral("name the players with --player ADDRESS, or use --all"));
     if (!r.m_bAll && m_bSweepOptions)
         return Fail(QStringLiteral("--adapter, --local-ip, --subnet and --wait apply only to "
-                                   "discover and --all"));
+                                   "discover, inventory, apply and --all"));
     return true;
 }
 
@@ -308,6 +353,10 @@ bool CCliParser::CheckArguments()
     case ECliCommand::Lan:
     case ECliCommand::Wlan:
         return CheckIpSetup();
+    case ECliCommand::Apply:
+        if (!CheckArity(1))
+            return false;
+        return !args.first().isEmpty() || Fail(QStringLiteral("the plan file name is empty"));
     case ECliCommand::Firmware:
         if (!CheckArity(1))
             return false;

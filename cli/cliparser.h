@@ -51,6 +51,8 @@ private:
     bool ParseCommandTail();
     bool ParseSweepOption(const QString &name, const QString &token, bool &handled);
     bool ParseTailOption(const QString &name, const QString &token);
+    bool ParseParallel(const QString &token);
+    bool ParseTimeout(const QString &token);
     bool TakeValue(const QString &token, QString &value);
     bool CheckTargets();
     bool CheckArguments();

@@ -68,6 +68,14 @@ CCliFields AccessPointFields(const CAccessPoint &ap, bool typed)
             {SAVED, ap.saved}};
 }
 
+// Modes in the plan's words; a text the player garbled is shown as it came.
+QString ModeText(const QString &setupmode)
+{
+    if (setupmode == SETUP_STATIC || setupmode == SETUP_DHCP)
+        return setupmode.toLower();
+    return setupmode;
+}
+
 } // namespace
 
 CCliPlayerTask::CCliPlayerTask(CCliRequest request) : m_request(std::move(request)) {}
@@ -102,6 +110,8 @@ CCliPlayerResult CCliPlayerTask::Run(CSetupManager &manager, const QString &play
         return Reset(manager);
     case ECliCommand::Firmware:
         return Firmware(manager);
+    case ECliCommand::Inventory:
+        return Inventory(manager);
     default:
         return CCliPlayerResult::Failure(player, QStringLiteral("not a player command"));
     }
@@ -112,15 +122,16 @@ CCliPlayerResult CCliPlayerTask::Ok(const CSetupManager &manager, CCliFields fie
     return CCliPlayerResult::Success(manager.GetDevice().ip, std::move(fields));
 }
 
-// The core's text of the failure just met; a failure the core gives no text
-// for (a status reply without errcode, a send that broke off) is named.
-CCliPlayerResult CCliPlayerTask::Failed(const CSetupManager &manager, const QString &operation)
+QString CCliPlayerTask::ErrorText(const CSetupManager &manager, const QString &operation)
 {
     // One line per player: the core's texts are joined on it.
-    QString text = manager.GetCommandErrors().join(QStringLiteral("; "));
-    if (text.isEmpty())
-        text = QStringLiteral("%1 failed").arg(operation);
-    return CCliPlayerResult::Failure(manager.GetDevice().ip, text);
+    const QString text = manager.GetCommandErrors().join(QStringLiteral("; "));
+    return text.isEmpty() ? QStringLiteral("%1 failed").arg(operation) : text;
+}
+
+CCliPlayerResult CCliPlayerTask::Failed(const CSetupManager &manager, const QString &operation)
+{
+    return CCliPlayerResult::Failure(manager.GetDevice().ip, ErrorText(manager, operation));
 }
 
 CCliPlayerResult CCliPlayerTask::Info(CSetupManager &manager) const
@@ -237,4 +248,27 @@ CCliPlayerResult CCliPlayerTask::Firmware(CSetupManager &manager) const
     if (!manager.UpdateFirmware())
         return Failed(manager, QStringLiteral("updateFirmware"));
     return Ok(manager, {{DOWNLOADIP, m_request.m_strDownloadIp}});
+}
+
+CCliPlayerResult CCliPlayerTask::Inventory(CSetupManager &manager) const
+{
+    if (!manager.FetchDeviceData())
+        return Failed(manager, QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
+    // Both set-ups share the record's setupmode: each is taken as it arrives.
+    if (!manager.GetLanSetup())
+        return Failed(manager, QStringLiteral("getLanSetup"));
+    const QString lanmode = ModeText(manager.GetDevice().setupmode);
+    if (!manager.GetWifiSetup())
+        return Failed(manager, QStringLiteral("getWifiSetup"));
+    const CDevice &d = manager.GetDevice();
+    return Ok(manager, {{NAME, d.devicename},
+                        {FIRMVERSION, d.firmversion},
+                        {SERIALNUMBER, d.serialnumber},
+                        {LANMAC, d.lanmac},
+                        {WIFIMAC, d.wifimac},
+                        {LANIP, d.lanip},
+                        {WIFIIP, d.wifiip},
+                        {WIFIONOFF, d.wifionoff == 1},
+                        {QStringLiteral("lanmode"), lanmode},
+                        {QStringLiteral("wlanmode"), ModeText(d.setupmode)}});
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <chrono>
+
 #include <QString>
 
 #include "cliplayerresult.h"
 #include "clirequest.h"
+#include "netcommander.h"
 
 class CSetupManager;
 
@@ -14,13 +17,27 @@ class CSetupManager;
 class CCliPlayerTask
 {
 public:
-    // At most this many device commands go to one player per run (lan dhcp
-    // --reboot: get, set, reboot).
-    static constexpr int MAX_EXCHANGES = 3;
+    // At most this many device commands go to one player per run (inventory:
+    // name, Wi-Fi, device information, LAN and Wi-Fi set-up).
+    static constexpr int MAX_EXCHANGES = 5;
+    // Scheduling slack on top of the command channel's own time-outs.
+    static constexpr int EXCHANGE_MARGIN_MS = 5000;
+    // How long a number of exchanges can take, each a connect, a send and a
+    // receive bounded by the command channel; beyond it a worker is given up.
+    static constexpr std::chrono::milliseconds ExchangesBound(int exchanges)
+    {
+        return std::chrono::milliseconds{exchanges * (CNetCommander::CONNECT_TIMEOUT_MS +
+                                                      2 * CNetCommander::RECEIVE_TIMEOUT_MS +
+                                                      EXCHANGE_MARGIN_MS)};
+    }
 
     explicit CCliPlayerTask(CCliRequest request);
 
     CCliPlayerResult Run(CSetupManager &manager, const QString &player) const;
+    // The core's text of the failure just met; a failure the core gives no
+    // text for (a status reply without errcode, a send that broke off) is
+    // named after the operation.
+    static QString ErrorText(const CSetupManager &manager, const QString &operation);
 
 private:
     CCliPlayerResult Info(CSetupManager &manager) const;
@@ -34,6 +51,7 @@ private:
     CCliPlayerResult Reboot(CSetupManager &manager) const;
     CCliPlayerResult Reset(CSetupManager &manager) const;
     CCliPlayerResult Firmware(CSetupManager &manager) const;
+    CCliPlayerResult Inventory(CSetupManager &manager) const;
     static CCliPlayerResult Ok(const CSetupManager &manager, CCliFields fields = {});
     static CCliPlayerResult Failed(const CSetupManager &manager, const QString &operation);
 

@@ -7,7 +7,7 @@ namespace {
 
 using CommandName = std::pair<ECliCommand, const char *>;
 
-const std::array<CommandName, 13> kCommandNames = {{
+const std::array<CommandName, 16> kCommandNames = {{
     {ECliCommand::Adapters, "adapters"},
     {ECliCommand::Discover, "discover"},
     {ECliCommand::Info, "info"},
@@ -21,6 +21,9 @@ const std::array<CommandName, 13> kCommandNames = {{
     {ECliCommand::Reboot, "reboot"},
     {ECliCommand::Reset, "reset"},
     {ECliCommand::Firmware, "firmware"},
+    {ECliCommand::Inventory, "inventory"},
+    {ECliCommand::Apply, "apply"},
+    {ECliCommand::Doctor, "doctor"},
 }};
 
 } // namespace
@@ -28,7 +31,13 @@ const std::array<CommandName, 13> kCommandNames = {{
 bool CCliRequest::IsPlayerCommand() const
 {
     return m_command != ECliCommand::None && m_command != ECliCommand::Adapters &&
-           m_command != ECliCommand::Discover;
+           m_command != ECliCommand::Discover && m_command != ECliCommand::Doctor &&
+           !IsSiteCommand();
+}
+
+bool CCliRequest::IsSiteCommand() const
+{
+    return m_command == ECliCommand::Inventory || m_command == ECliCommand::Apply;
 }
 
 bool CCliRequest::IsQuery() const

@@ -22,7 +22,10 @@ enum class ECliCommand
     Wlan,
     Reboot,
     Reset,
-    Firmware
+    Firmware,
+    Inventory,
+    Apply,
+    Doctor
 };
 
 // What lan and wlan do, told by their first argument.
@@ -47,6 +50,9 @@ public:
     static constexpr int MS_PER_SECOND = 1000;
 
     bool IsPlayerCommand() const;
+    // Commands that discover the players themselves and take the discovery
+    // options and --parallel, but no --player or --all.
+    bool IsSiteCommand() const;
     // Commands that only read, whose results are shown in full.
     bool IsQuery() const;
     ECliSetup Setup() const;
@@ -69,6 +75,10 @@ public:
     bool m_bReboot = false;
     QString m_strDownloadIp;
     int m_nTimeoutMs = DEFAULT_FIRMWARE_TIMEOUT_SECONDS * MS_PER_SECOND;
+    bool m_bCsv = false;
     // --subnet: the network swept instead of the adapter's /24.
     std::optional<CSweepRange> m_subnet;
+    bool m_bDryRun = false;
+    // firmware --expect-version: wait for every player to come back with it.
+    QString m_strExpectVersion;
 };

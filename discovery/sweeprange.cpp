@@ -14,6 +14,11 @@ constexpr int POINT_TO_POINT_PREFIX = 31;
 // A prefix is one or two digits: toInt alone would also take a sign or spaces.
 constexpr qsizetype MAX_PREFIX_DIGITS = 2;
 
+quint32 MaskOf(int prefix)
+{
+    return prefix == 0 ? 0 : ~quint32(0) << (ADDRESS_BITS - prefix);
+}
+
 std::optional<int> PrefixOf(const QString &text)
 {
     if (text.isEmpty() || text.size() > MAX_PREFIX_DIGITS ||
@@ -38,13 +43,29 @@ std::optional<CSweepRange> CSweepRange::Parse(const QString &text, QString *erro
                       .arg(text)
                       .arg(MAX_ADDRESSES)
                       .arg(MIN_PREFIX);
-    if (!problem.isEmpty()) {
-        if (error)
-            *error = problem;
+    else
+        return CSweepRange(*address & MaskOf(prefix), prefix);
+    if (error)
+        *error = problem;
+    return std::nullopt;
+}
+
+std::optional<CSweepRange> CSweepRange::Covering(const QList<quint32> &addresses)
+{
+    if (addresses.isEmpty())
         return std::nullopt;
+    const auto [low, high] = std::minmax_element(addresses.cbegin(), addresses.cend());
+    for (int prefix = MAX_PREFIX; prefix >= MIN_PREFIX; --prefix) {
+        if ((*low & MaskOf(prefix)) != (*high & MaskOf(prefix)))
+            continue;
+        const CSweepRange range(*low & MaskOf(prefix), prefix);
+        // An address that is the network's own or its broadcast is not swept.
+        const QList<quint32> hosts = range.Hosts();
+        if (std::all_of(addresses.cbegin(), addresses.cend(),
+                        [&hosts](quint32 address) { return hosts.contains(address); }))
+            return range;
     }
-    const quint32 mask = ~quint32(0) << (ADDRESS_BITS - prefix);
-    return CSweepRange(*address & mask, prefix);
+    return std::nullopt;
 }
 
 QList<quint32> CSweepRange::Hosts() const

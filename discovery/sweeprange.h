@@ -20,6 +20,9 @@ public:
     // None, with *error saying what is wrong, when text is not a network
     // this tool sweeps.
     static std::optional<CSweepRange> Parse(const QString &text, QString *error);
+    // The smallest network whose host addresses include every one of
+    // addresses; none when that is wider than MAX_ADDRESSES or the list is empty.
+    static std::optional<CSweepRange> Covering(const QList<quint32> &addresses);
 
     // The host addresses: without the network and broadcast addresses,
     // except on /31 and /32, which have none to spare.

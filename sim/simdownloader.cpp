@@ -18,10 +18,10 @@ constexpr qsizetype kFirmHeadBytes = 64;
 
 } // namespace
 
-CSimDownloader::CSimDownloader(CSimRegistry &registry, QString address, QHostAddress server,
-                               const QList<CSimFault> &faults, QObject *parent)
+CSimDownloader::CSimDownloader(CSimRegistry &registry, QString address, QHostAddress from,
+                               QHostAddress server, const QList<CSimFault> &faults, QObject *parent)
     : QObject(parent), m_registry(registry), m_strAddress(std::move(address)),
-      m_server(std::move(server)), m_holdMs(CSimFault::kDefaultHoldMs)
+      m_from(std::move(from)), m_server(std::move(server)), m_holdMs(CSimFault::kDefaultHoldMs)
 {
     for (const CSimFault &fault : faults) {
         if (fault.m_kind == EKind::DownloadDelay)
@@ -61,7 +61,7 @@ void CSimDownloader::Connect()
         if (m_pSocket->state() != QAbstractSocket::ConnectedState)
             OnDisconnected();
     });
-    if (!m_pSocket->bind(QHostAddress(m_strAddress), 0)) {
+    if (!m_pSocket->bind(m_from, 0)) {
         Finish(false);
         return;
     }
@@ -152,6 +152,8 @@ void CSimDownloader::Finish(bool complete)
     }
     if (m_pSocket)
         m_pSocket->abort();
+    if (!version.isEmpty())
+        emit Installed();
     deleteLater();
 }
 

@@ -21,15 +21,20 @@ class CSimRegistry;
 //
 // An image that starts with "KSFW" followed by a version text and a newline
 // (within its first 64 bytes) sets the player's firmversion once it has been
-// received in full.
+// received in full, and the player reboots to run it.
 class CSimDownloader : public QObject
 {
     Q_OBJECT
 
 public:
-    CSimDownloader(CSimRegistry &registry, QString address, QHostAddress server,
+    // address names the player's record; from is where it connects from.
+    CSimDownloader(CSimRegistry &registry, QString address, QHostAddress from, QHostAddress server,
                    const QList<CSimFault> &faults, QObject *parent);
     void Start();
+
+signals:
+    // A whole image with a version line arrived: the player installs it and reboots.
+    void Installed();
 
 private:
     void Connect();
@@ -43,6 +48,7 @@ private:
 
     CSimRegistry &m_registry;
     QString m_strAddress;
+    QHostAddress m_from;
     QHostAddress m_server;
     int m_delayMs = 0;
     int m_holdMs = 0;

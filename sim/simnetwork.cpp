@@ -189,6 +189,12 @@ bool CSimNetwork::WaitUntilReachable(const QString &ip, int timeoutMs) const
         ip, timeoutMs, [](const CSimPlayerRecord &record) { return record.m_reachable; });
 }
 
+QString CSimNetwork::CurrentAddress(const QString &ip) const
+{
+    return m_pRegistry->Read(ip,
+                             [](const CSimPlayerRecord &record) { return record.m_strAddress; });
+}
+
 void CSimNetwork::SetUnreachableTime(int ms)
 {
     m_pRegistry->SetUnreachableMs(ms);

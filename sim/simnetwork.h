@@ -92,6 +92,10 @@ public:
     bool WaitUntilReachable(const QString &ip, int timeoutMs) const;
     // How long resetRender and rebootDevice keep a player away (default 3 s).
     void SetUnreachableTime(int ms);
+    // Where the player that started at ip answers now: a reboot brings it up
+    // at the static address of its LAN set-up (any 127.x.y.z host address),
+    // or back at ip with DHCP. Every other method keeps naming it by ip.
+    QString CurrentAddress(const QString &ip) const;
 
 private:
     // Runs job on the worker thread and waits for it, at most timeoutMs.

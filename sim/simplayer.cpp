@@ -107,8 +107,49 @@ void CSimPlayer::GoUnreachable()
     m_backTimer.start(qMax(0, m_registry.UnreachableMs()));
 }
 
+// A static LAN address applies from the next start, as on a real player; a
+// DHCP set-up gets the starting address back, the one "the DHCP server" gave.
+// Only loopback host addresses: the simulator never binds anything else.
+QHostAddress CSimPlayer::AddressAfterReboot() const
+{
+    const CSimNetSetup lan = m_registry.Read(
+        m_strAddress, [](const CSimPlayerRecord &r) { return r.m_state.m_lanSetup; });
+    if (lan.m_strSetupMode != QLatin1String("STATIC"))
+        return QHostAddress(m_strAddress);
+    QHostAddress wanted;
+    const quint32 host = wanted.setAddress(lan.m_strIpAddress) ? wanted.toIPv4Address() : 0;
+    constexpr quint32 kLoopbackNet = 0x7F000000;
+    constexpr quint32 kNetMask = 0xFF000000;
+    constexpr quint32 kLoopbackBroadcast = 0x7FFFFFFF;
+    const bool usable = wanted.protocol() == QAbstractSocket::IPv4Protocol &&
+                        (host & kNetMask) == kLoopbackNet && host != kLoopbackNet &&
+                        host != kLoopbackBroadcast;
+    return usable ? wanted : m_address;
+}
+
+void CSimPlayer::MoveTo(const QHostAddress &address)
+{
+    if (address == m_address)
+        return;
+    // Another player there: the address stays as it was, like a conflict a
+    // real player would detect.
+    if (!m_claim || !m_claim(m_address, address)) {
+        qWarning("player %s: %s is taken, staying at %s", qPrintable(m_strAddress),
+                 qPrintable(address.toString()), qPrintable(m_address.toString()));
+        return;
+    }
+    m_address = address;
+    m_web.SetBindAddress(address);
+    const QString text = address.toString();
+    m_registry.Update(m_strAddress, [&text](CSimPlayerRecord &record) {
+        record.m_strAddress = text;
+        record.m_state.m_strLanIp = text;
+    });
+}
+
 void CSimPlayer::ComeBack()
 {
+    MoveTo(AddressAfterReboot());
     m_reachable = true;
     ApplyListening();
     QString error;
@@ -126,7 +167,7 @@ void CSimPlayer::Announce(const QHostAddress &prober)
         m_registry.TakeFaults(m_strAddress, CSimFault::EService::Announce, {});
     const CSimDelivery delivery = m_registry.Read(m_strAddress, [&](const CSimPlayerRecord &r) {
         return CSimAnnouncementBuilder(faults).Build(r.m_strModel, r.m_state.m_strDeviceName,
-                                                     m_strAddress, r.m_strUdn);
+                                                     r.m_strAddress, r.m_strUdn);
     });
     ++m_announcements;
     auto *announcer = new CSimAnnouncer(m_address, prober, delivery, this);
@@ -142,8 +183,9 @@ void CSimPlayer::Download(const QString &server)
         m_registry.TakeFaults(m_strAddress, CSimFault::EService::Download, {});
     ++m_downloads;
     auto *downloader =
-        new CSimDownloader(m_registry, m_strAddress, QHostAddress(server), faults, this);
+        new CSimDownloader(m_registry, m_strAddress, m_address, QHostAddress(server), faults, this);
     connect(downloader, &QObject::destroyed, this, [this] { --m_downloads; });
+    connect(downloader, &CSimDownloader::Installed, this, &CSimPlayer::GoUnreachable);
     downloader->Start();
 }
 

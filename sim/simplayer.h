@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
@@ -18,7 +20,13 @@ class CSimPlayer : public QObject
     Q_OBJECT
 
 public:
+    // Asked before a player comes back at another address: true when nothing
+    // else answers there, and probes to it now reach this player.
+    using AddressClaim = std::function<bool(const QHostAddress &from, const QHostAddress &to)>;
+
+    // address: where the player starts, and the name of its record for good.
     CSimPlayer(CSimRegistry &registry, const QString &address, QObject *parent);
+    void SetAddressClaim(AddressClaim claim) { m_claim = std::move(claim); }
 
     // Opens the command and web ports; false (with the reason) if either fails.
     bool Start(QString *error);
@@ -35,13 +43,17 @@ private:
     void Act(const CSimCommandOutcome &outcome);
     void GoUnreachable();
     void ComeBack();
+    // Where the LAN set-up puts the player after a reboot.
+    QHostAddress AddressAfterReboot() const;
+    void MoveTo(const QHostAddress &address);
     void Announce(const QHostAddress &prober);
     void Download(const QString &server);
     void SetReachable(bool reachable);
 
     CSimRegistry &m_registry;
-    QString m_strAddress;
-    QHostAddress m_address;
+    QString m_strAddress;   // the record's name
+    QHostAddress m_address; // where it answers now
+    AddressClaim m_claim;
     QTcpServer m_commandServer;
     CSimWebServer m_web;
     QTimer m_backTimer;

@@ -21,4 +21,7 @@ struct CSimPlayerRecord
     int m_probes = 0;
     int m_invalidProbes = 0;
     bool m_reachable = true;
+    // Where the player answers now: its starting address until a reboot
+    // brings it up at a static address of its LAN set-up.
+    QString m_strAddress;
 };

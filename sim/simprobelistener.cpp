@@ -36,6 +36,16 @@ void CSimProbeListener::AddPlayer(const QString &address, CSimPlayer *player)
     m_players.insert(QHostAddress(address).toIPv4Address(), player);
 }
 
+bool CSimProbeListener::MovePlayer(const QHostAddress &from, const QHostAddress &to,
+                                   CSimPlayer *player)
+{
+    if (m_players.contains(to.toIPv4Address()))
+        return false;
+    m_players.remove(from.toIPv4Address());
+    m_players.insert(to.toIPv4Address(), player);
+    return true;
+}
+
 bool CSimProbeListener::IsValidProbe(const QByteArray &datagram)
 {
     return datagram.size() == SimLimits::kProbeSize && datagram.startsWith(kProbeMagic);

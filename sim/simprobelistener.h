@@ -21,6 +21,9 @@ public:
 
     bool Listen(QString *error);
     void AddPlayer(const QString &address, CSimPlayer *player);
+    // Probes to to reach player instead of those to from; false, changing
+    // nothing, when another player answers at to.
+    bool MovePlayer(const QHostAddress &from, const QHostAddress &to, CSimPlayer *player);
 
     // Exactly 100 bytes starting with "tavrion.ver012.windows_x86" and a zero byte.
     static bool IsValidProbe(const QByteArray &datagram);

@@ -25,6 +25,7 @@ void CSimRegistry::Reset(const QList<CSimPlayerConfig> &players)
         record.m_state = config.m_state;
         record.m_state.m_strDeviceName = config.m_strName;
         record.m_faults = config.m_faults;
+        record.m_strAddress = config.m_strAddress;
         m_records.insert(config.m_strAddress, record);
     }
     m_changed.notify_all();

@@ -9,7 +9,8 @@
 #include "simwebconnection.h"
 
 CSimWebServer::CSimWebServer(CSimRegistry &registry, QString address, QObject *parent)
-    : QObject(parent), m_registry(registry), m_strAddress(std::move(address))
+    : QObject(parent), m_registry(registry), m_strAddress(std::move(address)),
+      m_bindAddress(m_strAddress)
 {
     m_server.setProxy(QNetworkProxy::NoProxy);
     connect(&m_server, &QTcpServer::newConnection, this, &CSimWebServer::Accept);
@@ -17,7 +18,7 @@ CSimWebServer::CSimWebServer(CSimRegistry &registry, QString address, QObject *p
 
 bool CSimWebServer::Listen(QString *error)
 {
-    if (m_server.isListening() || m_server.listen(QHostAddress(m_strAddress), SimLimits::kWebPort))
+    if (m_server.isListening() || m_server.listen(m_bindAddress, SimLimits::kWebPort))
         return true;
     if (error)
         *error = m_server.errorString();

@@ -16,6 +16,8 @@ public:
     CSimWebServer(CSimRegistry &registry, QString address, QObject *parent);
 
     bool Listen(QString *error);
+    // Where the page is served from next time it listens (after a move).
+    void SetBindAddress(const QHostAddress &address) { m_bindAddress = address; }
     void Close();
     bool IsListening() const { return m_server.isListening(); }
 
@@ -24,6 +26,7 @@ private:
 
     CSimRegistry &m_registry;
     QString m_strAddress;
+    QHostAddress m_bindAddress;
     QTcpServer m_server;
     int m_connections = 0;
 };

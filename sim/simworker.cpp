@@ -20,6 +20,9 @@ QStringList CSimWorker::StartPlayers(const QList<CSimPlayerConfig> &players)
         auto *player = new CSimPlayer(m_registry, config.m_strAddress, this);
         m_players.insert(config.m_strAddress, player);
         m_pProbes->AddPlayer(config.m_strAddress, player);
+        player->SetAddressClaim([this, player](const QHostAddress &from, const QHostAddress &to) {
+            return m_pProbes->MovePlayer(from, to, player);
+        });
         if (!player->Start(&error))
             errors << QStringLiteral("%1: %2").arg(config.m_strAddress, error);
     }

@@ -69,6 +69,9 @@ private slots:
     void playerStoppingFailsAtTheTimeout();
     void nothingIsSentWhenTheFileCannotBeServed();
     void downloadStillRunningAtTheEndIsReported();
+    void expectedVersionIsReadBackAfterTheReboot_data();
+    void expectedVersionIsReadBackAfterTheReboot();
+    void expectedVersionWithAllReportsItInJson();
 
 private:
     QString WriteImage(const QString &name, const QByteArray &bytes);
@@ -255,6 +258,77 @@ void TestCliFirmware::downloadStillRunningAtTheEndIsReported()
              QStringLiteral("kestavon-cli: an upload failed: Server Socket failed to send: %1\n")
                  .arg(ECANCELED));
     QCOMPARE(nEnd, ECONNRESET);
+}
+
+void TestCliFirmware::expectedVersionIsReadBackAfterTheReboot_data()
+{
+    QTest::addColumn<QStringList>("players");
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<int>("awayMs");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    const QStringList two = {PLAYERS.at(0), PLAYERS.at(2)};
+    QTest::newRow("updated") << two << QByteArray("KSFW 3.0.0\n") << 300 << 0
+                             << QStringLiteral("127.0.0.2: updated to 3.0.0\n"
+                                               "127.0.0.4: updated to 3.0.0\n")
+                             << QString();
+    // An image the player does not take: it keeps running the old version.
+    QTest::newRow("not updated") << two << QByteArray("no version line\n") << 300 << 1 << QString()
+                                 << QStringLiteral(
+                                        "127.0.0.2: not updated: runs 1.0.0, not 3.0.0\n"
+                                        "127.0.0.4: not updated: runs 1.0.0, not 3.0.0\n");
+    QTest::newRow("not back") << QStringList{PLAYERS.at(0)} << QByteArray("KSFW 3.0.0\n") << 60000
+                              << 1 << QString()
+                              << QStringLiteral("127.0.0.2: not back: not found again by udn "
+                                                "within 2 s\n");
+    QTest::newRow("one not there to begin with")
+        << QStringList{PLAYERS.at(0), QStringLiteral("127.0.0.9")} << QByteArray("KSFW 3.0.0\n")
+        << 300 << 1 << QStringLiteral("127.0.0.2: updated to 3.0.0\n")
+        << QStringLiteral("127.0.0.9: did not answer a discovery, so it could not be found again "
+                          "after the update; nothing sent\n");
+}
+
+void TestCliFirmware::expectedVersionIsReadBackAfterTheReboot()
+{
+    QFETCH(QStringList, players);
+    QFETCH(QByteArray, head);
+    QFETCH(int, awayMs);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    m_network.SetUnreachableTime(awayMs);
+    const QString path = WriteImage(QStringLiteral("versioned.bin"), head + RandomBytes(100000));
+    const CCliRun run = CCliRun::Run(
+        WithPlayers(players) +
+        QStringList{QStringLiteral("firmware"), path, QStringLiteral("--expect-version"),
+                    QStringLiteral("3.0.0"), QStringLiteral("--timeout"), QStringLiteral("2")});
+    QVERIFY2(run.m_nExitCode == exitCode, run.Describe());
+    QCOMPARE(run.m_strOut, out);
+    QCOMPARE(run.m_strErr, err);
+}
+
+void TestCliFirmware::expectedVersionWithAllReportsItInJson()
+{
+    m_network.SetUnreachableTime(300);
+    const QString path =
+        WriteImage(QStringLiteral("all.bin"), QByteArray("KSFW 3.1.0\n") + RandomBytes(1000));
+    const CCliRun run =
+        CCliRun::Run({QStringLiteral("--json"), QStringLiteral("--all"), QStringLiteral("--wait"),
+                      QStringLiteral("1"), QStringLiteral("--parallel"), QStringLiteral("3"),
+                      QStringLiteral("firmware"), path, QStringLiteral("--expect-version"),
+                      QStringLiteral("3.1.0"), QStringLiteral("--timeout"), DOWNLOAD_TIMEOUT});
+    QVERIFY2(run.m_nExitCode == 0, run.Describe());
+    QCOMPARE(run.Json().size(), PLAYERS.size());
+    for (const QJsonValue &entry : run.Json()) {
+        QCOMPARE(entry.toObject().value(QStringLiteral("result")).toObject(),
+                 (QJsonObject{{QStringLiteral("downloadip"), QStringLiteral("127.0.0.1")},
+                              {QStringLiteral("size"), 1000 + 11},
+                              {QStringLiteral("firmversion"), QStringLiteral("3.1.0")},
+                              {QStringLiteral("update"), QStringLiteral("updated")}}));
+    }
+    for (const QString &player : PLAYERS)
+        QCOMPARE(m_network.State(player).m_strFirmVersion, QStringLiteral("3.1.0"));
 }
 
 KESTAVON_TEST_MAIN(TestCliFirmware)

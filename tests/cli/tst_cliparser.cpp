@@ -150,7 +150,8 @@ void TestCliParser::refuses_data()
     QTest::newRow("wait with players")
         << Split("--player 127.0.0.2 --wait 1 info")
         << QStringLiteral("--adapter, --local-ip, --subnet and --wait "
-                          "apply only to discover and --all");
+                          "apply only to discover, inventory, "
+                          "apply and --all");
     QTest::newRow("adapter and local ip")
         << Split("discover --adapter lo --local-ip 127.0.0.1")
         << QStringLiteral("--adapter and --local-ip cannot be used together");
@@ -176,12 +177,6 @@ void TestCliParser::refuses_data()
     QTest::newRow("reset on the wrong command")
         << Split("--player 127.0.0.2 reboot --reset")
         << QStringLiteral("option --reset does not apply to 'reboot'");
-    // No version check runs yet: taking the option would promise one.
-    QTest::newRow("firmware version check not offered")
-        << Split("--player 127.0.0.2 firmware image.bin --expect-version 2.0")
-        << QStringLiteral("option --expect-version does not apply to 'firmware'");
-    QTest::newRow("csv not offered")
-        << Split("--csv discover") << QStringLiteral("unknown option '--csv'");
     QTest::newRow("lan static short")
         << Split("--player 127.0.0.2 lan static 10.0.0.5 255.255.255.0")
         << QStringLiteral("'lan static' takes IP MASK GATEWAY DNS1 DNS2");

@@ -13,6 +13,8 @@ private slots:
     void accepted();
     void refused_data();
     void refused();
+    void covering_data();
+    void covering();
 };
 
 void TestSweepRange::accepted_data()
@@ -80,6 +82,44 @@ void TestSweepRange::refused()
     QString error;
     QVERIFY(!CSweepRange::Parse(text, &error));
     QVERIFY(!error.isEmpty());
+}
+
+void TestSweepRange::covering_data()
+{
+    QTest::addColumn<QStringList>("addresses");
+    QTest::addColumn<QString>("range");
+    QTest::newRow("one") << QStringList{QStringLiteral("127.0.0.7")} << "127.0.0.7/32";
+    QTest::newRow("neighbours") << QStringList{QStringLiteral("127.0.0.2"),
+                                               QStringLiteral("127.0.0.3")}
+                                << "127.0.0.2/31";
+    QTest::newRow("within a /29") << QStringList{QStringLiteral("127.0.0.4"),
+                                                 QStringLiteral("127.0.0.2")}
+                                  << "127.0.0.0/29";
+    // .7 is the broadcast of 127.0.0.0/29, which is not swept: one bit wider.
+    QTest::newRow("edge widened") << QStringList{QStringLiteral("127.0.0.4"),
+                                                 QStringLiteral("127.0.0.7")}
+                                  << "127.0.0.0/28";
+    QTest::newRow("across a /24") << QStringList{QStringLiteral("127.0.0.200"),
+                                                 QStringLiteral("127.0.1.3")}
+                                  << "127.0.0.0/23";
+    QTest::newRow("too far apart")
+        << QStringList{QStringLiteral("127.0.0.2"), QStringLiteral("127.0.64.2")} << QString();
+    QTest::newRow("none") << QStringList() << QString();
+}
+
+void TestSweepRange::covering()
+{
+    QFETCH(QStringList, addresses);
+    QFETCH(QString, range);
+    QList<quint32> numbers;
+    for (const QString &address : addresses)
+        numbers.append(QHostAddress(address).toIPv4Address());
+    const std::optional<CSweepRange> covering = CSweepRange::Covering(numbers);
+    QCOMPARE(covering ? covering->Text() : QString(), range);
+    if (covering) {
+        for (quint32 number : numbers)
+            QVERIFY(covering->Hosts().contains(number));
+    }
 }
 
 KESTAVON_TEST_MAIN(TestSweepRange)

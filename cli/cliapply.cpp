@@ -1,0 +1,420 @@
+#include "cliapply.h"
+
+#include <QSet>
+
+#include "cliforeach.h"
+#include "clidiscovery.h"
+#include "clifirmware.h"
+#include "cliplayertask.h"
+#include "setupmanager.h"
+
+namespace {
+
+// The model class this tool configures.
+constexpr qint32 CONFIGURABLE_CLASS = 2;
+// Reading a player: name, Wi-Fi, device information, two set-ups, access points.
+constexpr int READ_EXCHANGES = 6;
+// Sending: name, Wi-Fi and access point; or two set-ups and the reboot.
+constexpr int SEND_EXCHANGES = 3;
+const QString SETUP_STATIC = QStringLiteral("STATIC");
+const QString SETUP_DHCP = QStringLiteral("DHCP");
+
+const QString GIVEN_UP = QStringLiteral("no answer in time; given up");
+
+QString SetupCommand(bool wifi)
+{
+    return wifi ? QStringLiteral("setWifiSetup") : QStringLiteral("setLanSetup");
+}
+
+} // namespace
+
+bool CCliApply::CTarget::IsActive() const
+{
+    return m_bFound && !m_bDone && m_outcome.m_status != CCliApplyOutcome::EStatus::Unchanged;
+}
+
+bool CCliApply::CTarget::Changes(const QString &prefix) const
+{
+    return std::any_of(
+        m_outcome.m_changes.cbegin(), m_outcome.m_changes.cend(),
+        [&prefix](const CCliPlanChange &c) { return c.m_strField.startsWith(prefix); });
+}
+
+CCliApply::CCliApply(const CCliRequest &request, QList<CCliPlanEntry> plan) : m_request(request)
+{
+    for (CCliPlanEntry &entry : plan) {
+        CTarget target;
+        target.m_outcome.m_strKey = entry.Key();
+        target.m_outcome.m_strUdn = entry.m_strUdn;
+        target.m_entry = std::move(entry);
+        m_targets.append(target);
+    }
+}
+
+QList<CCliApplyOutcome> CCliApply::Run(CCliDiscovery &discovery)
+{
+    m_pDiscovery = &discovery;
+    Match();
+    ReadStates();
+    if (!m_request.m_bDryRun) {
+        SendSettings();
+        UpdateFirmware();
+        SendNetwork();
+        Verify();
+    }
+    QList<CCliApplyOutcome> outcomes;
+    for (const CTarget &target : std::as_const(m_targets))
+        outcomes.append(target.m_outcome);
+    return outcomes;
+}
+
+QList<CCliApply::CTarget *> CCliApply::Active(const std::function<bool(const CTarget &)> &wanted)
+{
+    QList<CTarget *> active;
+    for (CTarget &target : m_targets) {
+        if (target.IsActive() && (!wanted || wanted(target)))
+            active.append(&target);
+    }
+    return active;
+}
+
+void CCliApply::Fail(CTarget &target, const QString &step, const QString &error)
+{
+    target.m_outcome.m_status = CCliApplyOutcome::EStatus::Failed;
+    target.m_outcome.m_strError = QStringLiteral("%1: %2").arg(step, error);
+    target.m_bDone = true;
+}
+
+// Entries with a udn find their player in the discovery; the others are
+// matched by the LAN MAC address read from every configurable player left.
+void CCliApply::Match()
+{
+    QHash<QString, CDeviceSummary> byUdn;
+    for (const CDeviceSummary &device : m_pDiscovery->Devices())
+        byUdn.insert(device.udn, device);
+    QSet<QString> taken;
+    for (CTarget &target : m_targets) {
+        const auto it = byUdn.constFind(target.m_entry.m_strUdn);
+        if (target.m_entry.m_strUdn.isEmpty() || it == byUdn.cend())
+            continue;
+        target.m_device = *it;
+        target.m_bFound = true;
+        taken.insert(it->ip);
+    }
+    QStringList candidates;
+    for (const CDeviceSummary &device : m_pDiscovery->Devices()) {
+        if (device.modelClass == CONFIGURABLE_CLASS && !taken.contains(device.ip))
+            candidates.append(device.ip);
+    }
+    MatchByLanMac(candidates);
+    for (CTarget &target : m_targets) {
+        if (!target.m_bFound)
+            continue;
+        target.m_outcome.m_strPlayer = target.m_device.ip;
+        target.m_outcome.m_strUdn = target.m_device.udn;
+        if (target.m_device.modelClass != CONFIGURABLE_CLASS)
+            Fail(target, QStringLiteral("find"),
+                 QStringLiteral("%1 is of model class %2, which this tool does not configure")
+                     .arg(target.m_device.model)
+                     .arg(target.m_device.modelClass));
+    }
+}
+
+void CCliApply::MatchByLanMac(const QStringList &candidates)
+{
+    const bool wanted = std::any_of(m_targets.cbegin(), m_targets.cend(),
+                                    [](const CTarget &t) { return t.m_entry.m_strUdn.isEmpty(); });
+    if (!wanted || candidates.isEmpty())
+        return;
+    const QHash<QString, CCliPlanState> states =
+        CliForEach::Run<CCliPlanState>(candidates, m_request.m_nParallel, READ_EXCHANGES,
+                                       [](CSetupManager &manager, const QString &player) {
+                                           return CCliPlanState::Read(manager, player, false);
+                                       });
+    QHash<QString, QString> byMac;
+    for (const CCliPlanState &state : states) {
+        if (state.m_bRead)
+            byMac.insert(state.m_strLanMac, state.m_strPlayer);
+    }
+    for (CTarget &target : m_targets) {
+        if (!target.m_entry.m_strUdn.isEmpty() || !byMac.contains(target.m_entry.m_strLanMac))
+            continue;
+        const QString ip = byMac.value(target.m_entry.m_strLanMac);
+        for (const CDeviceSummary &device : m_pDiscovery->Devices()) {
+            if (device.ip == ip)
+                target.m_device = device;
+        }
+        target.m_bFound = true;
+    }
+}
+
+QHash<QString, CCliPlanState> CCliApply::ReadAll(const QList<CTarget *> &targets) const
+{
+    QStringList players;
+    QSet<QString> withAccessPoint;
+    for (const CTarget *target : targets) {
+        players.append(target->m_device.ip);
+        if (target->m_entry.m_accessPoint)
+            withAccessPoint.insert(target->m_device.ip);
+    }
+    return CliForEach::Run<CCliPlanState>(
+        players, m_request.m_nParallel, READ_EXCHANGES,
+        [withAccessPoint](CSetupManager &manager, const QString &player) {
+            return CCliPlanState::Read(manager, player, withAccessPoint.contains(player));
+        });
+}
+
+void CCliApply::ReadStates()
+{
+    const QList<CTarget *> targets = Active();
+    const QHash<QString, CCliPlanState> states = ReadAll(targets);
+    for (CTarget *target : targets) {
+        const auto it = states.constFind(target->m_device.ip);
+        if (it == states.cend() || !it->m_bRead) {
+            Fail(*target, QStringLiteral("read"), it == states.cend() ? GIVEN_UP : it->m_strError);
+            continue;
+        }
+        target->m_state = *it;
+        CCliApplyOutcome &outcome = target->m_outcome;
+        outcome.m_changes = it->Changes(target->m_entry);
+        outcome.m_unchanged = it->Unchanged(target->m_entry);
+        if (outcome.m_changes.isEmpty())
+            outcome.m_status = CCliApplyOutcome::EStatus::Unchanged;
+        else
+            outcome.m_status = m_request.m_bDryRun ? CCliApplyOutcome::EStatus::Planned
+                                                   : CCliApplyOutcome::EStatus::Unverified;
+    }
+}
+
+// Name, Wi-Fi and access point take effect without a reboot.
+void CCliApply::SendSettings()
+{
+    const QList<CTarget *> targets = Active([](const CTarget &t) {
+        return t.Changes(QStringLiteral("name")) || t.Changes(QStringLiteral("wifi")) ||
+               t.Changes(QStringLiteral("accessPoint"));
+    });
+    QHash<QString, CCliPlanEntry> entries;
+    QHash<QString, QList<CCliPlanChange>> changes;
+    QStringList players;
+    for (const CTarget *target : targets) {
+        players.append(target->m_device.ip);
+        entries.insert(target->m_device.ip, target->m_entry);
+        changes.insert(target->m_device.ip, target->m_outcome.m_changes);
+    }
+    const QHash<QString, QString> errors = CliForEach::Run<QString>(
+        players, m_request.m_nParallel, SEND_EXCHANGES,
+        [entries, changes](CSetupManager &manager, const QString &player) -> QString {
+            manager.TargetDevice(player);
+            const CCliPlanEntry &entry = entries.value(player);
+            for (const CCliPlanChange &change : changes.value(player)) {
+                if (change.m_strField == QLatin1String("name") &&
+                    !manager.SetDeviceName(change.m_strTo))
+                    return QStringLiteral("name: ") +
+                           CCliPlayerTask::ErrorText(manager, QStringLiteral("setDeviceName"));
+                if (change.m_strField == QLatin1String("wifi") &&
+                    !manager.SetWifiOnOff(change.m_strTo == QLatin1String("on") ? 1 : 0))
+                    return QStringLiteral("wifi: ") +
+                           CCliPlayerTask::ErrorText(manager, QStringLiteral("setWifiOnOff"));
+                if (change.m_strField == QLatin1String("accessPoint.essid") &&
+                    !manager.ConnectAp(entry.m_accessPoint->m_strEssid,
+                                       entry.m_accessPoint->m_strPassword,
+                                       entry.m_accessPoint->m_strEncryption))
+                    return QStringLiteral("accessPoint: ") +
+                           CCliPlayerTask::ErrorText(manager, QStringLiteral("connectAp"));
+            }
+            return {};
+        });
+    for (CTarget *target : targets) {
+        const auto it = errors.constFind(target->m_device.ip);
+        if (it == errors.cend())
+            Fail(*target, QStringLiteral("send"), GIVEN_UP);
+        else if (!it->isEmpty())
+            Fail(*target, it->section(QStringLiteral(": "), 0, 0),
+                 it->section(QStringLiteral(": "), 1));
+    }
+}
+
+// One download server per image; the players come back with the new version
+// before their address set-up is touched.
+void CCliApply::UpdateFirmware()
+{
+    QHash<QString, QList<CTarget *>> byFile;
+    for (CTarget *target :
+         Active([](const CTarget &t) { return t.Changes(QStringLiteral("firmware")); }))
+        byFile[target->m_entry.m_firmware->m_strFile].append(target);
+    for (auto it = byFile.cbegin(); it != byFile.cend(); ++it) {
+        CCliRequest request = m_request;
+        request.m_command = ECliCommand::Firmware;
+        request.m_arguments = {it.key()};
+        request.m_strDownloadIp = m_pDiscovery->SweepAddress();
+        QStringList players;
+        for (const CTarget *target : it.value())
+            players.append(target->m_device.ip);
+        CCliFirmware firmware(request, nullptr);
+        QString error;
+        const std::optional<QList<CCliPlayerResult>> results = firmware.Run(players, &error);
+        QList<CTarget *> sent;
+        for (CTarget *target : it.value()) {
+            const CCliPlayerResult *result = nullptr;
+            for (const CCliPlayerResult &r : results ? *results : QList<CCliPlayerResult>()) {
+                if (r.m_strPlayer == target->m_device.ip)
+                    result = &r;
+            }
+            if (!result || !result->m_bOk) {
+                Fail(*target, QStringLiteral("firmware"), result ? result->m_strError : error);
+                continue;
+            }
+            target->m_bRebooted = true;
+            sent.append(target);
+        }
+        AwaitBack(sent, [](const CTarget &target, const CCliPlanState &state) {
+            return state.Value(QStringLiteral("firmware.version")) ==
+                   target.m_entry.m_firmware->m_strVersion;
+        });
+        for (CTarget *target : sent) {
+            const QString now = target->m_state.Value(QStringLiteral("firmware.version"));
+            if (!target->m_state.m_bRead) {
+                // Sent and downloaded, but never seen again: not known either way.
+                target->m_outcome.m_strError =
+                    QStringLiteral("firmware: not found again by udn within %1 s")
+                        .arg(m_request.m_nTimeoutMs / CCliRequest::MS_PER_SECOND);
+                target->m_bDone = true;
+            } else if (now != target->m_entry.m_firmware->m_strVersion) {
+                Fail(*target, QStringLiteral("firmware"),
+                     QStringLiteral("the player runs %1 after the update").arg(now));
+            }
+        }
+    }
+}
+
+// Both set-ups, then one reboot that applies them.
+void CCliApply::SendNetwork()
+{
+    const QList<CTarget *> targets = Active([](const CTarget &t) {
+        return t.Changes(QStringLiteral("lan.")) || t.Changes(QStringLiteral("wlan."));
+    });
+    QHash<QString, CTarget> byPlayer;
+    for (const CTarget *target : targets)
+        byPlayer.insert(target->m_device.ip, *target);
+    QStringList players = byPlayer.keys();
+    const QHash<QString, QString> errors = CliForEach::Run<QString>(
+        players, m_request.m_nParallel, SEND_EXCHANGES,
+        [byPlayer](CSetupManager &manager, const QString &player) -> QString {
+            const CTarget &target = byPlayer.value(player);
+            manager.TargetDevice(player);
+            for (const bool wifi : {false, true}) {
+                const QString prefix = wifi ? QStringLiteral("wlan") : QStringLiteral("lan");
+                if (!target.Changes(prefix + QLatin1Char('.')))
+                    continue;
+                const CCliPlanSetup &wanted = wifi ? *target.m_entry.m_wlan : *target.m_entry.m_lan;
+                const CDevice &d = target.m_state.m_device;
+                // As the set-up dialog does it: DHCP sends the addresses the
+                // player reported, which it keeps for a later static set-up.
+                QStringList addresses = {wanted.m_strIp, wanted.m_strMask, wanted.m_strGateway,
+                                         wanted.m_strDns1, wanted.m_strDns2};
+                if (wanted.m_bDhcp)
+                    addresses =
+                        wifi ? QStringList{d.wifiIpaddress, d.wifiSubnetmask, d.wifiDefaultgateway,
+                                           d.wifiPrimarydns, d.wifiSeconddns}
+                             : QStringList{d.lanIpaddress, d.lanSubnetmask, d.lanDefaultgateway,
+                                           d.lanPrimarydns, d.lanSeconddns};
+                const QString mode = wanted.m_bDhcp ? SETUP_DHCP : SETUP_STATIC;
+                const bool set =
+                    wifi ? manager.SetWifiSetup(mode, addresses.at(0), addresses.at(1),
+                                                addresses.at(2), addresses.at(3), addresses.at(4))
+                         : manager.SetLanSetup(mode, addresses.at(0), addresses.at(1),
+                                               addresses.at(2), addresses.at(3), addresses.at(4));
+                if (!set)
+                    return prefix + QStringLiteral(": ") +
+                           CCliPlayerTask::ErrorText(manager, SetupCommand(wifi));
+            }
+            if (!manager.RebootDevice())
+                return QStringLiteral("reboot: ") +
+                       CCliPlayerTask::ErrorText(manager, QStringLiteral("rebootDevice"));
+            return {};
+        });
+    for (CTarget *target : targets) {
+        const auto it = errors.constFind(target->m_device.ip);
+        if (it == errors.cend()) {
+            Fail(*target, QStringLiteral("send"), GIVEN_UP);
+        } else if (!it->isEmpty()) {
+            Fail(*target, it->section(QStringLiteral(": "), 0, 0),
+                 it->section(QStringLiteral(": "), 1));
+        } else {
+            target->m_bRebooted = true;
+        }
+    }
+}
+
+// Every field of the plan read back; a rebooted player from where it is
+// found again, which for a new static LAN address must be that address.
+void CCliApply::Verify()
+{
+    const auto matches = [](const CTarget &target, const CCliPlanState &state) {
+        if (!state.Changes(target.m_entry).isEmpty())
+            return false;
+        const std::optional<CCliPlanSetup> &lan = target.m_entry.m_lan;
+        return !lan || lan->m_bDhcp || state.m_strPlayer == lan->m_strIp ||
+               !target.Changes(QStringLiteral("lan.ip"));
+    };
+    AwaitBack(Active([](const CTarget &t) { return t.m_bRebooted; }), matches);
+    const QList<CTarget *> stayed = Active([](const CTarget &t) { return !t.m_bRebooted; });
+    const QHash<QString, CCliPlanState> states = ReadAll(stayed);
+    for (CTarget *target : stayed)
+        target->m_state = states.value(target->m_device.ip);
+    for (CTarget *target : Active()) {
+        CCliApplyOutcome &outcome = target->m_outcome;
+        const CCliPlanState &state = target->m_state;
+        if (state.m_bRead && matches(*target, state)) {
+            outcome.m_status = CCliApplyOutcome::EStatus::Ok;
+            continue;
+        }
+        outcome.m_status = CCliApplyOutcome::EStatus::Unverified;
+        if (!state.m_bRead) {
+            outcome.m_strError = target->m_bRebooted
+                                     ? QStringLiteral("not found again by udn within %1 s")
+                                           .arg(m_request.m_nTimeoutMs / CCliRequest::MS_PER_SECOND)
+                                     : QStringLiteral("read back: %1").arg(state.m_strError);
+            continue;
+        }
+        QStringList differing;
+        for (const CCliPlanChange &change : state.Changes(target->m_entry))
+            differing.append(
+                QStringLiteral("%1 reads '%2'").arg(change.m_strField, change.m_strFrom));
+        if (differing.isEmpty())
+            differing.append(QStringLiteral("found at %1, not at lan.ip").arg(state.m_strPlayer));
+        outcome.m_strError = QStringLiteral("read back: ") + differing.join(QStringLiteral(", "));
+    }
+}
+
+void CCliApply::AwaitBack(const QList<CTarget *> &targets, const Check &check)
+{
+    QHash<QString, CTarget *> pending;
+    for (CTarget *target : targets) {
+        target->m_state = CCliPlanState();
+        pending.insert(target->m_device.udn, target);
+    }
+    const QDeadlineTimer deadline(m_request.m_nTimeoutMs);
+    while (!pending.isEmpty() && !deadline.hasExpired()) {
+        const QSet<QString> udns(pending.keyBegin(), pending.keyEnd());
+        const QDeadlineTimer round(
+            std::min<qint64>(deadline.remainingTime(), CCliDiscovery::RESWEEP_INTERVAL_MS));
+        const QHash<QString, CDeviceSummary> found = m_pDiscovery->FindAgain(udns, round);
+        QList<CTarget *> back;
+        for (auto it = found.cbegin(); it != found.cend(); ++it) {
+            CTarget *target = pending.value(it.key());
+            target->m_device = *it;
+            target->m_outcome.m_strPlayer = it->ip;
+            back.append(target);
+        }
+        const QHash<QString, CCliPlanState> states = ReadAll(back);
+        for (CTarget *target : back) {
+            const auto state = states.constFind(target->m_device.ip);
+            if (state == states.cend() || !state->m_bRead)
+                continue;
+            target->m_state = *state;
+            if (check(*target, *state))
+                pending.remove(target->m_device.udn);
+        }
+    }
+}

@@ -1,0 +1,90 @@
+#include "cliapplyoutcome.h"
+
+#include <QJsonObject>
+
+namespace {
+
+const QString ARROW = QStringLiteral(" \u2192 ");
+const QLatin1String INDENT("  ");
+
+QJsonValue TextOrNull(const QString &text)
+{
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+}
+
+// An empty value is shown as "" so that "nothing" can be told from a blank.
+QString Shown(const QString &value)
+{
+    return value.isEmpty() ? QStringLiteral("\"\"") : value;
+}
+
+} // namespace
+
+QString CCliApplyOutcome::StatusName(EStatus status)
+{
+    switch (status) {
+    case EStatus::Ok:
+        return QStringLiteral("ok");
+    case EStatus::Unchanged:
+        return QStringLiteral("unchanged");
+    case EStatus::Missing:
+        return QStringLiteral("missing");
+    case EStatus::Failed:
+        return QStringLiteral("failed");
+    case EStatus::Unverified:
+        return QStringLiteral("unverified");
+    case EStatus::Planned:
+        return QStringLiteral("planned");
+    }
+    return {};
+}
+
+bool CCliApplyOutcome::IsGood(bool dryRun) const
+{
+    if (dryRun)
+        return m_status == EStatus::Planned || m_status == EStatus::Unchanged;
+    return m_status == EStatus::Ok || m_status == EStatus::Unchanged;
+}
+
+QJsonArray CCliApplyOutcome::Json(const QList<CCliApplyOutcome> &outcomes)
+{
+    QJsonArray array;
+    for (const CCliApplyOutcome &outcome : outcomes) {
+        QJsonArray changes;
+        for (const CCliPlanChange &change : outcome.m_changes) {
+            changes.append(QJsonObject{{QStringLiteral("field"), change.m_strField},
+                                       {QStringLiteral("from"), change.m_strFrom},
+                                       {QStringLiteral("to"), change.m_strTo}});
+        }
+        array.append(QJsonObject{{QStringLiteral("udn"), TextOrNull(outcome.m_strUdn)},
+                                 {QStringLiteral("player"), TextOrNull(outcome.m_strPlayer)},
+                                 {QStringLiteral("status"), StatusName(outcome.m_status)},
+                                 {QStringLiteral("changes"), changes},
+                                 {QStringLiteral("error"), TextOrNull(outcome.m_strError)}});
+    }
+    return array;
+}
+
+QString CCliApplyOutcome::Text(const QList<CCliApplyOutcome> &outcomes, bool dryRun)
+{
+    QString text;
+    for (const CCliApplyOutcome &outcome : outcomes) {
+        text += outcome.m_strKey;
+        if (!outcome.m_strPlayer.isEmpty())
+            text += QStringLiteral(" at ") + outcome.m_strPlayer;
+        text += QStringLiteral(": ") + StatusName(outcome.m_status);
+        if (!outcome.m_strError.isEmpty())
+            text += QStringLiteral(": ") + outcome.m_strError;
+        text += QLatin1Char('\n');
+        for (const CCliPlanChange &change : outcome.m_changes) {
+            text += INDENT + change.m_strField + QStringLiteral(": ") + Shown(change.m_strFrom) +
+                    ARROW + Shown(change.m_strTo) + QLatin1Char('\n');
+        }
+        // The dry run shows every field of the plan, the ones already right too.
+        if (dryRun) {
+            for (const CCliPlanChange &same : outcome.m_unchanged)
+                text += INDENT + same.m_strField + QStringLiteral(": unchanged\n");
+        }
+    }
+    return text;
+}

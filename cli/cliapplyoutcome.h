@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QList>
+#include <QString>
+
+#include "cliplanstate.h"
+
+// What apply did, or with --dry-run would do, for one plan entry.
+class CCliApplyOutcome
+{
+public:
+    enum class EStatus
+    {
+        Ok,         // every change sent and read back
+        Unchanged,  // the player was already as planned
+        Missing,    // discovery did not find the player
+        Failed,     // a step failed; m_strError names it
+        Unverified, // sent, but reading back did not confirm it
+        Planned     // --dry-run: changes would be sent
+    };
+
+    static QString StatusName(EStatus status);
+    // Whether the entry counts as done for the exit status.
+    bool IsGood(bool dryRun) const;
+
+    // The udn the plan or the discovery gave, else the plan's lanmac.
+    QString m_strKey;
+    QString m_strUdn;
+    // Where the player was found at last.
+    QString m_strPlayer;
+    EStatus m_status = EStatus::Missing;
+    QList<CCliPlanChange> m_changes;
+    // The plan's fields that already were as planned, for the dry run's text.
+    QList<CCliPlanChange> m_unchanged;
+    QString m_strError;
+
+    static QJsonArray Json(const QList<CCliApplyOutcome> &outcomes);
+    static QString Text(const QList<CCliApplyOutcome> &outcomes, bool dryRun);
+};

@@ -1,0 +1,122 @@
+#include "cliplanstate.h"
+
+#include "cliplan.h"
+#include "cliplayertask.h"
+#include "setupmanager.h"
+
+namespace {
+
+const QString STATIC = QStringLiteral("static");
+const QString DHCP = QStringLiteral("dhcp");
+
+void AddSetup(CCliPlanValues &values, const QString &prefix, const CCliPlanSetup &setup)
+{
+    values.append({prefix + QStringLiteral(".mode"), setup.m_bDhcp ? DHCP : STATIC});
+    if (setup.m_bDhcp)
+        return;
+    values.append({prefix + QStringLiteral(".ip"), setup.m_strIp});
+    values.append({prefix + QStringLiteral(".mask"), setup.m_strMask});
+    values.append({prefix + QStringLiteral(".gateway"), setup.m_strGateway});
+    values.append({prefix + QStringLiteral(".dns1"), setup.m_strDns1});
+    values.append({prefix + QStringLiteral(".dns2"), setup.m_strDns2});
+}
+
+void StoreSetup(QHash<QString, QString> &values, const QString &prefix, const QString &setupmode,
+                const QStringList &addresses)
+{
+    const QString mode = setupmode.toLower();
+    values.insert(prefix + QStringLiteral(".mode"),
+                  mode == STATIC || mode == DHCP ? mode : setupmode);
+    const QStringList names = {QStringLiteral(".ip"), QStringLiteral(".mask"),
+                               QStringLiteral(".gateway"), QStringLiteral(".dns1"),
+                               QStringLiteral(".dns2")};
+    for (qsizetype i = 0; i < names.size(); ++i)
+        values.insert(prefix + names.at(i), addresses.value(i));
+}
+
+} // namespace
+
+CCliPlanState CCliPlanState::Read(CSetupManager &manager, const QString &player,
+                                  bool withAccessPoint)
+{
+    CCliPlanState state;
+    state.m_strPlayer = player;
+    manager.TargetDevice(player);
+    const auto fail = [&](const QString &operation) {
+        state.m_strError = CCliPlayerTask::ErrorText(manager, operation);
+        return state;
+    };
+    if (!manager.FetchDeviceData())
+        return fail(QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
+    if (!manager.GetLanSetup())
+        return fail(QStringLiteral("getLanSetup"));
+    // Both set-ups share the record's setupmode: each is taken as it arrives.
+    const QString lanmode = manager.GetDevice().setupmode;
+    if (!manager.GetWifiSetup())
+        return fail(QStringLiteral("getWifiSetup"));
+    const CDevice &d = manager.GetDevice();
+    state.m_device = d;
+    state.m_strLanMac = d.lanmac.toUpper();
+    state.m_values.insert(QStringLiteral("name"), d.devicename);
+    state.m_values.insert(QStringLiteral("wifi"),
+                          d.wifionoff == 1 ? QStringLiteral("on") : QStringLiteral("off"));
+    state.m_values.insert(QStringLiteral("firmware.version"), d.firmversion);
+    StoreSetup(
+        state.m_values, QStringLiteral("lan"), lanmode,
+        {d.lanIpaddress, d.lanSubnetmask, d.lanDefaultgateway, d.lanPrimarydns, d.lanSeconddns});
+    StoreSetup(state.m_values, QStringLiteral("wlan"), d.setupmode,
+               {d.wifiIpaddress, d.wifiSubnetmask, d.wifiDefaultgateway, d.wifiPrimarydns,
+                d.wifiSeconddns});
+    if (withAccessPoint) {
+        if (!manager.GetApList())
+            return fail(QStringLiteral("getApList"));
+        QString connected;
+        for (const CAccessPoint &ap : manager.GetAccessPoints()) {
+            if (ap.connected == QLatin1String("1"))
+                connected = ap.essid;
+        }
+        state.m_values.insert(QStringLiteral("accessPoint.essid"), connected);
+    }
+    state.m_bRead = true;
+    return state;
+}
+
+CCliPlanValues CCliPlanState::Wanted(const CCliPlanEntry &entry)
+{
+    CCliPlanValues values;
+    if (entry.m_name)
+        values.append({QStringLiteral("name"), *entry.m_name});
+    if (entry.m_wifiOn)
+        values.append({QStringLiteral("wifi"),
+                       *entry.m_wifiOn ? QStringLiteral("on") : QStringLiteral("off")});
+    if (entry.m_accessPoint)
+        values.append({QStringLiteral("accessPoint.essid"), entry.m_accessPoint->m_strEssid});
+    if (entry.m_firmware)
+        values.append({QStringLiteral("firmware.version"), entry.m_firmware->m_strVersion});
+    if (entry.m_lan)
+        AddSetup(values, QStringLiteral("lan"), *entry.m_lan);
+    if (entry.m_wlan)
+        AddSetup(values, QStringLiteral("wlan"), *entry.m_wlan);
+    return values;
+}
+
+QList<CCliPlanChange> CCliPlanState::Changes(const CCliPlanEntry &entry) const
+{
+    return Compare(entry, true);
+}
+
+QList<CCliPlanChange> CCliPlanState::Unchanged(const CCliPlanEntry &entry) const
+{
+    return Compare(entry, false);
+}
+
+QList<CCliPlanChange> CCliPlanState::Compare(const CCliPlanEntry &entry, bool differing) const
+{
+    QList<CCliPlanChange> changes;
+    for (const auto &[field, wanted] : Wanted(entry)) {
+        const QString now = m_values.value(field);
+        if ((now != wanted) == differing)
+            changes.append({field, now, wanted});
+    }
+    return changes;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <utility>
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include "device.h"
+
+class CCliPlanEntry;
+class CSetupManager;
+
+// One field of a plan that differs from what the player reports.
+class CCliPlanChange
+{
+public:
+    QString m_strField;
+    QString m_strFrom;
+    QString m_strTo;
+
+    friend bool operator==(const CCliPlanChange &, const CCliPlanChange &) = default;
+};
+
+// A plan's fields as texts, in the plan's names and in the order they are
+// applied: name, wifi, accessPoint.essid, firmware.version, lan.*, wlan.*.
+using CCliPlanValues = QList<std::pair<QString, QString>>;
+
+// What a player is now, in the plan's field names, read with the device
+// operations. Read on the thread that owns the manager.
+class CCliPlanState
+{
+public:
+    // Reads the name, Wi-Fi state, device information and both set-ups, and
+    // the connected access point when withAccessPoint. m_bRead is false, with
+    // m_strError set, when an operation failed.
+    static CCliPlanState Read(CSetupManager &manager, const QString &player, bool withAccessPoint);
+    static CCliPlanValues Wanted(const CCliPlanEntry &entry);
+
+    // Every field of the entry, and whether it differs.
+    QList<CCliPlanChange> Changes(const CCliPlanEntry &entry) const;
+    QList<CCliPlanChange> Unchanged(const CCliPlanEntry &entry) const;
+    QString Value(const QString &field) const { return m_values.value(field); }
+
+    bool m_bRead = false;
+    QString m_strError;
+    QString m_strPlayer;
+    QString m_strLanMac;
+    // The record as read, for a DHCP set-up, which sends the addresses along.
+    CDevice m_device;
+
+private:
+    QList<CCliPlanChange> Compare(const CCliPlanEntry &entry, bool differing) const;
+
+    QHash<QString, QString> m_values;
+};

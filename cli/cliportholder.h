@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// Which process listens on a local TCP port, read from /proc: the kernel's
+// socket tables give the socket, the processes' descriptors its owner. Only
+// processes this user may look into can be named.
+class CCliPortHolder
+{
+public:
+    // "NAME (pid N)", or empty when no readable process holds the port.
+    static QString Find(quint16 port);
+
+private:
+    static QString ListeningInode(quint16 port);
+    static QString OwnerOf(const QString &inode);
+};

@@ -1,0 +1,84 @@
+#include "cliversioncheck.h"
+
+#include <QDeadlineTimer>
+#include <QSet>
+
+#include "clidiscovery.h"
+#include "cliforeach.h"
+#include "setupmanager.h"
+#include "wirevocabulary.h"
+
+namespace {
+
+// getDeviceInfo, which carries the version.
+constexpr int READ_EXCHANGES = 1;
+const QString UPDATE = QStringLiteral("update");
+
+} // namespace
+
+CCliVersionCheck::CCliVersionCheck(const CCliRequest &request, CCliDiscovery &discovery)
+    : m_request(request), m_discovery(discovery)
+{}
+
+QList<CCliPlayerResult> CCliVersionCheck::Run(const QList<CCliPlayerResult> &results,
+                                              const QHash<QString, QString> &udns)
+{
+    const QString expected = m_request.m_strExpectVersion;
+    QSet<QString> pending;
+    for (const CCliPlayerResult &result : results) {
+        if (result.m_bOk)
+            pending.insert(udns.value(result.m_strPlayer));
+    }
+    // The version each player was seen with last; a player that answers
+    // before its reboot still has the old one, so the search goes on.
+    QHash<QString, QString> seen;
+    const QDeadlineTimer deadline(m_request.m_nTimeoutMs);
+    while (!pending.isEmpty() && !deadline.hasExpired()) {
+        const QDeadlineTimer round(
+            std::min<qint64>(deadline.remainingTime(), CCliDiscovery::RESWEEP_INTERVAL_MS));
+        const QHash<QString, CDeviceSummary> found = m_discovery.FindAgain(pending, round);
+        QHash<QString, QString> udnByIp;
+        for (const CDeviceSummary &device : found)
+            udnByIp.insert(device.ip, device.udn);
+        const QHash<QString, QString> versions = CliForEach::Run<QString>(
+            udnByIp.keys(), m_request.m_nParallel, READ_EXCHANGES,
+            [](CSetupManager &manager, const QString &player) {
+                manager.TargetDevice(player);
+                // A version is never empty: empty means the read failed.
+                return manager.GetDeviceInfo() ? manager.GetDevice().firmversion : QString();
+            });
+        for (auto it = versions.cbegin(); it != versions.cend(); ++it) {
+            if (it->isEmpty())
+                continue;
+            const QString udn = udnByIp.value(it.key());
+            seen.insert(udn, *it);
+            if (*it == expected)
+                pending.remove(udn);
+        }
+    }
+
+    const double seconds = double(m_request.m_nTimeoutMs) / CCliRequest::MS_PER_SECOND;
+    QList<CCliPlayerResult> checked;
+    for (const CCliPlayerResult &result : results) {
+        if (!result.m_bOk) {
+            checked.append(result);
+            continue;
+        }
+        const QString udn = udns.value(result.m_strPlayer);
+        if (!pending.contains(udn)) {
+            CCliFields fields = result.m_fields;
+            fields.append({WireVocabulary::FIRMVERSION, expected});
+            fields.append({UPDATE, UpdatedText()});
+            checked.append(CCliPlayerResult::Success(result.m_strPlayer, fields));
+        } else if (seen.contains(udn)) {
+            checked.append(CCliPlayerResult::Failure(
+                result.m_strPlayer,
+                QStringLiteral("not updated: runs %1, not %2").arg(seen.value(udn), expected)));
+        } else {
+            checked.append(CCliPlayerResult::Failure(
+                result.m_strPlayer,
+                QStringLiteral("not back: not found again by udn within %1 s").arg(seconds)));
+        }
+    }
+    return checked;
+}
