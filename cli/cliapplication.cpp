@@ -208,7 +208,7 @@ int CCliApplication::RunApply()
     const std::optional<QList<CCliPlanEntry>> plan =
         CCliPlan::Load(m_request.m_arguments.first(), environment, &error);
     if (!plan)
-        return UsageError(error);
+        return Refuse(error, CliExit::USAGE);
     CCliDiscovery discovery(m_request);
     if (const std::optional<int> refused = Discover(discovery))
         return *refused;
