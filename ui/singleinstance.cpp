@@ -14,17 +14,23 @@ CSingleInstance::CSingleInstance(const QString &name)
 
 CSingleInstance::~CSingleInstance() = default;
 
+QString CSingleInstance::RuntimeFolder()
+{
+    // The session's runtime folder lives in memory: taking the lock there
+    // costs no disk flush at start-up, as it does in a temporary folder on disk.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+}
+
 QString CSingleInstance::LockPathFor(const QString &name)
 {
     // One copy per user: another user's copy on the same machine is no conflict.
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("%1-%2.lock").arg(name).arg(getuid()));
+    return QDir(RuntimeFolder()).filePath(QStringLiteral("%1-%2.lock").arg(name).arg(getuid()));
 }
 
 QString CSingleInstance::ChannelPathFor(const QString &name)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString folder = runtime.isEmpty() ? QDir::tempPath() : runtime;
-    return QDir(folder).filePath(QStringLiteral("%1-%2.socket").arg(name).arg(getuid()));
+    return QDir(RuntimeFolder()).filePath(QStringLiteral("%1-%2.socket").arg(name).arg(getuid()));
 }
 
 bool CSingleInstance::TryAcquire()

@@ -7,9 +7,10 @@
 class QLockFile;
 
 // Makes sure only one copy of the tool runs per user: the first copy holds a
-// lock file named after the program until it ends, and a copy that cannot
-// take it knows another one runs. A lock left behind by a crashed copy is
-// recognised as stale and taken over.
+// lock file named after the program (in the user's runtime folder when there
+// is one) until it ends, and a copy that cannot take it knows another one
+// runs. A lock left behind by a crashed copy is recognised as stale and taken
+// over.
 class CSingleInstance
 {
 public:
@@ -27,6 +28,9 @@ public:
     static QString ChannelPathFor(const QString &name);
 
 private:
+    // XDG_RUNTIME_DIR, else the temporary folder.
+    static QString RuntimeFolder();
+
     QString m_strLockPath;
     std::unique_ptr<QLockFile> m_pLock;
 };
