@@ -64,11 +64,6 @@ void TestUploadFailures::PrepareSuite()
     QVERIFY(WriteImage(m_smallImage, QStringLiteral("small.bin"), SMALL_IMAGE_SIZE));
 }
 
-void TestUploadFailures::cleanup()
-{
-    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
-}
-
 void TestUploadFailures::fileThatCannotBeSentSendsNothing_data()
 {
     QTest::addColumn<QString>("fileName");
