@@ -33,9 +33,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "simplayerrecord.h"
 #include "simfault.h"
 #include "simplayerconfig.h"
+#include "simplayerrecord.h"
 #include "simplayerstate.h"
 
 class CSimJobQueue;
