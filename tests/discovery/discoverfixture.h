@@ -15,8 +15,17 @@ public:
     // Long enough for a loaded machine; only reached when something is broken.
     static constexpr int WAIT_MS = 10000;
 
-    explicit CDiscoverFixture(const CReceiverLimits &limits = {});
+    // Later leaves the thread unstarted, for a test that posts work first.
+    enum class EStart
+    {
+        Now,
+        Later
+    };
+
+    explicit CDiscoverFixture(const CReceiverLimits &limits = {}, EStart start = EStart::Now);
     ~CDiscoverFixture();
+
+    void Start();
 
     // The players handed over so far, read under the discovery lock as the
     // manager reads its list.

@@ -11,14 +11,12 @@
 #include <QUdpSocket>
 
 #include "devicediscover.h"
-#include "fakedevicesink.h"
-#include "fakemainwindow.h"
+#include "discoverfixture.h"
 #include "isolatednetwork.h"
 
 namespace {
 
-// Long enough for a loaded machine; only reached when something is broken.
-constexpr int WAIT_MS = 10000;
+constexpr int WAIT_MS = CDiscoverFixture::WAIT_MS;
 constexpr int HOSTS_PER_SWEEP = 255;
 // Room for two whole sweeps even when nothing is read while they are sent.
 constexpr int RECEIVE_BUFFER_BYTES = 4 * 1024 * 1024;
@@ -208,11 +206,8 @@ void TestDeviceSweep::postedSweepsRunBackToBack()
 {
     CProbeCatcher catcher;
     QVERIFY(catcher.Bind());
-    CFakeMainWindow window;
-    CFakeDeviceSink sink(&window);
-    CDeviceDiscover discover;
-    discover.SetParams(&sink, QStringLiteral("127.0.0.1"));
-    discover.start();
+    CDiscoverFixture fixture;
+    CDeviceDiscover &discover = fixture.m_discover;
     QVERIFY(discover.IsListening());
     discover.PostSweep();
     discover.PostSweep();
@@ -228,14 +223,12 @@ void TestDeviceSweep::sweepUsesAddressSetLast()
 {
     CProbeCatcher catcher;
     QVERIFY(catcher.Bind());
-    CFakeMainWindow window;
-    CFakeDeviceSink sink(&window);
-    CDeviceDiscover discover;
-    discover.SetParams(&sink, QStringLiteral("127.0.0.1"));
+    CDiscoverFixture fixture({}, CDiscoverFixture::EStart::Later);
+    CDeviceDiscover &discover = fixture.m_discover;
     discover.SetSweepAddress(QStringLiteral("127.0.3.77"));
     // Posted before the thread runs: it must wait for the loop, not be lost.
     discover.PostSweep();
-    discover.start();
+    fixture.Start();
     QTRY_COMPARE_WITH_TIMEOUT(catcher.Collect(), HOSTS_PER_SWEEP, WAIT_MS);
     QCOMPARE(Destinations(catcher.Datagrams(), 0, HOSTS_PER_SWEEP),
              ExpectedDestinations(QStringLiteral("127.0.3.")));

@@ -1,9 +1,9 @@
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 #include "fileuploader.h"
 #include "firmwareimage.h"
+#include "firmwaresuite.h"
 #include "isolatednetwork.h"
 #include "setupmanager.h"
 #include "simnetwork.h"
@@ -13,18 +13,17 @@
 // A whole firmware update the way the dialog drives it: the file server
 // listens, the manager sends "updateFirmware" with the PC's address, and the
 // reference player downloads the image from us.
-class TestFirmwareUpdate : public QObject
+class TestFirmwareUpdate : public CFirmwareSuite
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
     void playerDownloadsTheChosenFile();
 
 private:
+    void PrepareSuite() override;
+
     CSimNetwork m_network;
-    QTemporaryDir m_dir;
 };
 
 namespace {
@@ -32,7 +31,6 @@ namespace {
 const QString PLAYER = QStringLiteral("127.0.0.2");
 // Several sends' worth, so progress is reported along the way.
 constexpr qint64 IMAGE_SIZE = 12 * 1024 * 1024 + 3;
-constexpr int TRANSFER_WAIT_MS = 30000;
 
 // Players answer within milliseconds here; a tenth of each of the manager's
 // waits keeps its polling order while the test stays quick.
@@ -43,16 +41,10 @@ void ShortWait(int milliseconds)
 
 } // namespace
 
-void TestFirmwareUpdate::initTestCase()
+void TestFirmwareUpdate::PrepareSuite()
 {
-    QVERIFY(m_dir.isValid());
     QString error;
     QVERIFY2(m_network.Start({CSimPlayerConfig::ForAddress(PLAYER)}, &error), qPrintable(error));
-}
-
-void TestFirmwareUpdate::cleanup()
-{
-    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
 }
 
 void TestFirmwareUpdate::playerDownloadsTheChosenFile()

@@ -3,11 +3,11 @@
 #include <thread>
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "fileuploader.h"
 #include "firmwareimage.h"
+#include "firmwaresuite.h"
 #include "isolatednetwork.h"
 #include "ownerlink.h"
 #include "postedmessage.h"
@@ -17,13 +17,11 @@
 
 // The owner may go while uploads run: they must finish for the player and
 // never post to the dead owner.
-class TestOwnerLifetime : public QObject
+class TestOwnerLifetime : public CFirmwareSuite
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
     void linkPostsToALiveOwner();
     void linkDropsPostsOnceTheOwnerIsDestroyed();
     void postingRacesWithTheOwnersDestruction();
@@ -31,7 +29,8 @@ private slots:
     void uploadOutlivesItsOwner();
 
 private:
-    QTemporaryDir m_dir;
+    void PrepareSuite() override;
+
     CFirmwareImage m_image;
 };
 
@@ -41,7 +40,6 @@ namespace {
 // upload in progress.
 constexpr qint64 IMAGE_SIZE = 24 * 1024 * 1024;
 constexpr qint64 PAUSE_AFTER = 1024 * 1024;
-constexpr int TRANSFER_WAIT_MS = 30000;
 // The poster runs until the owner's destruction stops it; this only bounds
 // the test if that never happens.
 constexpr int MAX_RACING_POSTS = 1000000;
@@ -49,16 +47,9 @@ constexpr int POSTS_AFTER_REFUSAL = 1000;
 
 } // namespace
 
-void TestOwnerLifetime::initTestCase()
+void TestOwnerLifetime::PrepareSuite()
 {
-    QVERIFY(m_dir.isValid());
-    m_image = CFirmwareImage::Write(m_dir.filePath(QStringLiteral("image.bin")), IMAGE_SIZE);
-    QVERIFY(!m_image.sha256Hex.isEmpty());
-}
-
-void TestOwnerLifetime::cleanup()
-{
-    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
+    QVERIFY(WriteImage(m_image, QStringLiteral("image.bin"), IMAGE_SIZE));
 }
 
 void TestOwnerLifetime::linkPostsToALiveOwner()

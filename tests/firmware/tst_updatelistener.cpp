@@ -3,11 +3,11 @@
 #include <vector>
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "fileuploader.h"
 #include "firmwareimage.h"
+#include "firmwaresuite.h"
 #include "isolatednetwork.h"
 #include "plainconnection.h"
 #include "testdownloader.h"
@@ -16,13 +16,11 @@
 #include "uploadrecorder.h"
 
 // Which connections the file server accepts and what each one is sent.
-class TestUpdateListener : public QObject
+class TestUpdateListener : public CFirmwareSuite
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
     void twoSimultaneousPlayersEachGetTheWholeFile();
     void requestLineBeforeReadingIsIgnored();
     void fileIsChosenWhenTheConnectionIsAccepted();
@@ -35,7 +33,8 @@ private slots:
     void abortedUploadsAreReported();
 
 private:
-    QTemporaryDir m_dir;
+    void PrepareSuite() override;
+
     CFirmwareImage m_image;
     CFirmwareImage m_otherImage;
 };
@@ -47,23 +46,13 @@ namespace {
 constexpr qint64 IMAGE_SIZE = 24 * 1024 * 1024;
 constexpr qint64 OTHER_IMAGE_SIZE = 4096;
 constexpr qint64 PAUSE_AFTER = 1024 * 1024;
-constexpr int TRANSFER_WAIT_MS = 30000;
 
 } // namespace
 
-void TestUpdateListener::initTestCase()
+void TestUpdateListener::PrepareSuite()
 {
-    QVERIFY(m_dir.isValid());
-    m_image = CFirmwareImage::Write(m_dir.filePath(QStringLiteral("image.bin")), IMAGE_SIZE);
-    m_otherImage =
-        CFirmwareImage::Write(m_dir.filePath(QStringLiteral("other.bin")), OTHER_IMAGE_SIZE, 2);
-    QVERIFY(!m_image.sha256Hex.isEmpty());
-    QVERIFY(!m_otherImage.sha256Hex.isEmpty());
-}
-
-void TestUpdateListener::cleanup()
-{
-    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
+    QVERIFY(WriteImage(m_image, QStringLiteral("image.bin"), IMAGE_SIZE));
+    QVERIFY(WriteImage(m_otherImage, QStringLiteral("other.bin"), OTHER_IMAGE_SIZE, 2));
 }
 
 void TestUpdateListener::twoSimultaneousPlayersEachGetTheWholeFile()

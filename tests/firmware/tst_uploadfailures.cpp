@@ -1,11 +1,11 @@
 #include <cerrno>
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "fileuploader.h"
 #include "firmwareimage.h"
+#include "firmwaresuite.h"
 #include "isolatednetwork.h"
 #include "plainconnection.h"
 #include "testdownloader.h"
@@ -13,13 +13,11 @@
 #include "uploadrecorder.h"
 
 // What a failed upload sends, what it reports, and that its thread ends.
-class TestUploadFailures : public QObject
+class TestUploadFailures : public CFirmwareSuite
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
     void fileThatCannotBeSentSendsNothing_data();
     void fileThatCannotBeSentSendsNothing();
     void playerDisconnectingHalfWayIsASendFailure();
@@ -28,7 +26,8 @@ private slots:
     void playerReadingTooSlowlyIsGivenUp();
 
 private:
-    QTemporaryDir m_dir;
+    void PrepareSuite() override;
+
     CFirmwareImage m_image;
     CFirmwareImage m_smallImage;
 };
@@ -40,7 +39,6 @@ namespace {
 constexpr qint64 IMAGE_SIZE = 64 * 1024 * 1024;
 constexpr qint64 DISCONNECT_AFTER = 1024 * 1024;
 constexpr std::chrono::milliseconds SHORT_STALL_TIMEOUT{200};
-constexpr int TRANSFER_WAIT_MS = 30000;
 // Less than the kernel takes into its socket buffers on loopback before the
 // player has read a byte.
 constexpr qint64 SMALL_IMAGE_SIZE = 3 * 1024 * 1024;
@@ -60,19 +58,10 @@ QString SendFailure(int errorCode)
 
 } // namespace
 
-void TestUploadFailures::initTestCase()
+void TestUploadFailures::PrepareSuite()
 {
-    QVERIFY(m_dir.isValid());
-    m_image = CFirmwareImage::Write(m_dir.filePath(QStringLiteral("image.bin")), IMAGE_SIZE);
-    QVERIFY(!m_image.sha256Hex.isEmpty());
-    m_smallImage =
-        CFirmwareImage::Write(m_dir.filePath(QStringLiteral("small.bin")), SMALL_IMAGE_SIZE);
-    QVERIFY(!m_smallImage.sha256Hex.isEmpty());
-}
-
-void TestUploadFailures::cleanup()
-{
-    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
+    QVERIFY(WriteImage(m_image, QStringLiteral("image.bin"), IMAGE_SIZE));
+    QVERIFY(WriteImage(m_smallImage, QStringLiteral("small.bin"), SMALL_IMAGE_SIZE));
 }
 
 void TestUploadFailures::fileThatCannotBeSentSendsNothing_data()

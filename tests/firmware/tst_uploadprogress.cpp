@@ -1,8 +1,8 @@
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "fileuploader.h"
 #include "firmwareimage.h"
+#include "firmwaresuite.h"
 #include "isolatednetwork.h"
 #include "testdownloader.h"
 #include "updatelistener.h"
@@ -10,20 +10,15 @@
 
 // What the owner sees of an upload: one progress message per send that took
 // bytes, rising to 500 exactly when the last byte has gone.
-class TestUploadProgress : public QObject
+class TestUploadProgress : public CFirmwareSuite
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
     void progressOf_data();
     void progressOf();
     void smallFileGivesOneProgressOf500();
     void largeFileArrivesWholeAndCompletesOnlyAtTheEnd();
-
-private:
-    QTemporaryDir m_dir;
 };
 
 namespace {
@@ -31,19 +26,8 @@ namespace {
 // Far beyond the loopback socket buffers, so the file takes many sends.
 constexpr qint64 LARGE_FILE_SIZE = 24 * 1024 * 1024 + 7;
 constexpr qint64 SMALL_FILE_SIZE = 1000;
-constexpr int TRANSFER_WAIT_MS = 30000;
 
 } // namespace
-
-void TestUploadProgress::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-}
-
-void TestUploadProgress::cleanup()
-{
-    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
-}
 
 void TestUploadProgress::progressOf_data()
 {

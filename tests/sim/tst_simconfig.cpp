@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "isolatednetwork.h"
+#include "simconfigloader.h"
 #include "simnetwork.h"
 #include "simtestclient.h"
 
@@ -41,7 +42,7 @@ void TestSimConfig::examplePlayersCoverTheCases()
 {
     QString error;
     const QList<CSimPlayerConfig> players =
-        CSimNetwork::LoadConfigFile(kExamples + u"/players.json"_s, &error);
+        CSimConfigLoader::LoadFile(kExamples + u"/players.json"_s, &error);
     QVERIFY2(!players.isEmpty(), qPrintable(error));
     QVERIFY(players.size() >= 5 && players.size() <= 6);
     int configurable = 0;
@@ -73,7 +74,7 @@ void TestSimConfig::entryFillsInDefaultsAndOverrides()
         {"generate": {"from": "127.0.0.20", "count": 3, "model": "KS-100", "namePrefix": "Desk "}}
     ]})";
     QString error;
-    const QList<CSimPlayerConfig> players = CSimNetwork::LoadConfig(json, &error);
+    const QList<CSimPlayerConfig> players = CSimConfigLoader::Load(json, &error);
     QVERIFY2(players.size() == 4, qPrintable(error));
 
     const CSimPlayerConfig &den = players.at(0);
@@ -128,7 +129,7 @@ void TestSimConfig::invalidFileIsRejected()
     QFETCH(QByteArray, json);
     QFETCH(QString, mentions);
     QString error;
-    QVERIFY(CSimNetwork::LoadConfig(json, &error).isEmpty());
+    QVERIFY(CSimConfigLoader::Load(json, &error).isEmpty());
     QVERIFY2(error.contains(mentions), qPrintable(error));
 }
 
@@ -136,7 +137,7 @@ void TestSimConfig::startsAllOfTheManyPlayers()
 {
     QString error;
     const QList<CSimPlayerConfig> players =
-        CSimNetwork::LoadConfigFile(kExamples + u"/many-players.json"_s, &error);
+        CSimConfigLoader::LoadFile(kExamples + u"/many-players.json"_s, &error);
     QCOMPARE(players.size(), 254);
     CSimNetwork network;
     QVERIFY2(network.Start(players, &error), qPrintable(error));

@@ -21,7 +21,7 @@ constexpr qsizetype kFirmHeadBytes = 64;
 CSimDownloader::CSimDownloader(CSimRegistry &registry, QString address, QHostAddress from,
                                QHostAddress server, const QList<CSimFault> &faults, QObject *parent)
     : QObject(parent), m_registry(registry), m_strAddress(std::move(address)),
-      m_from(std::move(from)), m_server(std::move(server)), m_holdMs(CSimFault::kDefaultHoldMs)
+      m_from(std::move(from)), m_server(std::move(server)), m_holdMs(SimLimits::kDefaultHoldMs)
 {
     for (const CSimFault &fault : faults) {
         if (fault.m_kind == EKind::DownloadDelay)

@@ -7,13 +7,43 @@
 
 #include "simaccesspointlist.h"
 #include "simprofilelist.h"
-#include "simsetupxml.h"
 #include "simxml.h"
 
 namespace {
 
 const QString kOn = QStringLiteral("ON");
 const QString kOff = QStringLiteral("OFF");
+
+// The six elements of a LAN or Wi-Fi set-up with the field each maps to, in
+// the order the player uses.
+constexpr std::array<std::pair<const char *, QString CSimNetSetup::*>, 6> kSetupFields{{
+    {"setupmode", &CSimNetSetup::m_strSetupMode},
+    {"ipaddress", &CSimNetSetup::m_strIpAddress},
+    {"subnetmask", &CSimNetSetup::m_strSubnetMask},
+    {"defaultgateway", &CSimNetSetup::m_strDefaultGateway},
+    {"primarydns", &CSimNetSetup::m_strPrimaryDns},
+    {"seconddns", &CSimNetSetup::m_strSecondDns},
+}};
+
+void WriteSetup(const CSimNetSetup &setup, pugi::xml_node &reply)
+{
+    for (const auto &[name, field] : kSetupFields)
+        SimXml::AddText(reply, name, setup.*field);
+}
+
+// All six must be present; otherwise the set-up stays as it was.
+bool ReadSetup(const pugi::xml_node &request, CSimNetSetup &setup)
+{
+    CSimNetSetup sent;
+    for (const auto &[name, field] : kSetupFields) {
+        const auto value = SimXml::Text(request, name);
+        if (!value)
+            return false;
+        sent.*field = *value;
+    }
+    setup = sent;
+    return true;
+}
 
 } // namespace
 
@@ -156,24 +186,24 @@ bool CSimCommandHandler::ActiveProfile(const pugi::xml_node &request, pugi::xml_
 
 bool CSimCommandHandler::GetLanSetup(const pugi::xml_node &, pugi::xml_node &reply)
 {
-    SimSetupXml::Write(m_state.m_lanSetup, reply);
+    WriteSetup(m_state.m_lanSetup, reply);
     return true;
 }
 
 bool CSimCommandHandler::GetWifiSetup(const pugi::xml_node &, pugi::xml_node &reply)
 {
-    SimSetupXml::Write(m_state.m_wifiSetup, reply);
+    WriteSetup(m_state.m_wifiSetup, reply);
     return true;
 }
 
 bool CSimCommandHandler::SetLanSetup(const pugi::xml_node &request, pugi::xml_node &)
 {
-    return SimSetupXml::Read(request, m_state.m_lanSetup);
+    return ReadSetup(request, m_state.m_lanSetup);
 }
 
 bool CSimCommandHandler::SetWifiSetup(const pugi::xml_node &request, pugi::xml_node &)
 {
-    return SimSetupXml::Read(request, m_state.m_wifiSetup);
+    return ReadSetup(request, m_state.m_wifiSetup);
 }
 
 bool CSimCommandHandler::UpdateFirmware(const pugi::xml_node &request, pugi::xml_node &)

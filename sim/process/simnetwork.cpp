@@ -3,13 +3,10 @@
 #include <QDeadlineTimer>
 #include <QSet>
 
-#include "simconfigloader.h"
 #include "simhost.h"
-#include "simjobqueue.h"
 #include "simlimits.h"
 #include "simregistry.h"
 #include "simworker.h"
-#include "simworkerthread.h"
 
 namespace {
 
@@ -36,16 +33,6 @@ CSimNetwork::CSimNetwork(QObject *parent)
 CSimNetwork::~CSimNetwork()
 {
     Stop();
-}
-
-QList<CSimPlayerConfig> CSimNetwork::LoadConfig(const QByteArray &json, QString *error)
-{
-    return CSimConfigLoader::Load(json, error);
-}
-
-QList<CSimPlayerConfig> CSimNetwork::LoadConfigFile(const QString &path, QString *error)
-{
-    return CSimConfigLoader::LoadFile(path, error);
 }
 
 bool CSimNetwork::Start(const QList<CSimPlayerConfig> &players, QString *error)

@@ -16,7 +16,7 @@
 //   QCOMPARE(network.State(u"127.0.0.2"_s).m_strDeviceName, u"Kitchen"_s);
 //   QVERIFY(network.WaitForDownload(u"127.0.0.2"_s, 5000));
 //
-// Players described in JSON: CSimNetwork::LoadConfigFile(path, &error), see
+// Players described in JSON: CSimConfigLoader::LoadFile(path, &error), see
 // sim/README.md and sim/examples/. Every player runs on one worker thread
 // owned by the network, so the caller's thread may use blocking sockets.
 // Start and Stop belong to the thread that owns the network; every other
@@ -33,9 +33,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "simdownload.h"
 #include "simfault.h"
 #include "simplayerconfig.h"
+#include "simplayerrecord.h"
 #include "simplayerstate.h"
 
 class CSimJobQueue;
@@ -50,11 +50,6 @@ class CSimNetwork : public QObject
 public:
     explicit CSimNetwork(QObject *parent = nullptr);
     ~CSimNetwork() override;
-
-    // Players from JSON (a list of players and {"generate": ...} entries, or
-    // {"players": [...]}); empty with *error set when the text is not valid.
-    static QList<CSimPlayerConfig> LoadConfig(const QByteArray &json, QString *error);
-    static QList<CSimPlayerConfig> LoadConfigFile(const QString &path, QString *error);
 
     // Starts the players and returns once every port is bound, or false (and
     // nothing running) when one could not be. Stops a running network first.

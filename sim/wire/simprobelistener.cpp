@@ -1,10 +1,11 @@
 #include "simprobelistener.h"
 
+#include <utility>
+
 #include <QNetworkDatagram>
 #include <QNetworkProxy>
 
 #include "simlimits.h"
-#include "simplayer.h"
 
 namespace {
 
@@ -31,18 +32,16 @@ bool CSimProbeListener::Listen(QString *error)
     return false;
 }
 
-void CSimProbeListener::AddPlayer(const QString &address, CSimPlayer *player)
+void CSimProbeListener::AddPlayer(const QString &address, FProbe onProbe)
 {
-    m_players.insert(QHostAddress(address).toIPv4Address(), player);
+    m_players.insert(QHostAddress(address).toIPv4Address(), std::move(onProbe));
 }
 
-bool CSimProbeListener::MovePlayer(const QHostAddress &from, const QHostAddress &to,
-                                   CSimPlayer *player)
+bool CSimProbeListener::MovePlayer(const QHostAddress &from, const QHostAddress &to)
 {
-    if (m_players.contains(to.toIPv4Address()))
+    if (m_players.contains(to.toIPv4Address()) || !m_players.contains(from.toIPv4Address()))
         return false;
-    m_players.remove(from.toIPv4Address());
-    m_players.insert(to.toIPv4Address(), player);
+    m_players.insert(to.toIPv4Address(), m_players.take(from.toIPv4Address()));
     return true;
 }
 
@@ -58,10 +57,11 @@ void CSimProbeListener::Receive()
         const QHostAddress to = datagram.destinationAddress();
         const bool valid = IsValidProbe(datagram.data());
         if (to == kLoopbackBroadcast || to == QHostAddress(QHostAddress::Broadcast)) {
-            for (CSimPlayer *player : std::as_const(m_players))
-                player->OnProbe(valid, datagram.senderAddress());
-        } else if (CSimPlayer *player = m_players.value(to.toIPv4Address())) {
-            player->OnProbe(valid, datagram.senderAddress());
+            for (const FProbe &onProbe : std::as_const(m_players))
+                onProbe(valid, datagram.senderAddress());
+        } else if (const auto it = m_players.constFind(to.toIPv4Address());
+                   it != m_players.cend()) {
+            (*it)(valid, datagram.senderAddress());
         }
     }
 }

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "simaccesspoint.h"
+#include "simplayerstate.h"
 
 // The rules of a player's access point list: one connected entry at most,
 // connecting saves the profile, forgetting clears it.

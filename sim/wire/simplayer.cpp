@@ -6,6 +6,7 @@
 #include "simannouncementbuilder.h"
 #include "simannouncer.h"
 #include "simcommandconnection.h"
+#include "simcommandhandler.h"
 #include "simdownloader.h"
 #include "simlimits.h"
 #include "simregistry.h"

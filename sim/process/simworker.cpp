@@ -1,10 +1,11 @@
-#include "simjobqueue.h"
+#include "simworker.h"
 
 #include <chrono>
 
 #include <QMetaObject>
 
-#include "simworker.h"
+#include "simplayer.h"
+#include "simprobelistener.h"
 
 namespace {
 
@@ -65,4 +66,48 @@ void CSimJobQueue::RunPending(CSimWorker &worker)
         entry->m_done = true;
         m_changed.notify_all();
     }
+}
+
+void CSimWorker::RunJobs()
+{
+    m_jobs.RunPending(*this);
+}
+
+QStringList CSimWorker::StartPlayers(const QList<CSimPlayerConfig> &players)
+{
+    QStringList errors;
+    QString error;
+    m_pProbes = new CSimProbeListener(this);
+    if (!m_pProbes->Listen(&error))
+        errors << QStringLiteral("probe port: %1").arg(error);
+    for (const CSimPlayerConfig &config : players) {
+        auto *player = new CSimPlayer(m_registry, config.m_strAddress, this);
+        m_players.insert(config.m_strAddress, player);
+        m_pProbes->AddPlayer(config.m_strAddress, [player](bool valid, const QHostAddress &sender) {
+            player->OnProbe(valid, sender);
+        });
+        player->SetAddressClaim([this](const QHostAddress &from, const QHostAddress &to) {
+            return m_pProbes->MovePlayer(from, to);
+        });
+        if (!player->Start(&error))
+            errors << QStringLiteral("%1: %2").arg(config.m_strAddress, error);
+    }
+    return errors;
+}
+
+void CSimWorker::ApplyListening(const QString &address)
+{
+    if (CSimPlayer *player = m_players.value(address))
+        player->ApplyListening();
+}
+
+void CSimWorkerThread::run()
+{
+    {
+        CSimWorker worker(m_registry, m_jobs);
+        m_jobs.Attach(&worker);
+        exec();
+        m_jobs.Detach();
+    }
+    m_ended.store(true, std::memory_order_release);
 }

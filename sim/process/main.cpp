@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "kestavonversion.h"
+#include "simconfigloader.h"
 #include "simhost.h"
 #include "simlimits.h"
 #include "simnetwork.h"
@@ -77,7 +78,7 @@ int main(int argc, char *argv[])
 
     QString error;
     const QList<CSimPlayerConfig> players =
-        CSimNetwork::LoadConfigFile(parser.value(config), &error);
+        CSimConfigLoader::LoadFile(parser.value(config), &error);
     if (players.isEmpty())
         return Fail(error);
     CSimNetwork network;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "simlimits.h"
+
 // A scripted misbehaviour of one player. Command faults shape the reply only:
 // the command itself is still carried out. Set the fields that matter for the
 // kind and leave the rest at their defaults, e.g.
@@ -57,8 +59,6 @@ struct CSimFault
     static constexpr int kDefaultPauseMs = 20;
     // Clearly longer than a loopback round trip, far below any tool time-out.
     static constexpr int kDefaultDelayMs = 1000;
-    // Upper bound for a connection held open on purpose; the peer may close sooner.
-    static constexpr int kDefaultHoldMs = 60 * 1000;
 
     EKind m_kind = EKind::NoAnswer;
     // Command faults only: hit only requests with this operation; empty hits all.
@@ -68,7 +68,7 @@ struct CSimFault
     int m_pieceSize = kDefaultPieceSize;
     int m_pauseMs = kDefaultPauseMs;
     int m_delayMs = kDefaultDelayMs;
-    int m_holdMs = kDefaultHoldMs;
+    int m_holdMs = SimLimits::kDefaultHoldMs;
     // Padding size, or how many image bytes a download takes before failing.
     std::optional<qint64> m_bytes{};
     // The text the kind inserts; see the kind for its default.

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QList>
 
-#include "simfault.h"
+#include "simlimits.h"
 
 // How bytes go out on a connection: after a delay, piece by piece with a
 // pause between, then either a close or a hold until the peer closes.
@@ -20,7 +20,7 @@ struct CSimDelivery
     int m_pauseMs = 0;
     EEnd m_end = EEnd::Close;
     // Cap on the whole connection, held or not.
-    int m_holdMs = CSimFault::kDefaultHoldMs;
+    int m_holdMs = SimLimits::kDefaultHoldMs;
 
     // Cuts bytes into pieces of at most pieceSize (at least one byte each).
     static QList<QByteArray> Split(const QByteArray &bytes, int pieceSize);

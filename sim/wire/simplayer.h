@@ -8,10 +8,10 @@
 #include <QTcpServer>
 #include <QTimer>
 
-#include "simcommandoutcome.h"
 #include "simwebserver.h"
 
 class CSimRegistry;
+struct CSimCommandOutcome;
 
 // One simulated player on the worker thread: its command port, its web page,
 // its answers to probes, its downloads and its absences after a reset.

@@ -6,11 +6,11 @@
 #include <QString>
 #include <QTimer>
 
-#include "simcommandoutcome.h"
 #include "simrequestreader.h"
 
 class QTcpSocket;
 class CSimRegistry;
+struct CSimCommandOutcome;
 
 // One accepted connection on the command port: reads the request, records
 // it, lets the player act on it and sends the reply. Deletes itself (and

@@ -4,8 +4,22 @@
 
 #include <QString>
 
-#include "simcommandoutcome.h"
 #include "simplayerstate.h"
+
+// What a handled command asks of the player besides its reply.
+struct CSimCommandOutcome
+{
+    enum class EAction
+    {
+        None,
+        GoUnreachable, // resetRender, rebootDevice
+        Download,      // updateFirmware: fetch the image from m_strDownloadIp
+    };
+
+    bool m_success = false; // errcode "1" or "0"
+    EAction m_action = EAction::None;
+    QString m_strDownloadIp;
+};
 
 // Carries out one command on a player's state and fills in the reply's
 // elements. Knows nothing of sockets or faults.

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
 #include <QString>
 #include <QUdpSocket>
-
-class CSimPlayer;
 
 // The probe port for every player at once: one UDP socket on port 10013 of
 // all addresses, handing each datagram to the player it was sent to (to all
@@ -17,13 +17,16 @@ class CSimProbeListener : public QObject
     Q_OBJECT
 
 public:
+    // Called with whether the datagram is a valid probe and who sent it.
+    using FProbe = std::function<void(bool valid, const QHostAddress &sender)>;
+
     explicit CSimProbeListener(QObject *parent);
 
     bool Listen(QString *error);
-    void AddPlayer(const QString &address, CSimPlayer *player);
-    // Probes to to reach player instead of those to from; false, changing
+    void AddPlayer(const QString &address, FProbe onProbe);
+    // Probes to to reach the player that answered at from; false, changing
     // nothing, when another player answers at to.
-    bool MovePlayer(const QHostAddress &from, const QHostAddress &to, CSimPlayer *player);
+    bool MovePlayer(const QHostAddress &from, const QHostAddress &to);
 
     // Exactly 100 bytes starting with "tavrion.ver012.windows_x86" and a zero byte.
     static bool IsValidProbe(const QByteArray &datagram);
@@ -32,5 +35,5 @@ private:
     void Receive();
 
     QUdpSocket m_socket;
-    QHash<quint32, CSimPlayer *> m_players;
+    QHash<quint32, FProbe> m_players;
 };

@@ -1,0 +1,23 @@
+#include "firmwaresuite.h"
+
+#include <QTest>
+
+#include "fileuploader.h"
+
+bool CFirmwareSuite::WriteImage(CFirmwareImage &image, const QString &name, qint64 size,
+                                quint32 seed)
+{
+    image = CFirmwareImage::Write(m_dir.filePath(name), size, seed);
+    return !image.sha256Hex.isEmpty();
+}
+
+void CFirmwareSuite::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    PrepareSuite();
+}
+
+void CFirmwareSuite::cleanup()
+{
+    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
+}
