@@ -12,6 +12,10 @@ if(KESTAVON_SANITIZE STREQUAL "address")
 elseif(KESTAVON_SANITIZE STREQUAL "thread")
     target_compile_options(kestavon_flags INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
     target_link_options(kestavon_flags INTERFACE -fsanitize=thread)
+    # Children started by QProcess must not share the parent's memory under
+    # the race checker (see the source).
+    target_sources(kestavon_flags INTERFACE
+        $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:${CMAKE_CURRENT_LIST_DIR}/SeparateChildMemory.cpp>)
 elseif(NOT KESTAVON_SANITIZE STREQUAL "")
     message(FATAL_ERROR "KESTAVON_SANITIZE must be empty, address or thread")
 endif()
