@@ -12,6 +12,12 @@ if(KESTAVON_SANITIZE STREQUAL "address")
 elseif(KESTAVON_SANITIZE STREQUAL "thread")
     target_compile_options(kestavon_flags INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
     target_link_options(kestavon_flags INTERFACE -fsanitize=thread)
+    # Every program carries the checker's settings, and starts its children
+    # in a way the checker handles (see the source).
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/ThreadSanitizerProgram.cpp.in
+        ${CMAKE_BINARY_DIR}/generated/ThreadSanitizerProgram.cpp @ONLY)
+    target_sources(kestavon_flags INTERFACE
+        $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:${CMAKE_BINARY_DIR}/generated/ThreadSanitizerProgram.cpp>)
 elseif(NOT KESTAVON_SANITIZE STREQUAL "")
     message(FATAL_ERROR "KESTAVON_SANITIZE must be empty, address or thread")
 endif()

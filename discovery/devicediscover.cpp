@@ -13,11 +13,13 @@
 #include "discoverinbox.h"
 #include "listensocket.h"
 #include "postedmessage.h"
+#include "threadhandover.h"
 
 CDeviceDiscover::CDeviceDiscover(QObject *parent)
     : QThread(parent), m_pInbox(std::make_unique<CDiscoverInbox>(this))
 {
     m_pInbox->moveToThread(this);
+    ThreadHandover::ReleaseAtEnd(this);
 }
 
 CDeviceDiscover::~CDeviceDiscover()
@@ -68,15 +70,13 @@ void CDeviceDiscover::Stop()
         const QMutexLocker locker(&m_lock);
         m_pManager = nullptr;
     }
-    if (!isRunning())
-        return;
-    CPostedMessage::Post(m_pInbox.get(), CDiscoverInbox::QuitRequest());
-    // No time limit: the thread's end waits for every receiver, and each
-    // one ends as soon as it is told. RunEnded() makes the end visible to
-    // race checkers, which cannot see inside wait().
+    if (isRunning())
+        CPostedMessage::Post(m_pInbox.get(), CDiscoverInbox::QuitRequest());
+    // Also when run() has returned already: Qt may still be ending the thread,
+    // emitting finished() with this object. No time limit: the thread's end
+    // waits for every receiver, and each one ends as soon as it is told.
     wait();
-    while (!RunEnded())
-        QThread::yieldCurrentThread();
+    ThreadHandover::AcquireEnded(this);
 }
 
 bool CDeviceDiscover::IsListening() const
@@ -99,12 +99,6 @@ void CDeviceDiscover::SetListenState(ListenState state)
     const std::lock_guard locker(m_stateLock);
     m_listenState = state;
     m_stateChanged.notify_all();
-}
-
-bool CDeviceDiscover::RunEnded() const
-{
-    const std::lock_guard locker(m_stateLock);
-    return m_listenState == ListenState::Failed || m_listenState == ListenState::Ended;
 }
 
 QByteArray CDeviceDiscover::ProbePacket()

@@ -121,7 +121,6 @@ private:
     };
 
     void SetListenState(ListenState state);
-    bool RunEnded() const;
 
     QMutex m_lock;
     CDeviceSink *m_pManager = nullptr;
@@ -131,7 +130,7 @@ private:
     std::unique_ptr<CDiscoverInbox> m_pInbox;
     std::unique_ptr<CListenSocket> m_listenSocket;
     // Standard primitives rather than Qt's: they synchronise in code that
-    // race checkers can see, including the thread's end as Stop() observes it.
+    // race checkers can see.
     mutable std::mutex m_stateLock;
     mutable std::condition_variable m_stateChanged;
     ListenState m_listenState = ListenState::NotStarted;

@@ -111,12 +111,9 @@ void CListenSocket::OnReceiverFinished(CNotifyReceiver *receiver)
 
 void CListenSocket::Forget(CNotifyReceiver *receiver, quint32 host)
 {
-    // After finished() only Qt's last steps remain. HasEnded() makes the
-    // end visible to race checkers, which cannot see inside wait().
+    // After finished() only Qt's last steps remain.
     receiver->wait();
-    while (!receiver->HasEnded())
-        QThread::yieldCurrentThread();
-    ThreadHandover::Acquire(receiver);
+    ThreadHandover::AcquireEnded(receiver);
     delete receiver;
     if (--m_receiversPerHost[host] <= 0)
         m_receiversPerHost.remove(host);

@@ -16,15 +16,13 @@ CNotifyReceiver::CNotifyReceiver(qintptr accepted, CAnnouncementSink *sink, int 
                                  qsizetype maxBytes)
     : m_hAccepted(accepted), m_pSink(sink), m_deadline(timeoutMs), m_maxBytes(maxBytes)
 {
-    // Qt still reads this object while it ends the thread; it is taken back
-    // before it is deleted.
-    ThreadHandover::ReleaseWhenFinished(this);
+    // Deleted on the accepting thread once wait() has returned.
+    ThreadHandover::ReleaseAtEnd(this);
 }
 
 void CNotifyReceiver::run()
 {
     Receive();
-    m_ended.store(true, std::memory_order_release);
 }
 
 void CNotifyReceiver::Receive()

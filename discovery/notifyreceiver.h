@@ -1,8 +1,6 @@
 // CNotifyReceiver: the thread that receives one player's announcement.
 #pragma once
 
-#include <atomic>
-
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QThread>
@@ -22,11 +20,6 @@ public:
     // The time-out runs from now, the moment of accepting.
     CNotifyReceiver(qintptr accepted, CAnnouncementSink *sink, int timeoutMs, qsizetype maxBytes);
 
-    // Whether run() has returned. QThread::wait() synchronises inside Qt,
-    // where race checkers cannot see it; this makes the hand-over to the
-    // deleting thread explicit.
-    bool HasEnded() const { return m_ended.load(std::memory_order_acquire); }
-
 protected:
     void run() override;
 
@@ -38,5 +31,4 @@ private:
     CAnnouncementSink *m_pSink;
     QDeadlineTimer m_deadline;
     qsizetype m_maxBytes;
-    std::atomic<bool> m_ended{false};
 };

@@ -30,16 +30,17 @@ CFileUpLoader::CFileUpLoader(qintptr hAccepted, QObject *parent)
     : QThread(parent), m_hAccepted(hAccepted), m_nPeerAddress(PeerAddressOf(hAccepted))
 {
     ++s_nLive;
-    // Qt still reads this object while it ends the thread; the destructor
-    // takes it back.
-    ThreadHandover::ReleaseWhenFinished(this);
+    ThreadHandover::ReleaseAtEnd(this);
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
 
 CFileUpLoader::~CFileUpLoader()
 {
-    // Deleted on another thread once run() is over.
-    ThreadHandover::Acquire(this);
+    // Deleted on another thread as soon as finished() is queued there, while
+    // this thread may still be emitting it, with Qt reading this object to
+    // queue each handler: that must be over before any part of it goes.
+    wait();
+    ThreadHandover::AcquireEnded(this);
     // Only when the thread never ran; otherwise run() handed the descriptor
     // to its socket, which closed it.
     if (m_hAccepted >= 0)
@@ -103,7 +104,8 @@ void CFileUpLoader::Abort()
     m_bAbortRequested = true;
     if (m_pSocket) {
         QMetaObject::invokeMethod(
-            m_pSocket->Context(), [pSocket = m_pSocket] { pSocket->Fail(ECANCELED); },
+            m_pSocket->Context(),
+            ThreadHandover::Handed([pSocket = m_pSocket] { pSocket->Fail(ECANCELED); }),
             Qt::QueuedConnection);
     }
 }

@@ -104,22 +104,15 @@ int CBusyRunner::Run(const Work &work)
 
 int CBusyRunner::RunOnWorker(const Work &work)
 {
-    // The result, and everything the work wrote into the manager, is handed
-    // back through a standard lock: QThread's own hand-over is correct but
-    // invisible to race checkers, which then flag every field read afterwards.
-    struct CHandOver
-    {
-        std::mutex lock;
-        int result = 0;
-    } handOver;
+    int result = 0;
     QEventLoop loop;
-    QThread *worker = QThread::create([&work, &handOver] {
+    QThread *worker = QThread::create([&work, &result] {
         QMutexLocker locker(&WorkLock());
-        const int result = work();
-        std::lock_guard<std::mutex> done(handOver.lock);
-        handOver.result = result;
-        ThreadHandover::Release(&handOver);
+        result = work();
     });
+    // The result, and everything the work wrote into the manager, is handed
+    // back by the worker's end.
+    ThreadHandover::ReleaseAtEnd(worker);
     // Queued: the thread ends on its own thread; quitting must happen inside
     // exec() below, even if the work is over before exec() starts.
     QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
@@ -133,8 +126,7 @@ int CBusyRunner::RunOnWorker(const Work &work)
     // finished has been emitted: the thread is leaving run() and wait()
     // returns at once.
     worker->wait();
-    ThreadHandover::Acquire(&handOver);
+    ThreadHandover::AcquireEnded(worker);
     delete worker;
-    std::lock_guard<std::mutex> taken(handOver.lock);
-    return handOver.result;
+    return result;
 }

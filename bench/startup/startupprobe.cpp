@@ -140,6 +140,11 @@ namespace {
 // Runs inside the application object's constructor, in the main thread.
 void InstallProbe()
 {
+    // Only this process is watched. The browser engine's helper processes,
+    // started later, inherit the environment and must not load the probe: in
+    // a race-checker build they cannot run with the checker's runtime it
+    // brings.
+    qunsetenv("LD_PRELOAD");
     new CStartupProbe(QCoreApplication::instance());
 }
 

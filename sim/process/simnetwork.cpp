@@ -99,14 +99,25 @@ QStringList CSimNetwork::Addresses() const
     return m_addresses;
 }
 
+// A state crossing the lock gets lists of its own while the lock is held. Qt
+// copies a shared list before writing to it, but decides so from a reference
+// count it reads without ordering: a list still shared across the lock could
+// be written on one thread while the other is still copying it out.
 CSimPlayerState CSimNetwork::State(const QString &ip) const
 {
-    return m_pRegistry->Read(ip, [](const CSimPlayerRecord &record) { return record.m_state; });
+    return m_pRegistry->Read(ip, [](const CSimPlayerRecord &record) {
+        CSimPlayerState state = record.m_state;
+        state.DetachLists();
+        return state;
+    });
 }
 
 void CSimNetwork::SetState(const QString &ip, const CSimPlayerState &state)
 {
-    m_pRegistry->Update(ip, [&state](CSimPlayerRecord &record) { record.m_state = state; });
+    m_pRegistry->Update(ip, [&state](CSimPlayerRecord &record) {
+        record.m_state = state;
+        record.m_state.DetachLists();
+    });
 }
 
 void CSimNetwork::SetFault(const QString &ip, const CSimFault &fault)

@@ -63,4 +63,12 @@ struct CSimPlayerState
     QString m_strActiveProfile;
 
     bool operator==(const CSimPlayerState &) const = default;
+
+    // Gives the lists storage shared with no other copy; for a copy made
+    // under a lock, before it leaves the lock.
+    void DetachLists()
+    {
+        m_accessPoints.detach();
+        m_profiles.detach();
+    }
 };

@@ -18,13 +18,15 @@ constexpr int kPollMs = 20;
 
 CScriptedServer::CScriptedServer(const QHostAddress &address, Script script)
     : m_address(address), m_script(std::move(script))
-{}
+{
+    ThreadHandover::ReleaseAtEnd(this);
+}
 
 CScriptedServer::~CScriptedServer()
 {
     m_stop = true;
     wait();
-    ThreadHandover::Acquire(this);
+    ThreadHandover::AcquireEnded(this);
 }
 
 bool CScriptedServer::Start()
@@ -41,7 +43,6 @@ QList<QByteArray> CScriptedServer::Requests() const
 
 void CScriptedServer::run()
 {
-    const ThreadHandover::CReleaseAtExit handOver(this);
     QTcpServer server;
     m_listening = server.listen(m_address, kCommandPort);
     m_ready.release();

@@ -10,6 +10,7 @@
 #include <qpa/qwindowsysteminterface.h>
 
 #include "busyrunner.h"
+#include "threadhandover.h"
 #include "uitestmain.h"
 
 // While an operation runs, the user-interface thread keeps handling
@@ -91,8 +92,8 @@ void TestBusyRunner::windowsRepaintDuringTheCall()
     while (widget.m_painted.tryAcquire()) {
     }
     const int result = CBusyRunner::Run([&widget] {
-        QMetaObject::invokeMethod(
-            &widget, [&widget] { widget.update(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&widget, ThreadHandover::Handed([&widget] { widget.update(); }),
+                                  Qt::QueuedConnection);
         return widget.m_painted.tryAcquire(1, WAIT_MS);
     });
     QCOMPARE(result, 1);
