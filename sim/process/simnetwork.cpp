@@ -101,8 +101,9 @@ QStringList CSimNetwork::Addresses() const
 
 // A state crossing the lock gets lists of its own while the lock is held. Qt
 // copies a shared list before writing to it, but decides so from a reference
-// count it reads without ordering: a list still shared across the lock could
-// be written on one thread while the other is still copying it out.
+// count it reads without ordering: once the other thread drops its copy, the
+// worker may write in place with nothing ordering that write after the other
+// thread's last read of the list.
 CSimPlayerState CSimNetwork::State(const QString &ip) const
 {
     return m_pRegistry->Read(ip, [](const CSimPlayerRecord &record) {
