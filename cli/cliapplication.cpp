@@ -1,7 +1,5 @@
 #include "cliapplication.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QHostAddress>
 #include <QTextStream>
@@ -10,6 +8,7 @@
 #include "clibatch.h"
 #include "clidiscovery.h"
 #include "clidoctor.h"
+#include "clifilecheck.h"
 #include "cliexitcode.h"
 #include "clifirmware.h"
 #include "cliinventory.h"
@@ -276,19 +275,7 @@ std::optional<int> CCliApplication::PrepareArguments()
 std::optional<int> CCliApplication::CheckFirmwareFile()
 {
     const QString path = m_request.m_arguments.first();
-    const QFileInfo info(path);
-    QFile file(path);
-    QString problem;
-    if (!info.exists())
-        problem = QStringLiteral("does not exist");
-    else if (!info.isFile())
-        problem = QStringLiteral("is not a file");
-    else if (!file.open(QIODevice::ReadOnly))
-        problem = QStringLiteral("cannot be read");
-    else if (info.size() <= 0)
-        problem = QStringLiteral("is empty");
-    else if (info.size() > CFileUpLoader::MAX_FILE_LENGTH)
-        problem = QStringLiteral("is too large (2 GiB or more)");
+    const QString problem = CCliFileCheck::FirmwareProblem(path);
     if (problem.isEmpty())
         return std::nullopt;
     return UsageError(QStringLiteral("firmware file '%1' %2").arg(path, problem));

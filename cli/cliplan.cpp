@@ -1,12 +1,12 @@
 #include "cliplan.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QJsonDocument>
 #include <QRegularExpression>
 
 #include "clicsv.h"
+#include "clifilecheck.h"
 #include "ipv4text.h"
 
 namespace {
@@ -57,19 +57,12 @@ bool IsMac(const QString &text)
 std::optional<QList<CCliPlanEntry>> CCliPlan::Load(const QString &path, const Environment &env,
                                                    QString *error)
 {
-    const QFileInfo info(path);
+    const QString problem = CCliFileCheck::Problem(
+        path, MAX_FILE_SIZE, QStringLiteral("is too large (more than 4 MiB)"), true);
     QFile file(path);
-    QString problem;
-    if (!info.exists())
-        problem = QStringLiteral("does not exist");
-    else if (!info.isFile())
-        problem = QStringLiteral("is not a file");
-    else if (info.size() > MAX_FILE_SIZE)
-        problem = QStringLiteral("is too large (more than 4 MiB)");
-    else if (!file.open(QIODevice::ReadOnly))
-        problem = QStringLiteral("cannot be read");
-    if (!problem.isEmpty()) {
-        *error = QStringLiteral("plan '%1' %2").arg(path, problem);
+    if (!problem.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("plan '%1' %2")
+                     .arg(path, problem.isEmpty() ? QStringLiteral("cannot be read") : problem);
         return std::nullopt;
     }
     const QByteArray content = file.read(MAX_FILE_SIZE + 1);
@@ -347,11 +340,12 @@ bool CCliPlan::ReadFirmware(const QJsonValue &value, std::optional<CCliPlanFirmw
         !Text(object, FILE_KEY, Dotted(field, FILE_KEY), wanted.m_strFile) ||
         !Text(object, VERSION, Dotted(field, VERSION), wanted.m_strVersion))
         return false;
-    const QFileInfo info(wanted.m_strFile);
-    QFile file(wanted.m_strFile);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly) || info.size() <= 0)
+    // The same rules as the firmware command's, so an image the server would
+    // refuse stops the plan before its first change.
+    const QString problem = CCliFileCheck::FirmwareProblem(wanted.m_strFile);
+    if (!problem.isEmpty())
         return Fail(Dotted(field, FILE_KEY),
-                    QStringLiteral("'%1' is not a readable, non-empty file").arg(wanted.m_strFile));
+                    QStringLiteral("'%1' %2").arg(wanted.m_strFile, problem));
     firmware = wanted;
     return true;
 }

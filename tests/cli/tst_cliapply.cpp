@@ -277,7 +277,7 @@ void TestCliApply::faultyPlanIsRefusedBeforeAnythingIsSent_data()
         "entry 1 (u1): accessPoint.password: not a plan field");
     row("firmware file missing", "p.json",
         R"([{"udn": "u1", "firmware": {"file": "/nonexistent/fw.bin", "version": "2"}}])",
-        "entry 1 (u1): firmware.file: '/nonexistent/fw.bin' is not a readable, non-empty file");
+        "entry 1 (u1): firmware.file: '/nonexistent/fw.bin' does not exist");
     row("same player twice", "p.json", R"([{"udn": "u1"}, {"udn": "u1", "name": "B"}])",
         "entry 2 (u1): names the same player as entry 1");
     row("same address twice", "p.json",
