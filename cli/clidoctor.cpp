@@ -10,7 +10,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include "cliportholder.h"
+#include "portholder.h"
 #include "devicediscover.h"
 #include "ipv4text.h"
 #include "networkchecker.h"
@@ -82,7 +82,7 @@ CCliDoctorFinding CCliDoctor::Port(quint16 port, const QString &use)
     server.setProxy(QNetworkProxy::NoProxy);
     if (server.listen(QHostAddress::AnyIPv4, port))
         return CCliDoctorFinding::Ok(check, QStringLiteral("free, for %1").arg(use));
-    const QString holder = CCliPortHolder::Find(port);
+    const QString holder = CPortHolder::Find(port);
     if (holder.isEmpty())
         return CCliDoctorFinding::Problem(
             check,

@@ -2,10 +2,11 @@
 
 #include <QString>
 
-// Which process listens on a local TCP port, read from /proc: the kernel's
+// Which process listens on a local TCP port (shared by doctor and by the
+// windows that cannot bind their port), read from /proc: the kernel's
 // socket tables give the socket, the processes' descriptors its owner. Only
 // processes this user may look into can be named.
-class CCliPortHolder
+class CPortHolder
 {
 public:
     // "NAME (pid N)", or empty when no readable process holds the port.

@@ -1,4 +1,4 @@
-#include "cliportholder.h"
+#include "portholder.h"
 
 #include <unistd.h>
 
@@ -28,13 +28,13 @@ QString LinkText(const QString &path)
 
 } // namespace
 
-QString CCliPortHolder::Find(quint16 port)
+QString CPortHolder::Find(quint16 port)
 {
     const QString inode = ListeningInode(port);
     return inode.isEmpty() ? QString() : OwnerOf(inode);
 }
 
-QString CCliPortHolder::ListeningInode(quint16 port)
+QString CPortHolder::ListeningInode(quint16 port)
 {
     for (const QString &table :
          {QStringLiteral("/proc/net/tcp"), QStringLiteral("/proc/net/tcp6")}) {
@@ -55,7 +55,7 @@ QString CCliPortHolder::ListeningInode(quint16 port)
     return {};
 }
 
-QString CCliPortHolder::OwnerOf(const QString &inode)
+QString CPortHolder::OwnerOf(const QString &inode)
 {
     const QString socket = QStringLiteral("socket:[%1]").arg(inode);
     const QDir proc(QStringLiteral("/proc"));
