@@ -119,6 +119,8 @@ CCliDoctorFinding CCliDoctor::SelfTest(const QString &localIp)
             .toUtf8();
     QTcpSocket socket;
     socket.setProxy(QNetworkProxy::NoProxy);
+    // Discovery takes an announcement only from the address it names.
+    socket.bind(QHostAddress(localIp), 0);
     socket.connectToHost(QHostAddress(localIp), CDeviceDiscover::ANNOUNCE_PORT);
     if (!socket.waitForConnected(SELF_TEST_MS))
         return CCliDoctorFinding::Problem(
