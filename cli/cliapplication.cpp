@@ -17,6 +17,7 @@
 #include "cliplan.h"
 #include "clipasswordreader.h"
 #include "cliplayertask.h"
+#include "clitext.h"
 #include "cliusage.h"
 #include "cliversioncheck.h"
 #include "devicediscover.h"
@@ -74,7 +75,8 @@ int CCliApplication::Run(const QStringList &arguments)
 
 int CCliApplication::UsageError(const QString &message)
 {
-    m_err << CCliUsage::ProgramName() << ": " << message << '\n'
+    // Messages quote what was given: an argument, a plan's text.
+    m_err << CCliUsage::ProgramName() << ": " << CCliText::Escaped(message) << '\n'
           << CCliUsage::Synopsis()
           << QStringLiteral("Try '%1 --help' for more.\n").arg(CCliUsage::ProgramName());
     m_err.flush();
@@ -83,7 +85,7 @@ int CCliApplication::UsageError(const QString &message)
 
 int CCliApplication::Refuse(const QString &message, int exitCode)
 {
-    m_err << CCliUsage::ProgramName() << ": " << message << '\n';
+    m_err << CCliUsage::ProgramName() << ": " << CCliText::Escaped(message) << '\n';
     m_err.flush();
     return exitCode;
 }
@@ -367,7 +369,8 @@ QList<CCliPlayerResult> CCliApplication::RunCommand(const QStringList &targets, 
         return {};
     }
     for (const QString &failure : firmware.UnattributedFailures())
-        m_err << CCliUsage::ProgramName() << ": an upload failed: " << failure << '\n';
+        m_err << CCliUsage::ProgramName() << ": an upload failed: " << CCliText::Escaped(failure)
+              << '\n';
     return *results;
 }
 

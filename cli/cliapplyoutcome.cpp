@@ -2,6 +2,8 @@
 
 #include <QJsonObject>
 
+#include "clitext.h"
+
 namespace {
 
 const QString ARROW = QStringLiteral(" \u2192 ");
@@ -12,10 +14,11 @@ QJsonValue TextOrNull(const QString &text)
     return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
 }
 
-// An empty value is shown as "" so that "nothing" can be told from a blank.
+// An empty value is shown as "" so that "nothing" can be told from a blank;
+// a player's value escaped and cut like a table's cell.
 QString Shown(const QString &value)
 {
-    return value.isEmpty() ? QStringLiteral("\"\"") : value;
+    return value.isEmpty() ? QStringLiteral("\"\"") : CCliText::Cell(value);
 }
 
 } // namespace
@@ -69,12 +72,12 @@ QString CCliApplyOutcome::Text(const QList<CCliApplyOutcome> &outcomes, bool dry
 {
     QString text;
     for (const CCliApplyOutcome &outcome : outcomes) {
-        text += outcome.m_strKey;
+        text += CCliText::Escaped(outcome.m_strKey);
         if (!outcome.m_strPlayer.isEmpty())
-            text += QStringLiteral(" at ") + outcome.m_strPlayer;
+            text += QStringLiteral(" at ") + CCliText::Escaped(outcome.m_strPlayer);
         text += QStringLiteral(": ") + StatusName(outcome.m_status);
         if (!outcome.m_strError.isEmpty())
-            text += QStringLiteral(": ") + outcome.m_strError;
+            text += QStringLiteral(": ") + CCliText::Escaped(outcome.m_strError);
         text += QLatin1Char('\n');
         for (const CCliPlanChange &change : outcome.m_changes) {
             text += INDENT + change.m_strField + QStringLiteral(": ") + Shown(change.m_strFrom) +

@@ -7,6 +7,10 @@ constexpr QChar QUOTE = u'"';
 constexpr QChar COMMA = u',';
 constexpr QChar CR = u'\r';
 constexpr QChar LF = u'\n';
+constexpr QChar TEXT_MARK = u'\'';
+// What makes a spreadsheet read a cell as a formula. Numbers are not
+// excepted: "-1+1" and "-2+3+cmd|' /C calc'!A0" begin like a number too.
+const QString FORMULA_STARTS = QStringLiteral("=+-@\t\r");
 
 } // namespace
 
@@ -18,8 +22,10 @@ QString CCliCsv::Record(const QStringList &fields)
     return quoted.join(COMMA) + RECORD_END;
 }
 
-QString CCliCsv::Field(const QString &field)
+QString CCliCsv::Field(const QString &value)
 {
+    const bool formula = !value.isEmpty() && FORMULA_STARTS.contains(value.front());
+    const QString field = formula ? TEXT_MARK + value : value;
     const bool plain = !field.contains(COMMA) && !field.contains(QUOTE) && !field.contains(CR) &&
                        !field.contains(LF);
     if (plain)

@@ -8,7 +8,9 @@
 
 // Comma-separated values as spreadsheets exchange them: records end with
 // CRLF, a field holding a comma, a quote or a line break is quoted, a quote
-// inside is doubled.
+// inside is doubled. A field that a spreadsheet would take as a formula
+// (it begins with =, +, -, @, a tab or a carriage return) is written with a
+// leading ' so that it is shown as text, never run.
 class CCliCsv
 {
 public:
@@ -19,5 +21,5 @@ public:
     static std::optional<QList<QStringList>> Parse(const QString &text, QString *error);
 
 private:
-    static QString Field(const QString &field);
+    static QString Field(const QString &value);
 };

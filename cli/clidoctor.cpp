@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include "clitext.h"
 #include "portholder.h"
 #include "devicediscover.h"
 #include "ipv4text.h"
@@ -119,6 +120,8 @@ CCliDoctorFinding CCliDoctor::SelfTest(const QString &localIp)
             .toUtf8();
     QTcpSocket socket;
     socket.setProxy(QNetworkProxy::NoProxy);
+    // Discovery takes an announcement only from the address it names.
+    socket.bind(QHostAddress(localIp), 0);
     socket.connectToHost(QHostAddress(localIp), CDeviceDiscover::ANNOUNCE_PORT);
     if (!socket.waitForConnected(SELF_TEST_MS))
         return CCliDoctorFinding::Problem(
@@ -162,10 +165,13 @@ QString CCliDoctor::Text(const QList<CCliDoctorFinding> &findings)
 {
     QString text;
     for (const CCliDoctorFinding &finding : findings) {
+        // A process may give itself any name, escape sequences included.
         text += (finding.m_bOk ? QStringLiteral("ok       ") : QStringLiteral("problem  ")) +
-                finding.m_strCheck + QStringLiteral(": ") + finding.m_strDetail + QLatin1Char('\n');
+                CCliText::Escaped(finding.m_strCheck) + QStringLiteral(": ") +
+                CCliText::Escaped(finding.m_strDetail) + QLatin1Char('\n');
         if (!finding.m_strFix.isEmpty())
-            text += INDENT + QStringLiteral("fix: ") + finding.m_strFix + QLatin1Char('\n');
+            text += INDENT + QStringLiteral("fix: ") + CCliText::Escaped(finding.m_strFix) +
+                    QLatin1Char('\n');
     }
     return text;
 }

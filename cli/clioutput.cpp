@@ -6,6 +6,7 @@
 #include "adapterinfo.h"
 #include "clirequest.h"
 #include "clitable.h"
+#include "clitext.h"
 #include "devicesummary.h"
 #include "wirevocabulary.h"
 
@@ -32,14 +33,15 @@ QString SkippedText(const CCliPlayerResult &result)
             modelClass = QString::number(value.toInt());
     }
     return QStringLiteral("%1: skipped (%2, model class %3)\n")
-        .arg(result.m_strPlayer, model, modelClass);
+        .arg(CCliText::Escaped(result.m_strPlayer), CCliText::Cell(model), modelClass);
 }
 
 } // namespace
 
 QByteArray CCliOutput::Document(const QJsonArray &array)
 {
-    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+    const QByteArray json = QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return CCliText::JsonEscaped(QString::fromUtf8(json)).toUtf8();
 }
 
 QJsonArray CCliOutput::AdaptersJson(const std::vector<CAdapterInfo> &adapters)
@@ -134,9 +136,10 @@ QString CCliOutput::ResultText(const CCliRequest &request, const CCliPlayerResul
 {
     if (result.m_bSkipped)
         return SkippedText(result);
-    const QString player = result.m_strPlayer + QLatin1Char(':');
+    const QString player = CCliText::Escaped(result.m_strPlayer) + QLatin1Char(':');
     if (!request.m_strExpectVersion.isEmpty())
-        return QStringLiteral("%1 updated to %2\n").arg(player, request.m_strExpectVersion);
+        return QStringLiteral("%1 updated to %2\n")
+            .arg(player, CCliText::Escaped(request.m_strExpectVersion));
     if (!request.IsQuery())
         return player + QLatin1String(" ok\n");
     if (result.m_bList)
@@ -151,7 +154,8 @@ QString CCliOutput::FieldsText(const CCliFields &fields)
         width = std::max(width, name.size());
     QString text;
     for (const auto &[name, value] : fields)
-        text += INDENT + name.leftJustified(width) + INDENT + ValueText(value) + QLatin1Char('\n');
+        text += INDENT + name.leftJustified(width) + INDENT + CCliText::Cell(ValueText(value)) +
+                QLatin1Char('\n');
     return text;
 }
 
@@ -186,8 +190,8 @@ QString CCliOutput::FailuresText(const QList<CCliPlayerResult> &results)
     QString text;
     for (const CCliPlayerResult &result : results) {
         if (!result.m_bOk)
-            text +=
-                result.m_strPlayer + QLatin1String(": ") + result.m_strError + QLatin1Char('\n');
+            text += CCliText::Escaped(result.m_strPlayer) + QLatin1String(": ") +
+                    CCliText::Escaped(result.m_strError) + QLatin1Char('\n');
     }
     return text;
 }

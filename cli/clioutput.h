@@ -15,6 +15,7 @@ class CDeviceSummary;
 
 // How results look: a JSON document for scripts, readable text for people.
 // Failures go to standard error in text mode, as "ADDRESS: ERROR_TEXT".
+// What players sent is shown escaped in text (CCliText), as it came in JSON.
 class CCliOutput
 {
 public:

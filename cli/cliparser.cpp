@@ -2,6 +2,7 @@
 
 #include "clivalues.h"
 #include "ipv4text.h"
+#include "nametext.h"
 
 namespace {
 
@@ -332,7 +333,10 @@ bool CCliParser::CheckArguments()
     case ECliCommand::Name:
         if (!CheckArity(1))
             return false;
-        return !args.first().isEmpty() || Fail(QStringLiteral("the new name is empty"));
+        if (args.first().isEmpty())
+            return Fail(QStringLiteral("the new name is empty"));
+        return CheckName(QStringLiteral("the new name"),
+                         CNameText::DeviceNameProblem(args.first()));
     case ECliCommand::Wifi:
         if (!CheckArity(1))
             return false;
@@ -343,6 +347,8 @@ bool CCliParser::CheckArguments()
             return false;
         if (args.first().isEmpty())
             return Fail(QStringLiteral("the ESSID is empty"));
+        if (!CheckName(QStringLiteral("the ESSID"), CNameText::EssidProblem(args.first())))
+            return false;
         return kEncryptions.contains(args.at(2)) ||
                Fail(QStringLiteral("unknown encryption '%1': use one of %2")
                         .arg(args.at(2), kEncryptions.join(QLatin1String(", "))));
@@ -364,6 +370,11 @@ bool CCliParser::CheckArguments()
     default:
         return CheckArity(0);
     }
+}
+
+bool CCliParser::CheckName(const QString &field, const QString &problem)
+{
+    return problem.isEmpty() || Fail(field + QLatin1Char(' ') + problem);
 }
 
 // lan and wlan: nothing (show), "dhcp", or "static" with five addresses.

@@ -57,6 +57,8 @@ private:
     bool CheckTargets();
     bool CheckArguments();
     bool CheckArity(int count);
+    // Fails with "FIELD PROBLEM" when the name check found a problem.
+    bool CheckName(const QString &field, const QString &problem);
     bool CheckIpSetup();
     bool CheckAddressArguments(qsizetype first, qsizetype end, bool allowEmpty);
 

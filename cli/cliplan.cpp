@@ -8,6 +8,7 @@
 #include "clicsv.h"
 #include "clifilecheck.h"
 #include "ipv4text.h"
+#include "nametext.h"
 
 namespace {
 
@@ -203,6 +204,8 @@ bool CCliPlan::ReadEntry(const QJsonObject &object, CCliPlanEntry &entry)
         QString name;
         if (!Text(object, NAME, NAME, name))
             return false;
+        if (const QString problem = CNameText::DeviceNameProblem(name); !problem.isEmpty())
+            return Fail(NAME, problem);
         entry.m_name = name;
     }
     if (object.contains(WIFI)) {
@@ -308,6 +311,8 @@ bool CCliPlan::ReadAccessPoint(const QJsonValue &value, std::optional<CCliPlanAc
     if (!Text(object, ESSID, Dotted(field, ESSID), wanted.m_strEssid) ||
         !Text(object, ENCRYPTION, Dotted(field, ENCRYPTION), wanted.m_strEncryption))
         return false;
+    if (const QString problem = CNameText::EssidProblem(wanted.m_strEssid); !problem.isEmpty())
+        return Fail(Dotted(field, ESSID), problem);
     if (!kEncryptions.contains(wanted.m_strEncryption))
         return Fail(Dotted(field, ENCRYPTION),
                     QStringLiteral("'%1' is not one of %2")

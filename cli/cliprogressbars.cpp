@@ -2,6 +2,7 @@
 
 #include <QTextStream>
 
+#include "clitext.h"
 #include "cliuploadmonitor.h"
 #include "fileuploader.h"
 
@@ -39,7 +40,7 @@ QString CCliProgressBars::Line(const QString &player, qint64 progress, const QSt
 {
     const qint64 filled = progress * BAR_WIDTH / CFileUpLoader::PROGRESS_COMPLETE;
     const qint64 percent = progress * PERCENT / CFileUpLoader::PROGRESS_COMPLETE;
-    QString line = player.leftJustified(ADDRESS_WIDTH) + QLatin1String(" [") +
+    QString line = CCliText::Escaped(player).leftJustified(ADDRESS_WIDTH) + QLatin1String(" [") +
                    QString(filled, QLatin1Char('#')) +
                    QString(BAR_WIDTH - filled, QLatin1Char('.')) + QLatin1String("] ") +
                    QString::number(percent).rightJustified(PERCENT_WIDTH) + QLatin1Char('%');

@@ -1,18 +1,25 @@
 #include "clitable.h"
 
+#include "clitext.h"
+
 namespace {
 
 const QLatin1String COLUMN_GAP("  ");
 
 } // namespace
 
-CCliTable::CCliTable(QStringList header, QString indent)
-    : m_header(std::move(header)), m_strIndent(std::move(indent))
-{}
+CCliTable::CCliTable(QStringList header, QString indent) : m_strIndent(std::move(indent))
+{
+    for (const QString &cell : header)
+        m_header.append(CCliText::Cell(cell));
+}
 
 void CCliTable::AddRow(const QStringList &row)
 {
-    m_rows.append(row);
+    QStringList cells;
+    for (const QString &cell : row)
+        cells.append(CCliText::Cell(cell));
+    m_rows.append(cells);
 }
 
 QString CCliTable::Text() const

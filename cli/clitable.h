@@ -5,7 +5,9 @@
 #include <QStringList>
 
 // A plain text table: a header line and rows, each column as wide as its
-// widest cell, columns two spaces apart.
+// widest cell, columns two spaces apart. Cells are shown escaped and cut
+// (CCliText::Cell): a cell can neither command the terminal nor widen the
+// table without bound.
 class CCliTable
 {
 public:

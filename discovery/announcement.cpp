@@ -20,3 +20,8 @@ std::optional<CAnnouncement> CAnnouncement::ParseDeviceInfo(const QByteArray &by
         return std::nullopt;
     return CAnnouncement{std::move(*model), std::move(*name), std::move(*ip), std::move(*udn)};
 }
+
+bool CAnnouncement::CameFrom(quint32 peer) const
+{
+    return CIpv4Text::ToNumber(ip) == peer;
+}

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 // One player's announcement: the four values it sends about itself.
 class CAnnouncement
@@ -22,4 +23,10 @@ public:
     // is how the tool reaches and tells players apart, so it must name
     // exactly one host). Pure: no threads, sockets or shared state.
     static std::optional<CAnnouncement> ParseDeviceInfo(const QByteArray &bytes);
+
+    // Whether ip names the host the announcement came from (host order). A
+    // player speaks only for itself: a host that names a third address would
+    // have the tool send that address what it sends players, Wi-Fi passwords
+    // included.
+    bool CameFrom(quint32 peer) const;
 };

@@ -2,36 +2,15 @@
 
 #include <utility>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QHostAddress>
 #include <QNetworkProxy>
 
 #include "notifyreceiver.h"
+#include "peeraddress.h"
 #include "receivergauge.h"
 #include "threadhandover.h"
-
-namespace {
-
-// The IPv4 address of the connection's far end in host order, or 0 when it
-// cannot be told.
-quint32 PeerAddress(qintptr handle)
-{
-    sockaddr_in peer{};
-    socklen_t length = sizeof(peer);
-    // The C socket API takes the generic address type; sockaddr_in is laid
-    // out to be read through it.
-    if (::getpeername(static_cast<int>(handle), reinterpret_cast<sockaddr *>(&peer), &length) !=
-            0 ||
-        peer.sin_family != AF_INET)
-        return 0;
-    return ntohl(peer.sin_addr.s_addr);
-}
-
-} // namespace
 
 CListenSocket::CListenSocket(CAnnouncementSink *sink, const CReceiverLimits &limits,
                              CReceiverGauge &gauge)
@@ -53,8 +32,10 @@ bool CListenSocket::Start(quint16 port, int backlog)
 
 void CListenSocket::incomingConnection(qintptr handle)
 {
-    const quint32 host = PeerAddress(handle);
-    if (m_receiversPerHost.value(host) >= m_limits.maxPerHost || !StartReceiver(handle, host)) {
+    const std::optional<quint32> peer = CPeerAddress::Ipv4Of(handle);
+    // Hosts that cannot be told apart share one allowance.
+    const quint32 host = peer.value_or(0);
+    if (m_receiversPerHost.value(host) >= m_limits.maxPerHost || !StartReceiver(handle, peer)) {
         ::close(static_cast<int>(handle));
         return;
     }
@@ -62,9 +43,11 @@ void CListenSocket::incomingConnection(qintptr handle)
         Pause();
 }
 
-bool CListenSocket::StartReceiver(qintptr handle, quint32 host)
+bool CListenSocket::StartReceiver(qintptr handle, std::optional<quint32> peer)
 {
-    auto *receiver = new CNotifyReceiver(handle, m_pSink, m_limits.timeoutMs, m_limits.maxBytes);
+    const quint32 host = peer.value_or(0);
+    auto *receiver =
+        new CNotifyReceiver(handle, peer, m_pSink, m_limits.timeoutMs, m_limits.maxBytes);
     connect(receiver, &QThread::finished, this, [this, receiver] { OnReceiverFinished(receiver); });
     receiver->start();
     if (!receiver->isRunning() && !receiver->isFinished()) {

@@ -1,6 +1,8 @@
 // CListenSocket: the listening socket on TCP 10014; starts one receiver per connection.
 #pragma once
 
+#include <optional>
+
 #include <QHash>
 #include <QTcpServer>
 
@@ -40,7 +42,7 @@ private:
         quint32 nHost;
     };
 
-    bool StartReceiver(qintptr handle, quint32 host);
+    bool StartReceiver(qintptr handle, std::optional<quint32> peer);
     void OnReceiverFinished(CNotifyReceiver *receiver);
     void Forget(CNotifyReceiver *receiver, quint32 host);
     bool AtCeiling() const;

@@ -12,9 +12,10 @@
 #include "notifysocket.h"
 #include "threadhandover.h"
 
-CNotifyReceiver::CNotifyReceiver(qintptr accepted, CAnnouncementSink *sink, int timeoutMs,
-                                 qsizetype maxBytes)
-    : m_hAccepted(accepted), m_pSink(sink), m_deadline(timeoutMs), m_maxBytes(maxBytes)
+CNotifyReceiver::CNotifyReceiver(qintptr accepted, std::optional<quint32> peer,
+                                 CAnnouncementSink *sink, int timeoutMs, qsizetype maxBytes)
+    : m_hAccepted(accepted), m_peer(peer), m_pSink(sink), m_deadline(timeoutMs),
+      m_maxBytes(maxBytes)
 {
     // Deleted on the accepting thread once wait() has returned.
     ThreadHandover::ReleaseAtEnd(this);
@@ -49,6 +50,9 @@ void CNotifyReceiver::Receive()
 void CNotifyReceiver::Deliver(const QByteArray &bytes)
 {
     const std::optional<CAnnouncement> announcement = CAnnouncement::ParseDeviceInfo(bytes);
-    if (announcement && m_pSink)
+    // A connection whose far end cannot be told speaks for nobody.
+    if (!announcement || !m_peer || !announcement->CameFrom(*m_peer))
+        return;
+    if (m_pSink)
         m_pSink->OnDeviceFound(*announcement);
 }

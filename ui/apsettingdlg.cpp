@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "messagebox.h"
+#include "nametext.h"
 #include "setupmanager.h"
 
 namespace {
@@ -135,6 +136,10 @@ void CAPSettingDlg::OnConnect()
         encryptionkey = Control<QComboBox>(IDC_ENCRYPTION_LIST)->currentText();
     if (!MayConnect(essid, password, encryptionkey))
         return; // missing input: no message, the dialog stays
+    if (const QString problem = CNameText::EssidProblem(essid); !problem.isEmpty()) {
+        CMessageBox::Show(QStringLiteral("The ESSID %1.").arg(problem));
+        return;
+    }
     if (!RunCommand([&](CSetupManager &manager) {
             return manager.ConnectAp(essid, password, encryptionkey);
         })) {

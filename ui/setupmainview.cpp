@@ -10,6 +10,7 @@
 #include "commanderror.h"
 #include "firmwareupdatedlg.h"
 #include "messagebox.h"
+#include "nametext.h"
 #include "setupdlg.h"
 #include "setupmanager.h"
 #include "templatebuilder.h"
@@ -61,6 +62,11 @@ void CSetupMainView::OnApply()
     const QString name = m_pNewName->text();
     if (name.trimmed().isEmpty()) {
         CMessageBox::Show(QStringLiteral("The new name is empty."));
+        m_pNewName->setFocus();
+        return;
+    }
+    if (const QString problem = CNameText::DeviceNameProblem(name); !problem.isEmpty()) {
+        CMessageBox::Show(QStringLiteral("The new name %1.").arg(problem));
         m_pNewName->setFocus();
         return;
     }

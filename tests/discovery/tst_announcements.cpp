@@ -55,6 +55,8 @@ private slots:
     void readsAcrossPieces_data();
     void readsAcrossPieces();
     void onlyNewPlayersChangeTheList();
+    void aPlayerSpeaksOnlyForItself_data();
+    void aPlayerSpeaksOnlyForItself();
     void twoReceiversAtOnce();
     void portTakenMeansNotListening();
     void stopWithLiveReceiver();
@@ -100,7 +102,8 @@ void TestAnnouncements::readsAcrossPieces()
 
     CDiscoverFixture fixture(kPatient);
     QVERIFY(fixture.m_discover.IsListening());
-    CFakeAnnouncer player(QStringLiteral("127.0.0.21"));
+    // Sent from the address it names, as a player does.
+    CFakeAnnouncer player(found ? device.m_strIp : QStringLiteral("127.0.0.21"));
     QVERIFY(player.Connect(CDeviceDiscover::ANNOUNCE_PORT));
     QVERIFY(player.SendPieces(pieces));
     // The player is handed over before the tool closes the connection.
@@ -132,6 +135,36 @@ void TestAnnouncements::onlyNewPlayersChangeTheList()
     QTRY_COMPARE_WITH_TIMEOUT(fixture.m_window.ListChanges(), 2, WAIT_MS);
     QCoreApplication::processEvents();
     QCOMPARE(fixture.m_window.ListChanges(), 2);
+}
+
+void TestAnnouncements::aPlayerSpeaksOnlyForItself_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("claimed");
+    QTest::addColumn<bool>("listed");
+
+    QTest::newRow("a player naming its own address is listed") << 9 << 9 << true;
+    QTest::newRow("a host naming a third address is dropped") << 1 << 9 << false;
+    QTest::newRow("a player naming its neighbour is dropped") << 9 << 10 << false;
+}
+
+void TestAnnouncements::aPlayerSpeaksOnlyForItself()
+{
+    QFETCH(int, from);
+    QFETCH(int, claimed);
+    QFETCH(bool, listed);
+
+    CDiscoverFixture fixture(kPatient);
+    QVERIFY(fixture.m_discover.IsListening());
+    QVERIFY(Announce(from, CFakeAnnouncer::Description(claimed)));
+    // The receiver has handed over whatever it was going to before it ends.
+    QTRY_COMPARE_WITH_TIMEOUT(fixture.m_discover.LiveReceivers(), 0, WAIT_MS);
+    const QString address = QStringLiteral("127.0.0.%1").arg(claimed);
+    const QList<Device> expected =
+        listed ? QList<Device>{{QStringLiteral("KS-200"), QStringLiteral("Player %1").arg(claimed),
+                                address, QStringLiteral("uuid:%1").arg(claimed)}}
+               : QList<Device>{};
+    QCOMPARE(fixture.Devices(), expected);
 }
 
 void TestAnnouncements::twoReceiversAtOnce()

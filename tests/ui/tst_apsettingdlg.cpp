@@ -27,6 +27,8 @@ private slots:
     void connectNeedsItsInput_data();
     void connectNeedsItsInput();
     void otherAccessPointSendsTheChosenEncryption();
+    void essidAPlayerCannotKeepIsRefused_data();
+    void essidAPlayerCannotKeepIsRefused();
     void failedCommandShowsTheErrorAndReturnsTwo_data();
     void failedCommandShowsTheErrorAndReturnsTwo();
     void noToARemoveQuestionSendsNothing();
@@ -325,6 +327,34 @@ void TestAPSettingDlg::otherAccessPointSendsTheChosenEncryption()
     const CSimAccessPoint added = m_pFixture->State().m_accessPoints.last();
     QCOMPARE(added.m_strEssid, QStringLiteral("Hidden"));
     QVERIFY(added.m_connected);
+}
+
+void TestAPSettingDlg::essidAPlayerCannotKeepIsRefused_data()
+{
+    QTest::addColumn<QString>("essid");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("an escape is refused")
+        << QStringLiteral("Hidden\x1b]0;x\x07")
+        << QStringLiteral("The ESSID holds a control character (U+001B).");
+    QTest::newRow("33 bytes are refused")
+        << QString(33, QLatin1Char('n'))
+        << QStringLiteral("The ESSID is 33 bytes long (UTF-8); a player keeps at most 32.");
+}
+
+void TestAPSettingDlg::essidAPlayerCannotKeepIsRefused()
+{
+    QFETCH(QString, essid);
+    QFETCH(QString, message);
+    CMessageBoxRecorder boxes;
+    std::unique_ptr<CAPSettingDlg> dialog = Open(true);
+    Child<QLineEdit>(dialog.get(), CAPSettingDlg::IDC_ESSID)->setText(essid);
+    Child<QLineEdit>(dialog.get(), CAPSettingDlg::IDC_PASSWORD)->setText(QStringLiteral("pw"));
+    const SOutcome outcome = Click(*m_pFixture, *dialog, CAPSettingDlg::IDC_CONNECT);
+    QCOMPARE(boxes.Texts(), QStringList{message});
+    // The dialog stays, for the user to mend the name.
+    QCOMPARE(outcome.m_nResult, 0);
+    QVERIFY(outcome.m_operations.isEmpty());
 }
 
 void TestAPSettingDlg::failedCommandShowsTheErrorAndReturnsTwo_data()

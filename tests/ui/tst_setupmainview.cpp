@@ -24,6 +24,8 @@ private slots:
     void applyRenamesThePlayerAndItsLine();
     void emptyNameIsRefused_data();
     void emptyNameIsRefused();
+    void nameAPlayerCannotKeepIsRefused_data();
+    void nameAPlayerCannotKeepIsRefused();
     void failedApplyShowsTheErrorAndKeepsTheOldName();
     void wifiBoxSwitchesThePlayer_data();
     void wifiBoxSwitchesThePlayer();
@@ -114,6 +116,49 @@ void TestSetupMainView::emptyNameIsRefused()
     QCOMPARE(DeviceName(), QStringLiteral("Kitchen"));
     QCOMPARE(PageControl<QLabel>(1013)->text(), QStringLiteral("Kitchen"));
     QCOMPARE(m_pFixture->DeviceList()->selectedItems().first()->text(), QStringLiteral("Kitchen"));
+}
+
+void TestSetupMainView::nameAPlayerCannotKeepIsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message"); // empty: the name is sent
+
+    QTest::newRow("an escape sequence is refused")
+        << QStringLiteral("Den\x1b[2J")
+        << QStringLiteral("The new name holds a control character (U+001B).");
+    QTest::newRow("a tab is refused")
+        << QStringLiteral("Den\tRoom")
+        << QStringLiteral("The new name holds a control character (U+0009).");
+    QTest::newRow("a C1 control is refused")
+        << QStringLiteral("Den\u009b")
+        << QStringLiteral("The new name holds a control character (U+009B).");
+    QTest::newRow("65 bytes are refused")
+        << QString(65, QLatin1Char('x'))
+        << QStringLiteral("The new name is 65 bytes long (UTF-8); a player keeps at most 64.");
+    QTest::newRow("33 two-byte letters are refused")
+        << QString(33, QChar(0x00FC))
+        << QStringLiteral("The new name is 66 bytes long (UTF-8); a player keeps at most 64.");
+    QTest::newRow("64 bytes are sent") << QString(64, QLatin1Char('x')) << QString();
+}
+
+// What the player could not keep as typed is refused before anything is sent.
+void TestSetupMainView::nameAPlayerCannotKeepIsRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    CMessageBoxRecorder boxes;
+    const qsizetype requests = m_pFixture->Network().ReceivedRequests(KITCHEN).size();
+    PageControl<QLineEdit>(1005)->setText(name);
+    PageControl<QPushButton>(1006)->click();
+    if (message.isEmpty()) {
+        QVERIFY(boxes.Texts().isEmpty());
+        QCOMPARE(DeviceName(), name);
+        return;
+    }
+    QCOMPARE(boxes.Texts(), QStringList{message});
+    QCOMPARE(m_pFixture->Network().ReceivedRequests(KITCHEN).size(), requests);
+    QCOMPARE(DeviceName(), QStringLiteral("Kitchen"));
+    QCOMPARE(PageControl<QLabel>(1013)->text(), QStringLiteral("Kitchen"));
 }
 
 void TestSetupMainView::failedApplyShowsTheErrorAndKeepsTheOldName()
