@@ -79,6 +79,7 @@ void CSetupManager::StopDiscovery()
     m_adapterDescriptions.clear();
     ClearDeviceList();
     m_errors.clear();
+    m_strUnreached.clear();
 }
 
 void CSetupManager::ClearDeviceList()
@@ -169,8 +170,18 @@ bool CSetupManager::SweepNow(const std::optional<CSweepRange> &range)
 
 void CSetupManager::TargetDevice(const QString &ip)
 {
-    m_device = CDevice();
+    ForgetDevice();
     m_device.ip = ip;
+}
+
+// A field the new player does not answer must show empty rather than what
+// another player said, and nothing of that player may be acted on.
+void CSetupManager::ForgetDevice()
+{
+    m_device = CDevice();
+    m_accessPoints.clear();
+    m_strConnectedEssid.clear();
+    m_readFailures.clear();
 }
 
 int CSetupManager::SelectDevice(const QString &name, const QString &ip)
@@ -178,6 +189,7 @@ int CSetupManager::SelectDevice(const QString &name, const QString &ip)
     BeginUserAction();
     m_strSelectedName = name;
     m_strSelectedIp = ip;
+    ForgetDevice();
 
     qint32 modelClass = -1;
     {
