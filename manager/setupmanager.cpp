@@ -158,6 +158,24 @@ bool CSetupManager::IsDiscoveryListening() const
     return m_pDiscover && m_pDiscover->IsListening();
 }
 
+bool CSetupManager::ListenAgain()
+{
+    if (!m_pDiscover)
+        return false;
+    if (m_pDiscover->IsListening())
+        return true;
+    // A discovery that failed its port has ended and heard nobody; a run
+    // takes a new object.
+    CDeviceDiscover *failed = m_pDiscover;
+    failed->Stop();
+    m_pDiscover = nullptr;
+    delete failed;
+    m_pDiscover = new CDeviceDiscover();
+    m_pDiscover->SetParams(this, m_strLocalIp);
+    m_pDiscover->start();
+    return m_pDiscover->IsListening();
+}
+
 bool CSetupManager::SweepNow(const std::optional<CSweepRange> &range)
 {
     if (!m_pDiscover)

@@ -117,6 +117,9 @@ public:
     QString GetLocalIp() const { return m_strLocalIp; }
     // Whether discovery runs and hears announcements (its port was free).
     bool IsDiscoveryListening() const;
+    // Discovery that could not take its port tries once more (the program
+    // holding it may have ended); true when it hears announcements now.
+    [[nodiscard]] bool ListenAgain();
     // Sweeps range, or the local address's /24 when none is given, without
     // waiting for answers; false when discovery does not run.
     bool SweepNow(const std::optional<CSweepRange> &range = std::nullopt);
