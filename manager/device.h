@@ -3,8 +3,9 @@
 
 #include <QString>
 
-// The data of the selected player. Never reset as a whole: each field keeps its
-// last value until a reply or a selection overwrites it.
+// The data of the selected player. Every selection starts from an empty
+// record, so a field shows only what the selected player itself answered; a
+// field no reply carried stays empty.
 class CDevice
 {
 public:

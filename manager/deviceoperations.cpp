@@ -1,5 +1,7 @@
 #include "setupmanager.h"
 
+#include <utility>
+
 #include "commandcatalogue.h"
 #include "ipv4text.h"
 
@@ -28,8 +30,10 @@ private:
 void CSetupManager::BeginUserAction()
 {
     // The text shown after a failure must be that failure's, not an old one's.
-    if (!m_bInBatch)
+    if (!m_bInBatch) {
         m_errors.clear();
+        m_strUnreached.clear();
+    }
 }
 
 int CSetupManager::SendCommand(qint32 id, const QStringList &arguments)
@@ -39,9 +43,29 @@ int CSetupManager::SendCommand(qint32 id, const QStringList &arguments)
     const int result = arguments.isEmpty()
                            ? m_commander.Execute(m_device.ip, *entry)
                            : m_commander.ExecuteWithArgs(m_device.ip, *entry, arguments);
-    if (!result)
+    if (!result) {
         AddCommandError(m_commander.GetCommand().error);
+        // The player never saw the request: the user must learn which player
+        // that was, as the cause alone does not say.
+        if (!m_commander.RequestSent() && m_strUnreached.isEmpty())
+            m_strUnreached = DescribeUnreached();
+    }
     return result;
+}
+
+QString CSetupManager::DescribeUnreached() const
+{
+    const QString &ip = m_device.ip;
+    if (ip.isEmpty())
+        return QStringLiteral("No player is chosen: nothing was sent.");
+    // The name from the list the user chose from; the one the player told,
+    // should the list no longer name the player the commands go to.
+    QString name = m_strSelectedIp == ip ? m_strSelectedName : QString();
+    if (name.isEmpty())
+        name = m_device.devicename;
+    if (name.isEmpty())
+        return QStringLiteral("The player at %1 could not be reached.").arg(ip);
+    return QStringLiteral("The player \"%1\" at %2 could not be reached.").arg(name, ip);
 }
 
 int CSetupManager::SendUserCommand(qint32 id, const QStringList &arguments)
@@ -145,11 +169,23 @@ int CSetupManager::FetchDeviceData()
 {
     BeginUserAction();
     CBatchScope batch(m_bInBatch);
+    m_readFailures.clear();
+    using Read = int (CSetupManager::*)();
+    const std::pair<qint32, Read> reads[] = {
+        {CMD_GET_DEVICE_NAME, &CSetupManager::GetDeviceName},
+        {CMD_GET_WIFI_ON_OFF, &CSetupManager::GetWifiOnOff},
+        {CMD_GET_DEVICE_INFO, &CSetupManager::GetDeviceInfo},
+    };
     // All three run even after a failure, so every problem is reported.
-    const int name = GetDeviceName();
-    const int wifi = GetWifiOnOff();
-    const int info = GetDeviceInfo();
-    return name & wifi & info;
+    int result = 1;
+    for (const auto &[id, read] : reads) {
+        if ((this->*read)())
+            continue;
+        result = 0;
+        // The page says which of its fields stay empty, and why.
+        m_readFailures.append({id, m_commander.GetCommand().error.strText});
+    }
+    return result;
 }
 
 void CSetupManager::AddCommandError(const STP_CMD_ERROR_TAG &record)

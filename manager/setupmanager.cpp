@@ -79,6 +79,7 @@ void CSetupManager::StopDiscovery()
     m_adapterDescriptions.clear();
     ClearDeviceList();
     m_errors.clear();
+    m_strUnreached.clear();
 }
 
 void CSetupManager::ClearDeviceList()
@@ -157,6 +158,24 @@ bool CSetupManager::IsDiscoveryListening() const
     return m_pDiscover && m_pDiscover->IsListening();
 }
 
+bool CSetupManager::ListenAgain()
+{
+    if (!m_pDiscover)
+        return false;
+    if (m_pDiscover->IsListening())
+        return true;
+    // A discovery that failed its port has ended and heard nobody; a run
+    // takes a new object.
+    CDeviceDiscover *failed = m_pDiscover;
+    failed->Stop();
+    m_pDiscover = nullptr;
+    delete failed;
+    m_pDiscover = new CDeviceDiscover();
+    m_pDiscover->SetParams(this, m_strLocalIp);
+    m_pDiscover->start();
+    return m_pDiscover->IsListening();
+}
+
 bool CSetupManager::SweepNow(const std::optional<CSweepRange> &range)
 {
     if (!m_pDiscover)
@@ -169,8 +188,18 @@ bool CSetupManager::SweepNow(const std::optional<CSweepRange> &range)
 
 void CSetupManager::TargetDevice(const QString &ip)
 {
-    m_device = CDevice();
+    ForgetDevice();
     m_device.ip = ip;
+}
+
+// A field the new player does not answer must show empty rather than what
+// another player said, and nothing of that player may be acted on.
+void CSetupManager::ForgetDevice()
+{
+    m_device = CDevice();
+    m_accessPoints.clear();
+    m_strConnectedEssid.clear();
+    m_readFailures.clear();
 }
 
 int CSetupManager::SelectDevice(const QString &name, const QString &ip)
@@ -178,6 +207,7 @@ int CSetupManager::SelectDevice(const QString &name, const QString &ip)
     BeginUserAction();
     m_strSelectedName = name;
     m_strSelectedIp = ip;
+    ForgetDevice();
 
     qint32 modelClass = -1;
     {

@@ -18,6 +18,7 @@
 #include "devicesummary.h"
 #include "netcommander.h"
 #include "networkchecker.h"
+#include "readfailure.h"
 #include "resultstore.h"
 #include "stpcmderrortag.h"
 #include "sweeprange.h"
@@ -100,6 +101,10 @@ public:
     // The distinct texts of the first two failures, and them one a line.
     QStringList GetCommandErrors() const;
     QString GetCommandErrorText() const;
+    // When a command of the current user action never reached its player
+    // (no connection, the request not sent): a sentence naming that player by
+    // name and address; empty otherwise. The cause is in the error texts.
+    QString GetUnreachedText() const { return m_strUnreached; }
 
     // What both front ends need besides the operations: where to search
     // from, chosen without the refresh's wait; a sweep started at once; the
@@ -112,6 +117,9 @@ public:
     QString GetLocalIp() const { return m_strLocalIp; }
     // Whether discovery runs and hears announcements (its port was free).
     bool IsDiscoveryListening() const;
+    // Discovery that could not take its port tries once more (the program
+    // holding it may have ended); true when it hears announcements now.
+    [[nodiscard]] bool ListenAgain();
     // Sweeps range, or the local address's /24 when none is given, without
     // waiting for answers; false when discovery does not run.
     bool SweepNow(const std::optional<CSweepRange> &range = std::nullopt);
@@ -120,7 +128,14 @@ public:
     void TargetDevice(const QString &ip);
     const CDevice &GetDevice() const { return m_device; }
     // Shows a record read earlier again, e.g. after the page was rebuilt.
-    void SetDevice(const CDevice &device) { m_device = device; }
+    void SetDevice(const CDevice &device)
+    {
+        m_device = device;
+        m_readFailures.clear();
+    }
+    // The reads of the last FetchDeviceData that failed, in the order sent;
+    // empty after a selection whose reads all succeeded.
+    const QList<CReadFailure> &GetReadFailures() const { return m_readFailures; }
     const QList<CAccessPoint> &GetAccessPoints() const { return m_accessPoints; }
     QString GetConnectedEssid() const { return m_strConnectedEssid; }
     QString GetSelectedName() const { return m_strSelectedName; }
@@ -139,6 +154,9 @@ private:
     QMutex &DeviceListLock() const;
     void ClearDeviceList();
     void BeginUserAction();
+    // Empties everything read from a player, before another one is aimed at.
+    void ForgetDevice();
+    QString DescribeUnreached() const;
     int SendCommand(qint32 id, const QStringList &arguments = {});
     int SendUserCommand(qint32 id, const QStringList &arguments = {});
     void Post(int message, qint64 wParam = 0) const;
@@ -165,6 +183,8 @@ private:
     QList<CAccessPoint> m_accessPoints;
     std::array<QString, MAX_DEVICES> m_deviceIps;
     QList<STP_CMD_ERROR_TAG> m_errors;
+    QString m_strUnreached;
+    QList<CReadFailure> m_readFailures;
 };
 
 // How every dialog reaches the one manager; set when the main window starts.

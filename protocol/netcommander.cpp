@@ -44,6 +44,7 @@ int CNetCommander::ExecuteWithArgs(const QString &address, const STP_CMD_TAG &co
                                    const QStringList &arguments)
 {
     if (arguments.isEmpty()) {
+        m_bRequestSent = false;
         // The new command is not taken; the previous one carries the error.
         SetError(QStringLiteral("error: invalid argc"));
         return 0;
@@ -61,6 +62,7 @@ void CNetCommander::SetError(const QString &text)
 
 int CNetCommander::Transact()
 {
+    m_bRequestSent = false;
     CCommandSocket socket;
     switch (socket.Connect(m_strAddress, COMMAND_PORT, m_connectTimeoutMs)) {
     case CCommandSocket::Result::Done:
@@ -77,8 +79,18 @@ int CNetCommander::Transact()
     }
 
     const QDeadlineTimer sendDeadline(m_receiveTimeoutMs);
-    if (socket.SendAll(m_packet.GetRequestBytes(), sendDeadline) != CCommandSocket::Result::Done)
+    switch (socket.SendAll(m_packet.GetRequestBytes(), sendDeadline)) {
+    case CCommandSocket::Result::Done:
+        break;
+    // Without a text the user would learn only that something failed.
+    case CCommandSocket::Result::TimedOut:
+        SetError(QStringLiteral("error: socket send timed out"));
         return 0;
+    default:
+        SetError(QStringLiteral("error: socket send failed"));
+        return 0;
+    }
+    m_bRequestSent = true;
     if (ExpectsNoReply(m_command.nId))
         return 1;
 

@@ -46,6 +46,9 @@ public:
 
     // The current command; its error member records the outcome.
     const STP_CMD_TAG &GetCommand() const { return m_command; }
+    // Whether the last exchange handed its whole request to the player; false
+    // when it failed before (no connection, sending broke off, no command).
+    bool RequestSent() const { return m_bRequestSent; }
     QString GetAddress() const { return m_strAddress; }
     const CHttpPacket &GetPacket() const { return m_packet; }
 
@@ -71,4 +74,5 @@ private:
     CHttpPacket m_packet;
     int m_connectTimeoutMs = CONNECT_TIMEOUT_MS;
     int m_receiveTimeoutMs = RECEIVE_TIMEOUT_MS;
+    bool m_bRequestSent = false;
 };

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "commanderror.h"
 #include "messagebox.h"
 #include "nametext.h"
 #include "setupmanager.h"
@@ -185,7 +186,17 @@ void CAPSettingDlg::OnRemove()
         done(RESULT_REMOVED);
         return;
     }
-    // The player drops off the network now; whether it answered is no matter.
-    RunCommand([](CSetupManager &manager) { return manager.ResetRender(); });
+    // A player that resets may leave before it answers, so only a reset that
+    // never reached it is known to have failed; the window must then not wait
+    // for a restart that is not coming.
+    if (!RunCommand([](CSetupManager &manager) { return manager.ResetRender(); }) &&
+        !Manager()->GetUnreachedText().isEmpty()) {
+        CMessageBox::Show(
+            QStringLiteral("The access point was removed, but the player could not be told to "
+                           "reset.\n%1")
+                .arg(CCommandError::Text(Manager(), QString())));
+        done(RESULT_REMOVED);
+        return;
+    }
     done(RESULT_RESET);
 }

@@ -5,8 +5,13 @@
 
 QString CCommandError::Text(const CSetupManager *manager, const QString &fallback)
 {
-    const QString text = manager ? manager->GetCommandErrorText() : QString();
-    return text.isEmpty() ? fallback : text;
+    QString text = manager ? manager->GetCommandErrorText() : QString();
+    if (text.isEmpty())
+        text = fallback;
+    // A cause such as "connection failed" does not say which player was
+    // meant; the player list may name several.
+    const QString unreached = manager ? manager->GetUnreachedText() : QString();
+    return unreached.isEmpty() ? text : unreached + QLatin1Char('\n') + text;
 }
 
 void CCommandError::Show(const CSetupManager *manager, const QString &fallback)

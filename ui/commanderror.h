@@ -5,8 +5,9 @@
 class CSetupManager;
 
 // The box shown after a failed manager operation. Some failures leave the
-// manager without a text (a status reply without errcode, a send that broke
-// off); the box then names the action that failed rather than showing nothing.
+// manager without a text (a status reply without errcode); the box then names
+// the action that failed rather than showing nothing. A command that never
+// reached its player is also told by that player's name and address.
 class CCommandError
 {
 public:

@@ -18,8 +18,10 @@
 #include "artwork.h"
 #include "busyrunner.h"
 #include "commanderror.h"
+#include "devicediscover.h"
 #include "fileuploader.h"
 #include "messagebox.h"
+#include "portholder.h"
 #include "postedmessage.h"
 #include "resourcestrings.h"
 #include "templatebuilder.h"
@@ -173,8 +175,28 @@ void CHalvorinSetup101Dlg::ReplayHeld()
 
 void CHalvorinSetup101Dlg::OnFirstRefresh()
 {
+    if (!CanHearPlayers())
+        return;
     CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
     FillDeviceList();
+}
+
+// Players answer a search by connecting to the announcement port; while
+// another program holds it, a search would wait its full time for nothing
+// and end in a message that names no cause.
+bool CHalvorinSetup101Dlg::CanHearPlayers()
+{
+    if (!m_manager.GetDiscover() || m_manager.ListenAgain())
+        return true;
+    const quint16 port = CDeviceDiscover::ANNOUNCE_PORT;
+    const QString holder = CPortHolder::Find(port);
+    const QString who =
+        holder.isEmpty() ? QStringLiteral("another program, perhaps another user's") : holder;
+    CMessageBox::Show(QStringLiteral("No player can be found: TCP port %1, to which players "
+                                     "answer a search, is held by %2.\nClose it, then press "
+                                     "Refresh.")
+                          .arg(QString::number(port), who));
+    return false;
 }
 
 void CHalvorinSetup101Dlg::FillDeviceList()
@@ -204,6 +226,10 @@ void CHalvorinSetup101Dlg::ClearForSearch()
 void CHalvorinSetup101Dlg::OnRefresh()
 {
     ClearForSearch();
+    if (!CanHearPlayers()) {
+        FillDeviceList();
+        return;
+    }
     const int result = CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
     FillDeviceList();
     if (!result)
@@ -216,6 +242,12 @@ void CHalvorinSetup101Dlg::OnAdapterChanged()
     if (description == m_manager.GetAdapterDescription())
         return;
     ClearForSearch();
+    if (!CanHearPlayers()) {
+        // The adapter is taken all the same, for the next search.
+        m_manager.ChooseAdapter(description);
+        FillDeviceList();
+        return;
+    }
     CBusyRunner::Run([this, description] { return m_manager.SelectAdapter(description); });
     FillDeviceList();
 }
@@ -230,6 +262,10 @@ void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
     const QString ip = m_manager.GetDeviceIp(line);
     if (ip == m_manager.GetSelectedDeviceIp())
         return; // the same player again
+    // The page of the player chosen before goes at once: while the new one is
+    // read, its values would pass for the new player's.
+    m_mainView.hide();
+    m_webView.hide();
     // The page is shown when the manager's WM_SHOW_DEVICE_PAGE arrives, after
     // this handler has returned.
     if (!CBusyRunner::Run([this, name, ip] { return m_manager.SelectDevice(name, ip); }))

@@ -79,6 +79,8 @@ private:
     void OnDelayedRefresh();
     void OnAboutBox();
     void ClearForSearch();
+    // False, having told the user why, when no search could hear a player.
+    [[nodiscard]] bool CanHearPlayers();
     bool IsEnterOrEscape(const QEvent *event) const;
 
     QIcon m_icon;

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "commanderror.h"
 #include "ipv4text.h"
 #include "messagebox.h"
 #include "postedmessage.h"
@@ -115,11 +116,26 @@ void CSetupDlg::OnOK()
                                 : QStringLiteral("Sending the Wi-Fi set-up failed."));
         return;
     }
-    if (reboot) {
-        RunCommand([](CSetupManager &manager) { return manager.RebootDevice(); });
-        PostDelayedRefresh();
-    }
+    if (reboot && !Reboot())
+        return;
     done(IDOK);
+}
+
+// The set-up is stored either way; a player that missed its reboot keeps
+// its old set-up until it restarts, so the user must know, and no search
+// waits for a restart that is not coming. The dialog stays open to try again.
+bool CSetupDlg::Reboot()
+{
+    if (!RunCommand([](CSetupManager &manager) { return manager.RebootDevice(); })) {
+        CMessageBox::Show(
+            QStringLiteral("The set-up was stored, but rebooting the player failed: it takes "
+                           "effect when the player restarts.\n%1")
+                .arg(CCommandError::Text(Manager(),
+                                         QStringLiteral("Rebooting the player failed."))));
+        return false;
+    }
+    PostDelayedRefresh();
+    return true;
 }
 
 // In DHCP mode the player takes its addresses from the network and the hidden

@@ -40,6 +40,8 @@ private:
     // Says which box is wrong and returns false when one is.
     bool CheckStaticAddresses();
     int Send();
+    // False, having said why, when the player was not told to reboot.
+    [[nodiscard]] bool Reboot();
     void PostDelayedRefresh() const;
 
     bool m_bLan;

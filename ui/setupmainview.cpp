@@ -1,5 +1,7 @@
 #include "setupmainview.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,6 +9,7 @@
 
 #include "aplistdlg.h"
 #include "busyrunner.h"
+#include "commandcatalogue.h"
 #include "commanderror.h"
 #include "firmwareupdatedlg.h"
 #include "messagebox.h"
@@ -25,6 +28,7 @@ CSetupMainView::CSetupMainView(CSetupManager &manager, QWidget *parent)
         m_info[static_cast<size_t>(field)] =
             CTemplateBuilder::Control<QLabel>(this, IDC_LAN_IP + field);
     m_pWifiOff = CTemplateBuilder::Control<QCheckBox>(this, IDC_WIFI_OFF);
+    m_pReadFailures = CTemplateBuilder::Control<QLabel>(this, IDC_READ_FAILURES);
 
     ConnectButton(IDC_APPLY, &CSetupMainView::OnApply);
     ConnectButton(IDC_WIFI_SELECTION, &CSetupMainView::OnGoToWifiSelection);
@@ -41,18 +45,70 @@ void CSetupMainView::ConnectButton(int id, void (CSetupMainView::*handler)())
         connect(button, &QPushButton::clicked, this, handler);
 }
 
+namespace {
+
+// What the page lacks when a read fails, in the words of the page.
+QString ReadName(qint32 id)
+{
+    switch (id) {
+    case CMD_GET_DEVICE_NAME:
+        return QStringLiteral("the name");
+    case CMD_GET_WIFI_ON_OFF:
+        return QStringLiteral("the Wi-Fi state");
+    case CMD_GET_DEVICE_INFO:
+        return QStringLiteral("the device information");
+    default:
+        return QStringLiteral("a setting");
+    }
+}
+
+QString ReadFailureText(const QList<CReadFailure> &failures)
+{
+    QStringList lines;
+    for (const CReadFailure &failure : failures) {
+        const QString what = ReadName(failure.nCmdId);
+        lines.append(failure.strText.isEmpty()
+                         ? QStringLiteral("Reading %1 failed.").arg(what)
+                         : QStringLiteral("Reading %1 failed: %2").arg(what, failure.strText));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool WifiStateRead(const QList<CReadFailure> &failures)
+{
+    return std::none_of(failures.cbegin(), failures.cend(), [](const CReadFailure &failure) {
+        return failure.nCmdId == CMD_GET_WIFI_ON_OFF;
+    });
+}
+
+} // namespace
+
 void CSetupMainView::RefreshView()
 {
     const CDevice &device = m_manager.GetDevice();
     m_pDeviceName->setText(device.devicename);
     m_pNewName->clear();
-    m_pWifiOff->setChecked(device.wifionoff == 0);
+    ShowWifiState(device);
     const std::array<const QString *, INFO_FIELDS> fields = {
         &device.lanip,   &device.wifiip,      &device.lanmac,
         &device.wifimac, &device.firmversion, &device.serialnumber};
     for (size_t field = 0; field < fields.size(); ++field)
         m_info[field]->setText(*fields[field]);
+    m_pReadFailures->setText(ReadFailureText(m_manager.GetReadFailures()));
     repaint();
+}
+
+// A state that was not read is neither on nor off: the box shows neither and
+// cannot be clicked, so no one switches a player by what another one said.
+void CSetupMainView::ShowWifiState(const CDevice &device)
+{
+    const bool read = WifiStateRead(m_manager.GetReadFailures());
+    m_pWifiOff->setTristate(!read);
+    if (read)
+        m_pWifiOff->setChecked(device.wifionoff == 0);
+    else
+        m_pWifiOff->setCheckState(Qt::PartiallyChecked);
+    m_pWifiOff->setEnabled(read);
 }
 
 void CSetupMainView::OnApply()

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class CDevice;
 class CSetupManager;
 class QCheckBox;
 class QLabel;
@@ -31,6 +32,8 @@ public:
                                             // firmware version, serial number
     static constexpr int IDC_LAN_SETUP = 1020;
     static constexpr int IDC_WIFI_SETUP = 1021;
+    // Which reads of the player failed, one line each, with their texts.
+    static constexpr int IDC_READ_FAILURES = 1022;
     static constexpr int INFO_FIELDS = 6;
 
     explicit CSetupMainView(CSetupManager &manager, QWidget *parent = nullptr);
@@ -52,10 +55,12 @@ private:
     void OnWifiSetup();
     void OnFirmwareUpdate();
     void ConnectButton(int id, void (CSetupMainView::*handler)());
+    void ShowWifiState(const CDevice &device);
 
     CSetupManager &m_manager;
     QLabel *m_pDeviceName = nullptr;
     QLineEdit *m_pNewName = nullptr;
     std::array<QLabel *, INFO_FIELDS> m_info{};
     QCheckBox *m_pWifiOff = nullptr;
+    QLabel *m_pReadFailures = nullptr;
 };

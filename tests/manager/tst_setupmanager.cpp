@@ -35,6 +35,31 @@ CSimFault Fault(CSimFault::EKind kind, const QString &operation = {},
     return fault;
 }
 
+// Every field of a device record, in declaration order.
+QStringList Fields(const CDevice &d)
+{
+    return {d.devicename,
+            d.ip,
+            QString::number(d.wifionoff),
+            d.lanip,
+            d.wifiip,
+            d.lanmac,
+            d.wifimac,
+            d.firmversion,
+            d.serialnumber,
+            d.setupmode,
+            d.lanIpaddress,
+            d.lanSubnetmask,
+            d.lanDefaultgateway,
+            d.lanPrimarydns,
+            d.lanSeconddns,
+            d.wifiIpaddress,
+            d.wifiSubnetmask,
+            d.wifiDefaultgateway,
+            d.wifiPrimarydns,
+            d.wifiSeconddns};
+}
+
 class CNoAdapters : public CAdapterSource
 {
 public:
@@ -62,6 +87,8 @@ private slots:
     void selectingAConfiguredModelFetchesItsData();
     void selectingAnotherModelShowsTheWebPage();
     void selectingAnUnknownAddressChangesNothing();
+    void aSelectionKeepsNothingOfThePlayerBefore_data();
+    void aSelectionKeepsNothingOfThePlayerBefore();
     void setOperationsChangeThePlayer();
     void queriesFillTheDeviceRecord();
     void playerFailuresAreReportedWithTheirText_data();
@@ -70,6 +97,8 @@ private slots:
     void errorTextShowsTheFirstTwoApart_data();
     void errorTextShowsTheFirstTwoApart();
     void aNewActionStartsWithoutOldErrors();
+    void anUnreachedPlayerIsNamed_data();
+    void anUnreachedPlayerIsNamed();
     void resetAndRebootSendTheirCommands();
     void firmwareUpdateNamesOnlyADottedAddress_data();
     void firmwareUpdateNamesOnlyADottedAddress();
@@ -277,8 +306,9 @@ void TestSetupManager::selectingAnotherModelShowsTheWebPage()
 
     QCOMPARE(Manager()->SelectDevice(QStringLiteral("Hall"), kHall), 1);
     QCOMPARE(Manager()->GetDevice().ip, kHall);
-    // Nothing is fetched: the previous player's values stay.
-    QCOMPARE(Manager()->GetDevice().devicename, QStringLiteral("Den"));
+    // Nothing is fetched, and nothing of the player before is kept.
+    QVERIFY(Manager()->GetDevice().devicename.isEmpty());
+    QVERIFY(Manager()->GetDevice().lanmac.isEmpty());
     QCOMPARE(m_network.ReceivedRequests(kHall).size(), requestsBefore);
     QCoreApplication::processEvents();
     QCOMPARE(m_log.entries.last(), (CMessageLog::Entry{WM_SHOW_DEVICE_PAGE, 0}));
@@ -294,6 +324,73 @@ void TestSetupManager::selectingAnUnknownAddressChangesNothing()
     QCoreApplication::processEvents();
     QVERIFY(m_log.entries.isEmpty());
     QVERIFY(m_network.ReceivedRequests(kKitchen).isEmpty());
+}
+
+void TestSetupManager::aSelectionKeepsNothingOfThePlayerBefore_data()
+{
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<bool>("someFields");
+    QTest::addColumn<QList<CReadFailure>>("failures");
+    const QString refused = QStringLiteral("error: socket connection failed");
+    QTest::newRow("every read refused") << kNobody << false
+                                        << QList<CReadFailure>{{CMD_GET_DEVICE_NAME, refused},
+                                                               {CMD_GET_WIFI_ON_OFF, refused},
+                                                               {CMD_GET_DEVICE_INFO, refused}};
+    QTest::newRow("some fields answered")
+        << kKitchen << true
+        << QList<CReadFailure>{{CMD_GET_WIFI_ON_OFF, QStringLiteral("error: Invalid Packet")}};
+}
+
+void TestSetupManager::aSelectionKeepsNothingOfThePlayerBefore()
+{
+    QFETCH(QString, ip);
+    QFETCH(bool, someFields);
+    QFETCH(QList<CReadFailure>, failures);
+    // The first player has a value in every field the second one could leave alone.
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Den"), kDen);
+    AddPlayer(QStringLiteral("KS-210"), QStringLiteral("Second"), ip);
+    CSimPlayerState den = m_network.State(kDen);
+    den.m_wifiOn = true;
+    m_network.SetState(kDen, den);
+    QCOMPARE(Manager()->SelectDevice(QStringLiteral("Den"), kDen), 1);
+    QCOMPARE(Manager()->GetLanSetup(), 1);
+    QCOMPARE(Manager()->GetWifiSetup(), 1);
+    QCOMPARE(Manager()->GetApList(), 1);
+    QVERIFY(!Manager()->GetAccessPoints().isEmpty());
+    QCOMPARE(Manager()->GetDevice().wifionoff, 1);
+    QVERIFY(Manager()->GetReadFailures().isEmpty());
+
+    // The second answers its name, no Wi-Fi state, and one field of its information.
+    const QString lanIp = QStringLiteral("127.0.0.77");
+    m_network.SetFault(kKitchen,
+                       Fault(CSimFault::EKind::CloseWithoutReply, QStringLiteral("getWifiOnOff")));
+    m_network.SetFault(kKitchen,
+                       Fault(CSimFault::EKind::MalformedXml, QStringLiteral("getDeviceInfo"),
+                             QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Tavrion "
+                                            "operation=\"getDeviceInfo\" errcode=\"1\"><lanip>%1"
+                                            "</lanip></Tavrion>")
+                                 .arg(lanIp)));
+    const qsizetype denRequests = m_network.ReceivedRequests(kDen).size();
+    QCOMPARE(Manager()->SelectDevice(QStringLiteral("Second"), ip), 0);
+
+    CDevice expected;
+    expected.ip = ip;
+    if (someFields) {
+        expected.devicename = m_network.State(kKitchen).m_strDeviceName;
+        expected.lanip = lanIp;
+    }
+    QCOMPARE(Fields(Manager()->GetDevice()), Fields(expected));
+    QVERIFY(Manager()->GetAccessPoints().isEmpty());
+    QCOMPARE(Manager()->GetReadFailures(), failures);
+
+    // What the user does next goes to the second player, never to the first.
+    Manager()->SetDeviceName(QStringLiteral("Renamed"));
+    Manager()->SetWifiOnOff(0);
+    QCOMPARE(m_network.ReceivedRequests(kDen).size(), denRequests);
+    if (someFields) {
+        QCOMPARE(m_network.State(kKitchen).m_strDeviceName, QStringLiteral("Renamed"));
+        QVERIFY(!m_network.State(kKitchen).m_wifiOn);
+    }
 }
 
 void TestSetupManager::setOperationsChangeThePlayer()
@@ -469,6 +566,58 @@ void TestSetupManager::aNewActionStartsWithoutOldErrors()
     QCOMPARE(Manager()->ResetRender(), 0);
     QCOMPARE(Manager()->GetCommandErrorText(),
              QStringLiteral("tavrion setup error : command=resetRender, errcode =7"));
+}
+
+void TestSetupManager::anUnreachedPlayerIsNamed_data()
+{
+    QTest::addColumn<QString>("listName");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<bool>("reboot"); // else a rename the player answers with an error
+    QTest::addColumn<QString>("unreached");
+    QTest::addColumn<QString>("cause");
+    const QString refused = QStringLiteral("error: socket connection failed");
+    QTest::newRow("chosen from the list")
+        << QStringLiteral("Nobody") << kNobody << true
+        << QStringLiteral("The player \"Nobody\" at 127.0.0.30 could not be reached.") << refused;
+    QTest::newRow("aimed at by address")
+        << QString() << kNobody << true
+        << QStringLiteral("The player at 127.0.0.30 could not be reached.") << refused;
+    QTest::newRow("no address") << QString() << QString() << true
+                                << QStringLiteral("No player is chosen: nothing was sent.")
+                                << refused;
+    QTest::newRow("reached, the player refused")
+        << QString() << kKitchen << false << QString()
+        << QStringLiteral("tavrion setup error : command=setDeviceName, errcode =0");
+}
+
+// A text such as "connection failed" alone does not say which player failed;
+// the reboot, sent without waiting for an answer, fails only this way.
+void TestSetupManager::anUnreachedPlayerIsNamed()
+{
+    QFETCH(QString, listName);
+    QFETCH(QString, ip);
+    QFETCH(bool, reboot);
+    QFETCH(QString, unreached);
+    QFETCH(QString, cause);
+    if (listName.isEmpty()) {
+        Manager()->TargetDevice(ip);
+    } else {
+        AddPlayer(QStringLiteral("KS-100"), listName, ip);
+        QCOMPARE(Manager()->SelectDevice(listName, ip), 1);
+    }
+    if (reboot) {
+        QCOMPARE(Manager()->RebootDevice(), 0);
+    } else {
+        m_network.SetFault(ip, Fault(CSimFault::EKind::Errcode, QStringLiteral("setDeviceName")));
+        QCOMPARE(Manager()->SetDeviceName(QStringLiteral("Kitchen")), 0);
+    }
+    QCOMPARE(Manager()->GetUnreachedText(), unreached);
+    QCOMPARE(Manager()->GetCommandErrorText(), cause);
+    // The next action starts without it.
+    Manager()->TargetDevice(kKitchen);
+    m_network.ClearFaults(kKitchen);
+    QCOMPARE(Manager()->GetApList(), 1);
+    QVERIFY(Manager()->GetUnreachedText().isEmpty());
 }
 
 void TestSetupManager::resetAndRebootSendTheirCommands()

@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include <QTcpSocket>
 #include <QTest>
 
@@ -53,6 +55,8 @@ private slots:
     void connectTimesOut();
     void silentPlayerTimesOut();
     void noArgumentsKeepsThePreviousCommand();
+    void sendCutOffByThePlayerHasItsText();
+    void requestSentTellsHowFarTheExchangeCame();
 
 private:
     CRecordingStore m_store;
@@ -280,6 +284,65 @@ void TestNetCommander::noArgumentsKeepsThePreviousCommand()
     QCOMPARE(commander.GetCommand().error.nCode, 1);
     QCOMPARE(commander.GetCommand().error.strText, QStringLiteral("error: invalid argc"));
     QCOMPARE(commander.GetAddress(), QStringLiteral("127.0.0.3"));
+}
+
+// A player that takes the connection and resets it mostly unread: a request larger
+// than every buffer between the two cannot be handed over.
+void TestNetCommander::sendCutOffByThePlayerHasItsText()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(fd >= 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(CNetCommander::COMMAND_PORT);
+    ::inet_pton(AF_INET, "127.0.0.5", &address.sin_addr);
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    QCOMPARE(::listen(fd, 1), 0);
+    std::thread resetter([fd] {
+        const int connection = ::accept(fd, nullptr, nullptr);
+        if (connection < 0)
+            return;
+        // Once the request is on its way, not before: a reset during the
+        // handshake would fail the connect instead.
+        char first[1024];
+        if (::recv(connection, first, sizeof first, 0) <= 0) {
+            ::close(connection);
+            return;
+        }
+        const linger reset{1, 0};
+        ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        ::close(connection);
+    });
+
+    constexpr qsizetype kLargerThanAnyBuffer = 16 * 1024 * 1024;
+    CNetCommander commander(&m_store);
+    commander.SetTimeouts(kConnectTimeoutMs, 10000);
+    const int result =
+        commander.ExecuteWithArgs(QStringLiteral("127.0.0.5"), *FindCommand(CMD_SET_DEVICE_NAME),
+                                  {QString(kLargerThanAnyBuffer, QLatin1Char('x'))});
+    resetter.join();
+    ::close(fd);
+    QCOMPARE(result, 0);
+    QVERIFY(!commander.RequestSent());
+    QCOMPARE(commander.GetCommand().error.nCode, 1);
+    QCOMPARE(commander.GetCommand().error.strText, QStringLiteral("error: socket send failed"));
+}
+
+void TestNetCommander::requestSentTellsHowFarTheExchangeCame()
+{
+    CScriptedServer player(QHostAddress(kPlayer), {{}});
+    QVERIFY(player.Start());
+    CNetCommander commander(&m_store);
+    commander.SetTimeouts(kConnectTimeoutMs, kReceiveTimeoutMs);
+    // Sent, though the player closed without a word.
+    QCOMPARE(commander.Execute(kPlayer, *FindCommand(CMD_GET_DEVICE_NAME)), 0);
+    QVERIFY(commander.RequestSent());
+    QCOMPARE(commander.Execute(QStringLiteral("127.0.0.3"), *FindCommand(CMD_GET_DEVICE_NAME)), 0);
+    QVERIFY(!commander.RequestSent());
+    QCOMPARE(commander.Execute(kPlayer, *FindCommand(CMD_REBOOT_DEVICE)), 1);
+    QVERIFY(commander.RequestSent());
+    QCOMPARE(commander.ExecuteWithArgs(kPlayer, *FindCommand(CMD_SET_DEVICE_NAME), {}), 0);
+    QVERIFY(!commander.RequestSent());
 }
 
 KESTAVON_TEST_MAIN(TestNetCommander)

@@ -276,7 +276,9 @@ void TestAPListDlg::emptyOrFailedListShowsTheError_data()
     QTest::newRow("no access point")
         << false << QStringLiteral("The player reports no Wi-Fi networks.");
     QTest::newRow("player unreachable")
-        << true << QStringLiteral("error: socket connection failed");
+        << true
+        << QStringLiteral("The player at 127.0.0.2 could not be reached.\n"
+                          "error: socket connection failed");
 }
 
 void TestAPListDlg::emptyOrFailedListShowsTheError()

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "apsettingdlg.h"
 #include "messageboxrecorder.h"
@@ -32,6 +33,7 @@ private slots:
     void failedCommandShowsTheErrorAndReturnsTwo_data();
     void failedCommandShowsTheErrorAndReturnsTwo();
     void noToARemoveQuestionSendsNothing();
+    void resetThatNeverReachedThePlayerIsReported();
     void closeEnterAndEscape_data();
     void closeEnterAndEscape();
     void savedAccessPointConnectsWithTheKeptPassword();
@@ -375,8 +377,40 @@ void TestAPSettingDlg::failedCommandShowsTheErrorAndReturnsTwo()
         Open(false, QStringLiteral("Cafe"), QStringLiteral("0"), saved);
     const SOutcome outcome = Click(*m_pFixture, *dialog, button);
     QCOMPARE(outcome.m_nResult, CAPSettingDlg::RESULT_FAILED);
-    QCOMPARE(boxes.Texts().last(), QStringLiteral("error: socket connection failed"));
+    QCOMPARE(boxes.Texts().last(), QStringLiteral("The player at 127.0.0.2 could not be reached.\n"
+                                                  "error: socket connection failed"));
     QCOMPARE(boxes.Requests().last().m_buttons, CMessageBox::EButtons::Ok);
+}
+
+// The removal is answered late, and meanwhile the player stops taking
+// connections: the reset cannot reach it, so the dialog must not end as if the
+// player were restarting.
+void TestAPSettingDlg::resetThatNeverReachedThePlayerIsReported()
+{
+    m_pFixture->SetFault(CSimFault{.m_kind = CSimFault::EKind::Delay,
+                                   .m_strOperation = QStringLiteral("deleteProfile"),
+                                   .m_delayMs = 2000});
+    bool cutOff = false;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        if (!cutOff && m_pFixture->Operations().contains(QStringLiteral("deleteProfile"))) {
+            cutOff = true;
+            m_pFixture->SetFault(CSimFault{.m_kind = CSimFault::EKind::Refuse});
+        }
+    });
+    watcher.start(5);
+    CMessageBoxRecorder boxes(QMessageBox::Yes);
+    std::unique_ptr<CAPSettingDlg> dialog =
+        Open(false, QStringLiteral("Home"), QStringLiteral("1"), QStringLiteral("1"));
+    const SOutcome outcome = Click(*m_pFixture, *dialog, CAPSettingDlg::IDC_REMOVE);
+    watcher.stop();
+    QVERIFY(cutOff);
+    QCOMPARE(outcome.m_operations, QStringList{QStringLiteral("deleteProfile")});
+    QCOMPARE(outcome.m_nResult, CAPSettingDlg::RESULT_REMOVED);
+    QCOMPARE(boxes.Texts().last(),
+             QStringLiteral("The access point was removed, but the player could not be told to "
+                            "reset.\nThe player at 127.0.0.2 could not be reached.\n"
+                            "error: socket connection failed"));
 }
 
 void TestAPSettingDlg::noToARemoveQuestionSendsNothing()

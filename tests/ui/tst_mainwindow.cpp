@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QSemaphore>
 #include <QSet>
+#include <QNetworkProxy>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <qpa/qwindowsysteminterface.h>
@@ -16,6 +18,7 @@
 #include "aboutdlg.h"
 #include "artwork.h"
 #include "busyrunner.h"
+#include "devicediscover.h"
 #include "fileuploader.h"
 #include "mainwindowfixture.h"
 #include "messageboxrecorder.h"
@@ -37,6 +40,7 @@ private slots:
     void samePlayerAgainDoesNothingUntilTheListIsRefilled();
     void enterAndEscapeDoNothing();
     void failedRefreshSaysSo();
+    void heldAnnouncementPortIsNamedAtOnce();
     void adapterChangeClearsAndSearchesAgain();
     void messagesDuringAnOperationAreHandledAfterItInOrder();
     void delayedRefreshWaitsThenSearchesAgain();
@@ -245,6 +249,40 @@ void TestMainWindow::failedRefreshSaysSo()
     QCOMPARE(boxes.Requests().first().m_buttons, CMessageBox::EButtons::Ok);
     QCOMPARE(boxes.Requests().first().m_strCaption, QStringLiteral("tst_mainwindow"));
     QCOMPARE(fixture.DeviceList()->count(), 0);
+}
+
+// Another program on the port players answer to: the window says so, with
+// the port and the program, before any search waits; once the port is free,
+// Refresh searches again.
+void TestMainWindow::heldAnnouncementPortIsNamedAtOnce()
+{
+    QTcpServer holder;
+    holder.setProxy(QNetworkProxy::NoProxy);
+    QVERIFY(holder.listen(QHostAddress::AnyIPv4, CDeviceDiscover::ANNOUNCE_PORT));
+    CMessageBoxRecorder boxes;
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY(fixture.Start({}, &error));
+    int waits = 0;
+    fixture.Window().Manager().SetWaitFunction([&waits](int) { ++waits; });
+    const QString held =
+        QStringLiteral("No player can be found: TCP port 10014, to which players answer a "
+                       "search, is held by tst_mainwindow (pid %1).\nClose it, then press "
+                       "Refresh.")
+            .arg(QCoreApplication::applicationPid());
+
+    // The first search, due a moment after the window shows.
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.Texts(), QStringList{held}, WAIT_MS);
+    auto *refresh = CTemplateBuilder::Control<QPushButton>(&fixture.Window(), 1002);
+    refresh->click();
+    QCOMPARE(boxes.Texts(), (QStringList{held, held}));
+    QCOMPARE(waits, 0);
+
+    holder.close();
+    refresh->click();
+    QCOMPARE(boxes.Texts().last(), QStringLiteral("failed device discovery"));
+    QVERIFY(waits > 0);
+    QVERIFY(fixture.Window().Manager().IsDiscoveryListening());
 }
 
 void TestMainWindow::adapterChangeClearsAndSearchesAgain()

@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "messageboxrecorder.h"
 #include "playerfixture.h"
@@ -27,6 +28,7 @@ private slots:
     void yesAndFailingSendShowsTheErrorAndSendsNoReboot();
     void yesAndSuccessRebootsAndPostsTheDelayedRefresh_data();
     void yesAndSuccessRebootsAndPostsTheDelayedRefresh();
+    void failedRebootIsReportedAndTheDialogStays();
     void loadFailureOpensEmptyInDhcp();
     void closeSendsNothing();
     void enterInABoxIsSetup();
@@ -243,12 +245,52 @@ void TestSetupDlg::yesAndSuccessRebootsAndPostsTheDelayedRefresh()
     QCOMPARE(m_pFixture->PostedMessages(), QList<int>{WM_DELAYED_REFRESH});
 }
 
+// The set-up is answered late, and meanwhile the player stops taking
+// connections: the reboot that follows cannot reach it. The user learns that
+// the set-up waits for a restart, and no search waits for the player.
+void TestSetupDlg::failedRebootIsReportedAndTheDialogStays()
+{
+    m_pFixture->SetFault(CSimFault{.m_kind = CSimFault::EKind::Delay,
+                                   .m_strOperation = QStringLiteral("setLanSetup"),
+                                   .m_delayMs = 2000});
+    bool cutOff = false;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        if (!cutOff && m_pFixture->Operations().contains(QStringLiteral("setLanSetup"))) {
+            cutOff = true;
+            m_pFixture->SetFault(CSimFault{.m_kind = CSimFault::EKind::Refuse});
+        }
+    });
+    watcher.start(5);
+    CMessageBoxRecorder boxes(QMessageBox::Yes);
+    Open(true);
+    Box(4)->setText(QStringLiteral("9.9.9.9"));
+    Setup();
+    watcher.stop();
+    QVERIFY(cutOff);
+
+    QCOMPARE(boxes.Texts().size(), 2);
+    QCOMPARE(boxes.Texts().last(),
+             QStringLiteral("The set-up was stored, but rebooting the player failed: it takes "
+                            "effect when the player restarts.\nThe player at 127.0.0.2 could not "
+                            "be reached.\nerror: socket connection failed"));
+    QCOMPARE(boxes.Requests().last().m_buttons, CMessageBox::EButtons::Ok);
+    QCOMPARE(m_pFixture->State().m_lanSetup.m_strSecondDns, QStringLiteral("9.9.9.9"));
+    QVERIFY(!m_pFixture->Operations().contains(QStringLiteral("rebootDevice")));
+    QVERIFY(m_pDialog->isVisible());
+    QCoreApplication::sendPostedEvents(m_pFixture.get());
+    QVERIFY(m_pFixture->PostedMessages().isEmpty());
+}
+
 void TestSetupDlg::loadFailureOpensEmptyInDhcp()
 {
     m_pFixture->SetFault(CSimFault{.m_kind = CSimFault::EKind::Refuse});
     CMessageBoxRecorder boxes(QMessageBox::No);
     Open(true);
-    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("error: socket connection failed")});
+    // The player is named beside the cause.
+    QCOMPARE(boxes.Texts(),
+             QStringList{QStringLiteral("The player at 127.0.0.2 could not be "
+                                        "reached.\nerror: socket connection failed")});
     QVERIFY(m_pDialog->isVisible());
     QCOMPARE(Mode()->currentText(), QStringLiteral("DHCP"));
     QCOMPARE(Texts(), QStringList(CSetupDlg::ADDRESS_FIELDS, QString()));

@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
+#include "busyrunner.h"
 #include "mainwindowfixture.h"
 #include "messageboxrecorder.h"
 #include "postedmessage.h"
@@ -32,6 +34,9 @@ private slots:
     void failedWifiChangeShowsTheErrorAndKeepsTheClick();
     void failureWithoutTextNamesTheAction();
     void pageNeedsOnlyTheManagerAndTellsByItsSignal();
+    void anotherPlayerShowsNothingOfTheOneBefore_data();
+    void anotherPlayerShowsNothingOfTheOneBefore();
+    void whileAnotherPlayerIsReadTheOldPageIsGone();
 
 private:
     QWidget *Page() { return &m_pFixture->Window().MainView(); }
@@ -40,6 +45,8 @@ private:
         return CTemplateBuilder::Control<T>(Page(), id);
     }
     QString DeviceName() const;
+    // The texts of the name and of the six information labels.
+    QStringList ShownValues();
 
     std::unique_ptr<CMainWindowFixture> m_pFixture;
 };
@@ -48,6 +55,11 @@ namespace {
 
 constexpr int WAIT_MS = CMainWindowFixture::WAIT_MS;
 const QString KITCHEN = QStringLiteral("127.0.0.3");
+const QString LIVING_ROOM = QStringLiteral("127.0.0.2");
+// The unreached player's line, then the cause, in every box about it.
+const QString KITCHEN_REFUSED =
+    QStringLiteral("The player \"Kitchen\" at 127.0.0.3 could not be reached.\n"
+                   "error: socket connection failed");
 
 } // namespace
 
@@ -70,6 +82,14 @@ void TestSetupMainView::cleanup()
 QString TestSetupMainView::DeviceName() const
 {
     return m_pFixture->Network().State(KITCHEN).m_strDeviceName;
+}
+
+QStringList TestSetupMainView::ShownValues()
+{
+    QStringList values{PageControl<QLabel>(CSetupMainView::IDC_DEVICE_NAME)->text()};
+    for (int field = 0; field < CSetupMainView::INFO_FIELDS; ++field)
+        values.append(PageControl<QLabel>(CSetupMainView::IDC_LAN_IP + field)->text());
+    return values;
 }
 
 void TestSetupMainView::applyRenamesThePlayerAndItsLine()
@@ -168,7 +188,7 @@ void TestSetupMainView::failedApplyShowsTheErrorAndKeepsTheOldName()
     PageControl<QLineEdit>(1005)->setText(QStringLiteral("Den"));
     PageControl<QPushButton>(1006)->click();
 
-    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("error: socket connection failed")});
+    QCOMPARE(boxes.Texts(), QStringList{KITCHEN_REFUSED});
     QCOMPARE(boxes.Requests().first().m_icon, QMessageBox::Warning);
     QCOMPARE(PageControl<QLabel>(1013)->text(), QStringLiteral("Kitchen"));
     QCOMPARE(m_pFixture->DeviceList()->selectedItems().first()->text(), QStringLiteral("Kitchen"));
@@ -214,7 +234,7 @@ void TestSetupMainView::failedWifiChangeShowsTheErrorAndKeepsTheClick()
     auto *box = PageControl<QCheckBox>(1007);
     QVERIFY(!box->isChecked());
     box->click();
-    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("error: socket connection failed")});
+    QCOMPARE(boxes.Texts(), QStringList{KITCHEN_REFUSED});
     // Not set back: the box shows what the user clicked, not the player.
     QVERIFY(box->isChecked());
     QVERIFY(m_pFixture->Network().State(KITCHEN).m_wifiOn);
@@ -253,6 +273,102 @@ void TestSetupMainView::pageNeedsOnlyTheManagerAndTellsByItsSignal()
     PageControl<QPushButton>(1006)->click();
     QCOMPARE(renamed.count(), 1);
     QCOMPARE(renamed.first().first().toString(), QStringLiteral("Den"));
+}
+
+void TestSetupMainView::anotherPlayerShowsNothingOfTheOneBefore_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<QString>("failures");
+    const QString refused = QStringLiteral("error: socket connection failed");
+    QTest::newRow("every read refused")
+        << true << QStringList(1 + CSetupMainView::INFO_FIELDS, QString())
+        << QStringLiteral("Reading the name failed: %1\nReading the Wi-Fi state failed: %1\n"
+                          "Reading the device information failed: %1")
+               .arg(refused);
+    QStringList some(1 + CSetupMainView::INFO_FIELDS, QString());
+    some[1] = QStringLiteral("127.0.0.77");
+    QTest::newRow("no name, one field of the information")
+        << false << some << QStringLiteral("Reading the name failed: error: Invalid Packet");
+}
+
+// Kitchen's page is shown; Living Room is chosen next and tells little or
+// nothing. Its page must not pass Kitchen's values off as its own, and what
+// the user does there goes to Living Room.
+void TestSetupMainView::anotherPlayerShowsNothingOfTheOneBefore()
+{
+    QFETCH(bool, refused);
+    QFETCH(QStringList, values);
+    QFETCH(QString, failures);
+    CSimNetwork &network = m_pFixture->Network();
+    QVERIFY(!ShownValues().at(2).isEmpty());
+    if (refused) {
+        network.SetFault(LIVING_ROOM, CSimFault{.m_kind = CSimFault::EKind::Refuse});
+    } else {
+        network.SetFault(LIVING_ROOM, CSimFault{.m_kind = CSimFault::EKind::CloseWithoutReply,
+                                                .m_strOperation = QStringLiteral("getDeviceName")});
+        network.SetFault(LIVING_ROOM, CSimFault{.m_kind = CSimFault::EKind::MalformedXml,
+                                                .m_strOperation = QStringLiteral("getDeviceInfo"),
+                                                .m_text = QStringLiteral(
+                                                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                                                    "<Tavrion operation=\"getDeviceInfo\" "
+                                                    "errcode=\"1\"><lanip>127.0.0.77</lanip>"
+                                                    "</Tavrion>")});
+    }
+    const qsizetype kitchenRequests = network.ReceivedRequests(KITCHEN).size();
+    CMessageBoxRecorder boxes;
+    QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Living Room"), true));
+    QVERIFY(m_pFixture->Settle());
+
+    QCOMPARE(ShownValues(), values);
+    QCOMPARE(PageControl<QLabel>(CSetupMainView::IDC_READ_FAILURES)->text(), failures);
+    auto *wifi = PageControl<QCheckBox>(CSetupMainView::IDC_WIFI_OFF);
+    // Unread, the state is neither on nor off and cannot be switched.
+    QCOMPARE(wifi->checkState(), refused ? Qt::PartiallyChecked : Qt::Unchecked);
+    QCOMPARE(wifi->isEnabled(), !refused);
+    QCOMPARE(m_pFixture->Window().Manager().GetDevice().ip, LIVING_ROOM);
+
+    PageControl<QLineEdit>(CSetupMainView::IDC_NEW_NAME)->setText(QStringLiteral("Den"));
+    PageControl<QPushButton>(CSetupMainView::IDC_APPLY)->click();
+    if (!refused)
+        wifi->click();
+    QCOMPARE(network.ReceivedRequests(KITCHEN).size(), kitchenRequests);
+    QCOMPARE(network.State(KITCHEN).m_strDeviceName, QStringLiteral("Kitchen"));
+    if (refused) {
+        QCOMPARE(boxes.Texts().last(),
+                 QStringLiteral("The player \"Living Room\" at 127.0.0.2 could not be reached.\n"
+                                "error: socket connection failed"));
+    } else {
+        QCOMPARE(network.State(LIVING_ROOM).m_strDeviceName, QStringLiteral("Den"));
+        QVERIFY(!network.State(LIVING_ROOM).m_wifiOn);
+    }
+}
+
+void TestSetupMainView::whileAnotherPlayerIsReadTheOldPageIsGone()
+{
+    // Long enough for the window to paint many times while it waits.
+    m_pFixture->Network().SetFault(LIVING_ROOM,
+                                   CSimFault{.m_kind = CSimFault::EKind::Delay,
+                                             .m_strOperation = QStringLiteral("getDeviceName"),
+                                             .m_delayMs = 300});
+    const QStringList kitchen = ShownValues();
+    bool looked = false;
+    bool kitchenShown = false;
+    QTimer probe;
+    connect(&probe, &QTimer::timeout, this, [&] {
+        if (!CBusyRunner::IsBusy())
+            return;
+        looked = true;
+        if (Page()->isVisible() && ShownValues() == kitchen)
+            kitchenShown = true;
+    });
+    probe.start(5);
+    QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Living Room"), true));
+    probe.stop();
+    QVERIFY(looked);
+    QVERIFY(!kitchenShown);
+    QCOMPARE(PageControl<QLabel>(CSetupMainView::IDC_DEVICE_NAME)->text(),
+             QStringLiteral("Living Room"));
 }
 
 KESTAVON_UI_TEST_MAIN(TestSetupMainView)
