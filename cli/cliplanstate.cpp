@@ -2,12 +2,15 @@
 
 #include "cliplan.h"
 #include "cliplayertask.h"
+#include "ipv4text.h"
 #include "setupmanager.h"
 
 namespace {
 
 const QString STATIC = QStringLiteral("static");
 const QString DHCP = QStringLiteral("dhcp");
+// What a player reports for an interface without an address.
+const QString NO_ADDRESS = QStringLiteral("0.0.0.0");
 
 void AddSetup(CCliPlanValues &values, const QString &prefix, const CCliPlanSetup &setup)
 {
@@ -119,4 +122,34 @@ QList<CCliPlanChange> CCliPlanState::Compare(const CCliPlanEntry &entry, bool di
             changes.append({field, now, wanted});
     }
     return changes;
+}
+
+std::optional<bool> CCliPlanState::UsesPlannedAddress(const CCliPlanEntry &entry, bool wifi) const
+{
+    const std::optional<CCliPlanSetup> &planned = wifi ? entry.m_wlan : entry.m_lan;
+    const QString inUse = wifi ? m_device.wifiip : m_device.lanip;
+    // A DHCP lease cannot be foretold, and an interface without an address
+    // (no cable, not joined) says nothing about what it would use.
+    if (!planned || planned->m_bDhcp || !CIpv4Text::IsAddress(inUse) || inUse == NO_ADDRESS)
+        return std::nullopt;
+    return inUse == planned->m_strIp;
+}
+
+QList<CCliPlanChange> CCliPlanState::PendingReboot(const CCliPlanEntry &entry) const
+{
+    QList<CCliPlanChange> pending;
+    const QList<CCliPlanChange> changes = Changes(entry);
+    for (const bool wifi : {false, true}) {
+        const QString prefix = wifi ? QStringLiteral("wlan") : QStringLiteral("lan");
+        const bool stored =
+            std::none_of(changes.cbegin(), changes.cend(), [&prefix](const CCliPlanChange &change) {
+                return change.m_strField.startsWith(prefix + QLatin1Char('.'));
+            });
+        if (stored && UsesPlannedAddress(entry, wifi) == false) {
+            const CCliPlanSetup &planned = wifi ? *entry.m_wlan : *entry.m_lan;
+            pending.append({prefix + QStringLiteral(".ip"), wifi ? m_device.wifiip : m_device.lanip,
+                            planned.m_strIp});
+        }
+    }
+    return pending;
 }
