@@ -187,7 +187,7 @@ void CCliApply::Match()
             continue;
         // Found by LAN MAC address, but found again after a reboot by udn.
         const QStringList ips = addresses(target.m_device.udn);
-        if (ips.size() > 1) {
+        if (!target.m_device.udn.isEmpty() && ips.size() > 1) {
             Refuse(target, target.m_device.udn, ips, QStringLiteral("announced"));
             continue;
         }

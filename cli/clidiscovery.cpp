@@ -67,6 +67,23 @@ void CCliDiscovery::SortByAddress(QList<CDeviceSummary> &devices)
         });
 }
 
+QSet<QString> CCliDiscovery::DuplicateUdns(const QList<CDeviceSummary> &devices)
+{
+    QHash<QString, QString> firstAddress;
+    QSet<QString> twice;
+    for (const CDeviceSummary &device : devices) {
+        // Without a udn there is nothing to claim.
+        if (device.udn.isEmpty())
+            continue;
+        const auto it = firstAddress.constFind(device.udn);
+        if (it == firstAddress.cend())
+            firstAddress.insert(device.udn, device.ip);
+        else if (*it != device.ip)
+            twice.insert(device.udn);
+    }
+    return twice;
+}
+
 void CCliDiscovery::Listen(int milliseconds)
 {
     QEventLoop loop;

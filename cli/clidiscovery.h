@@ -48,6 +48,9 @@ public:
                                              const QDeadlineTimer &deadline);
 
     static void SortByAddress(QList<CDeviceSummary> &devices);
+    // The udns announced from more than one address: any of those could be
+    // another host claiming the player.
+    static QSet<QString> DuplicateUdns(const QList<CDeviceSummary> &devices);
 
 private:
     static void Listen(int milliseconds);
