@@ -51,8 +51,11 @@ QHash<QString, CDeviceSummary> CCliDiscovery::FindAgain(const QSet<QString> &udn
         m_pManager->SweepNow(m_range);
         Listen(int(
             std::min<qint64>(RESWEEP_INTERVAL_MS, std::max<qint64>(0, deadline.remainingTime()))));
-        for (const CDeviceSummary &device : m_pManager->GetDevices()) {
-            if (udns.contains(device.udn))
+        // A udn answered from two addresses could be either: neither counts.
+        const QList<CDeviceSummary> devices = m_pManager->GetDevices();
+        const QSet<QString> twice = DuplicateUdns(devices);
+        for (const CDeviceSummary &device : devices) {
+            if (udns.contains(device.udn) && !twice.contains(device.udn))
                 found.insert(device.udn, device);
         }
     }

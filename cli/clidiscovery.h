@@ -43,7 +43,8 @@ public:
     QString SweepAddress() const { return m_strSweepIp; }
     // Sweeps again and again until every player in udns has answered or the
     // deadline has passed; the players found, by udn, at the address they
-    // answered from last. Only after Run() returned Done.
+    // answered from last; a udn answered from two addresses in one sweep is
+    // not found in it. Only after Run() returned Done.
     QHash<QString, CDeviceSummary> FindAgain(const QSet<QString> &udns,
                                              const QDeadlineTimer &deadline);
 
