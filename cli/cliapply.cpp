@@ -26,6 +26,7 @@ const QString GIVEN_UP = QStringLiteral("no answer in time; given up");
 const QString REBOOT = QStringLiteral("reboot");
 const QString LAN = QStringLiteral("lan");
 const QString WLAN = QStringLiteral("wlan");
+const QString FIRMWARE = QStringLiteral("firmware.version");
 
 QString SetupCommand(bool wifi)
 {
@@ -363,7 +364,7 @@ void CCliApply::UpdateFirmware()
         QString error;
         const std::optional<QList<CCliPlayerResult>> results = firmware.Run(players, &error);
         QList<CTarget *> sent;
-        const QStringList firmwareField = {QStringLiteral("firmware.version")};
+        const QStringList firmwareField = {FIRMWARE};
         for (CTarget *target : it.value()) {
             const CCliPlayerResult *result = nullptr;
             for (const CCliPlayerResult &r : results ? *results : QList<CCliPlayerResult>()) {
@@ -486,16 +487,20 @@ void CCliApply::Verify()
                !target.Changes(QStringLiteral("lan.ip"));
     };
     // A player stopped by a failure is read back too, so that each change it
-    // was sent can be told; it may be rebooting, so it is found by udn.
+    // was sent can be told: found again by udn when a reboot or an image may
+    // have sent it away, else read once where it is.
     QList<CTarget *> back = Active([](const CTarget &t) { return t.m_bRebooted; });
+    QList<CTarget *> stayed = Active([](const CTarget &t) { return !t.m_bRebooted; });
     for (CTarget &target : m_targets) {
-        if (target.m_bFound && target.m_bDone && !target.m_sent.isEmpty())
-            back.append(&target);
+        if (!target.m_bFound || target.m_outcome.m_status != CCliApplyOutcome::EStatus::Failed ||
+            target.m_sent.isEmpty())
+            continue;
+        const bool away = target.m_sent.contains(REBOOT) || target.m_sent.contains(FIRMWARE);
+        (away ? back : stayed).append(&target);
     }
     AwaitBack(back, [&matches](const CTarget &target, const CCliPlanState &state) {
         return target.m_bDone || matches(target, state);
     });
-    const QList<CTarget *> stayed = Active([](const CTarget &t) { return !t.m_bRebooted; });
     const QHash<QString, CCliPlanState> states = ReadAll(stayed);
     for (CTarget *target : stayed)
         target->m_state = states.value(target->m_device.ip);
@@ -518,6 +523,9 @@ void CCliApply::Verify()
         for (const CCliPlanChange &change : state.Changes(target->m_entry))
             differing.append(
                 QStringLiteral("%1 reads '%2'").arg(change.m_strField, change.m_strFrom));
+        for (const CCliPlanChange &change : state.PendingReboot(target->m_entry))
+            differing.append(
+                QStringLiteral("%1 in use is '%2'").arg(change.m_strField, change.m_strFrom));
         if (differing.isEmpty())
             differing.append(QStringLiteral("found at %1, not at lan.ip").arg(state.m_strPlayer));
         outcome.m_strError = QStringLiteral("read back: ") + differing.join(QStringLiteral(", "));

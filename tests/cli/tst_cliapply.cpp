@@ -108,6 +108,7 @@ private slots:
     void failedStepIsNamedAndStopsThePlayer();
     void eachChangeSaysWhetherItTookEffect();
     void playerNotBackIsUnverified();
+    void setUpNotInUseAfterItsReboot();
     void storedSetupIsRebootedByALaterRun_data();
     void storedSetupIsRebootedByALaterRun();
     void playerClaimedTwiceGetsNothing_data();
@@ -448,6 +449,32 @@ void TestCliApply::playerNotBackIsUnverified()
     QCOMPARE(updated.value(QStringLiteral("status")).toString(), QStringLiteral("unverified"));
     QCOMPARE(States(updated), (QHash<QString, QString>{{QStringLiteral("firmware.version"),
                                                         QStringLiteral("unknown")}}));
+}
+
+// Another player holds the planned address: the player comes back from the
+// reboot at its old one, with the set-up stored but not in use.
+void TestCliApply::setUpNotInUseAfterItsReboot()
+{
+    const QString plan = WritePlan(
+        QStringLiteral("taken.json"),
+        QStringLiteral(R"([{"udn": "uuid:kestavon-0002", "lan": {"mode": "static", "ip": "%1",
+                            "mask": "255.255.255.0"}}])")
+            .arg(THIRD)
+            .toUtf8());
+    const CCliRun run = CCliRun::Run({QStringLiteral("--json"), QStringLiteral("apply"), plan,
+                                      QStringLiteral("--wait"), WAIT, QStringLiteral("--timeout"),
+                                      QStringLiteral("3")});
+    QCOMPARE(run.m_nExitCode, 1);
+    const QJsonObject entry = run.Json().first().toObject();
+    QCOMPARE(entry.value(QStringLiteral("status")).toString(), QStringLiteral("unverified"));
+    QCOMPARE(entry.value(QStringLiteral("error")).toString(),
+             QStringLiteral("read back: lan.ip in use is '%1'").arg(FIRST));
+    QCOMPARE(entry.value(QStringLiteral("player")).toString(), FIRST);
+    const QHash<QString, QString> states = States(entry);
+    QVERIFY(states.contains(QStringLiteral("lan.ip")));
+    for (const QString &field : states.keys())
+        QCOMPARE(states.value(field), QStringLiteral("pending reboot"));
+    QCOMPARE(m_network.CurrentAddress(FIRST), FIRST);
 }
 
 void TestCliApply::storedSetupIsRebootedByALaterRun_data()
