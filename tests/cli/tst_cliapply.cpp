@@ -107,6 +107,7 @@ private slots:
     void faultyPlanIsRefusedBeforeAnythingIsSent();
     void failedStepIsNamedAndStopsThePlayer();
     void eachChangeSaysWhetherItTookEffect();
+    void textShowsEachChangesState();
     void playerNotBackIsUnverified();
     void setUpNotInUseAfterItsReboot();
     void storedSetupIsRebootedByALaterRun_data();
@@ -417,6 +418,28 @@ void TestCliApply::eachChangeSaysWhetherItTookEffect()
     QCOMPARE(
         States(entries.value(QStringLiteral("uuid:kestavon-0004"))),
         (QHash<QString, QString>{{QStringLiteral("firmware.version"), QStringLiteral("applied")}}));
+}
+
+void TestCliApply::textShowsEachChangesState()
+{
+    m_network.SetFault(FIRST, CSimFault{.m_kind = CSimFault::EKind::Errcode,
+                                        .m_strOperation = QStringLiteral("setWifiOnOff")});
+    const QString plan =
+        WritePlan(QStringLiteral("text.json"),
+                  R"([{"udn": "uuid:kestavon-0002", "name": "Kitchen", "wifi": "off",
+             "lan": {"mode": "static", "ip": "127.0.0.62", "mask": "255.255.255.0",
+                     "gateway": "127.0.0.1", "dns1": "127.0.0.1"}}])");
+    const CCliRun run =
+        CCliRun::Run({QStringLiteral("apply"), plan, QStringLiteral("--wait"), WAIT});
+    QCOMPARE(run.m_nExitCode, 1);
+    QCOMPARE(run.m_strOut,
+             QStringLiteral("uuid:kestavon-0002 at 127.0.0.2: failed: wifi: tavrion setup error : "
+                            "command=setWifiOnOff, errcode =0\n"
+                            "  name: Player 2 \u2192 Kitchen (applied)\n"
+                            "  wifi: on \u2192 off (applied)\n"
+                            "  lan.mode: dhcp \u2192 static (not sent)\n"
+                            "  lan.ip: 127.0.0.2 \u2192 127.0.0.62 (not sent)\n"
+                            "  lan.mask: 255.0.0.0 \u2192 255.255.255.0 (not sent)\n"));
 }
 
 void TestCliApply::playerNotBackIsUnverified()
