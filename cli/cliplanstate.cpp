@@ -124,13 +124,24 @@ QList<CCliPlanChange> CCliPlanState::Compare(const CCliPlanEntry &entry, bool di
     return changes;
 }
 
+QString CCliPlanState::AddressInUse(bool wifi) const
+{
+    // Over the cable the player answers at its LAN address; the LAN address
+    // it reports is the fallback when it was reached over Wi-Fi.
+    const QString inUse = wifi                             ? m_device.wifiip
+                          : m_strPlayer != m_device.wifiip ? m_strPlayer
+                                                           : m_device.lanip;
+    // An interface without an address (no cable, not joined) says nothing
+    // about what it would use.
+    return CIpv4Text::IsAddress(inUse) && inUse != NO_ADDRESS ? inUse : QString();
+}
+
 std::optional<bool> CCliPlanState::UsesPlannedAddress(const CCliPlanEntry &entry, bool wifi) const
 {
     const std::optional<CCliPlanSetup> &planned = wifi ? entry.m_wlan : entry.m_lan;
-    const QString inUse = wifi ? m_device.wifiip : m_device.lanip;
-    // A DHCP lease cannot be foretold, and an interface without an address
-    // (no cable, not joined) says nothing about what it would use.
-    if (!planned || planned->m_bDhcp || !CIpv4Text::IsAddress(inUse) || inUse == NO_ADDRESS)
+    const QString inUse = AddressInUse(wifi);
+    // A DHCP lease cannot be foretold.
+    if (!planned || planned->m_bDhcp || inUse.isEmpty())
         return std::nullopt;
     return inUse == planned->m_strIp;
 }
@@ -145,10 +156,10 @@ QList<CCliPlanChange> CCliPlanState::PendingReboot(const CCliPlanEntry &entry) c
             std::none_of(changes.cbegin(), changes.cend(), [&prefix](const CCliPlanChange &change) {
                 return change.m_strField.startsWith(prefix + QLatin1Char('.'));
             });
-        if (stored && UsesPlannedAddress(entry, wifi) == false) {
+        const std::optional<bool> uses = UsesPlannedAddress(entry, wifi);
+        if (stored && uses && !*uses) {
             const CCliPlanSetup &planned = wifi ? *entry.m_wlan : *entry.m_lan;
-            pending.append({prefix + QStringLiteral(".ip"), wifi ? m_device.wifiip : m_device.lanip,
-                            planned.m_strIp});
+            pending.append({prefix + QStringLiteral(".ip"), AddressInUse(wifi), planned.m_strIp});
         }
     }
     return pending;
