@@ -498,6 +498,22 @@ void TestCliApply::setUpNotInUseAfterItsReboot()
     for (const QString &field : states.keys())
         QCOMPARE(states.value(field), QStringLiteral("pending reboot"));
     QCOMPARE(m_network.CurrentAddress(FIRST), FIRST);
+
+    // A second run does not take the stored set-up for done: it reboots the
+    // player again, and only that.
+    const qsizetype before = m_network.ReceivedRequests(FIRST).size();
+    const CCliRun again = CCliRun::Run({QStringLiteral("--json"), QStringLiteral("apply"), plan,
+                                        QStringLiteral("--wait"), WAIT, QStringLiteral("--timeout"),
+                                        QStringLiteral("3")});
+    QCOMPARE(again.m_nExitCode, 1);
+    const QJsonObject second = again.Json().first().toObject();
+    QCOMPARE(second.value(QStringLiteral("status")).toString(), QStringLiteral("unverified"));
+    QCOMPARE(second.value(QStringLiteral("pendingReboot")).toArray(),
+             QJsonArray{QStringLiteral("lan")});
+    QCOMPARE(States(second), (QHash<QString, QString>{
+                                 {QStringLiteral("lan.ip"), QStringLiteral("pending reboot")}}));
+    QCOMPARE(Changes(m_network.ReceivedRequests(FIRST).mid(before)),
+             QStringList{QStringLiteral("rebootDevice")});
 }
 
 void TestCliApply::storedSetupIsRebootedByALaterRun_data()
