@@ -27,6 +27,8 @@ QString Dotted(const QString &path, const QString &key)
 // itself, so that "na\u006de" and "name" are one key.
 QString Decoded(const QByteArray &token)
 {
+    if (!token.contains('\\'))
+        return QString::fromUtf8(token.mid(1, token.size() - 2));
     return QJsonDocument::fromJson('[' + token + ']').array().first().toString();
 }
 
