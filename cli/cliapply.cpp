@@ -16,14 +16,27 @@ constexpr qint32 CONFIGURABLE_CLASS = 2;
 constexpr int READ_EXCHANGES = 6;
 // Sending: name, Wi-Fi and access point; or two set-ups and the reboot.
 constexpr int SEND_EXCHANGES = 3;
+// Two set-ups, a reading of what the player stored, and the reboot.
+constexpr int NETWORK_EXCHANGES = SEND_EXCHANGES + READ_EXCHANGES;
 const QString SETUP_STATIC = QStringLiteral("STATIC");
 const QString SETUP_DHCP = QStringLiteral("DHCP");
 
 const QString GIVEN_UP = QStringLiteral("no answer in time; given up");
+// The key of the reboot among the requests sent.
+const QString REBOOT = QStringLiteral("reboot");
+const QString LAN = QStringLiteral("lan");
+const QString WLAN = QStringLiteral("wlan");
+const QString FIRMWARE = QStringLiteral("firmware.version");
 
 QString SetupCommand(bool wifi)
 {
     return wifi ? QStringLiteral("setWifiSetup") : QStringLiteral("setLanSetup");
+}
+
+QString SetupOf(const QString &field)
+{
+    const QString prefix = field.section(QLatin1Char('.'), 0, 0);
+    return prefix == LAN || prefix == WLAN ? prefix : QString();
 }
 
 } // namespace
@@ -37,7 +50,24 @@ bool CCliApply::CTarget::Changes(const QString &prefix) const
 {
     return std::any_of(
         m_outcome.m_changes.cbegin(), m_outcome.m_changes.cend(),
-        [&prefix](const CCliPlanChange &c) { return c.m_strField.startsWith(prefix); });
+        [&prefix](const CCliApplyChange &c) { return c.m_change.m_strField.startsWith(prefix); });
+}
+
+bool CCliApply::CTarget::SendsSetup(const QString &prefix) const
+{
+    return std::any_of(m_outcome.m_changes.cbegin(), m_outcome.m_changes.cend(),
+                       [&prefix](const CCliApplyChange &c) {
+                           return !c.m_bInUse && SetupOf(c.m_change.m_strField) == prefix;
+                       });
+}
+
+void CCliApply::CTarget::MarkSent(const QStringList &fields, ESent sent)
+{
+    for (const QString &field : fields) {
+        // What is known to have gone out stays known.
+        if (m_sent.value(field, ESent::Perhaps) != ESent::Sent)
+            m_sent.insert(field, sent);
+    }
 }
 
 CCliApply::CCliApply(const CCliRequest &request, QList<CCliPlanEntry> plan) : m_request(request)
@@ -62,6 +92,7 @@ QList<CCliApplyOutcome> CCliApply::Run(CCliDiscovery &discovery)
         SendNetwork();
         Verify();
     }
+    Report();
     QList<CCliApplyOutcome> outcomes;
     for (const CTarget &target : std::as_const(m_targets))
         outcomes.append(target.m_outcome);
@@ -85,21 +116,66 @@ void CCliApply::Fail(CTarget &target, const QString &step, const QString &error)
     target.m_bDone = true;
 }
 
+// A player is claimed only by itself: when several addresses claim it, any
+// of them could be another host, so none of them gets anything.
+void CCliApply::Refuse(CTarget &target, const QString &key, const QStringList &addresses,
+                       const QString &claim)
+{
+    target.m_bFound = false;
+    target.m_bDone = true;
+    target.m_outcome.m_status = CCliApplyOutcome::EStatus::Ambiguous;
+    target.m_outcome.m_strPlayer.clear();
+    target.m_outcome.m_strError =
+        QStringLiteral("%1 is %2 by more than one address (%3); nothing was sent to any of them")
+            .arg(key, claim, addresses.join(QStringLiteral(", ")));
+}
+
+bool CCliApply::Settle(CTarget &target, const QHash<QString, CSent> &results,
+                       const QStringList &possible)
+{
+    const auto it = results.constFind(target.m_device.ip);
+    if (it == results.cend()) {
+        target.MarkSent(possible, ESent::Perhaps);
+        Fail(target, QStringLiteral("send"), GIVEN_UP);
+        return false;
+    }
+    target.MarkSent(it->m_fields, ESent::Sent);
+    if (it->m_stored.m_bRead)
+        target.m_stored = it->m_stored;
+    if (it->m_strError.isEmpty())
+        return true;
+    Fail(target, it->m_strError.section(QStringLiteral(": "), 0, 0),
+         it->m_strError.section(QStringLiteral(": "), 1));
+    return false;
+}
+
 // Entries with a udn find their player in the discovery; the others are
 // matched by the LAN MAC address read from every configurable player left.
 void CCliApply::Match()
 {
-    QHash<QString, CDeviceSummary> byUdn;
+    QHash<QString, QList<CDeviceSummary>> byUdn;
     for (const CDeviceSummary &device : m_pDiscovery->Devices())
-        byUdn.insert(device.udn, device);
+        byUdn[device.udn].append(device);
+    const auto addresses = [&byUdn](const QString &udn) {
+        QStringList ips;
+        for (const CDeviceSummary &device : byUdn.value(udn))
+            ips.append(device.ip);
+        return ips;
+    };
     QSet<QString> taken;
     for (CTarget &target : m_targets) {
         const auto it = byUdn.constFind(target.m_entry.m_strUdn);
         if (target.m_entry.m_strUdn.isEmpty() || it == byUdn.cend())
             continue;
-        target.m_device = *it;
+        const QStringList ips = addresses(it.key());
+        for (const QString &ip : ips)
+            taken.insert(ip);
+        if (ips.size() > 1) {
+            Refuse(target, it.key(), ips, QStringLiteral("announced"));
+            continue;
+        }
+        target.m_device = it->first();
         target.m_bFound = true;
-        taken.insert(it->ip);
     }
     QStringList candidates;
     for (const CDeviceSummary &device : m_pDiscovery->Devices()) {
@@ -110,6 +186,12 @@ void CCliApply::Match()
     for (CTarget &target : m_targets) {
         if (!target.m_bFound)
             continue;
+        // Found by LAN MAC address, but found again after a reboot by udn.
+        const QStringList ips = addresses(target.m_device.udn);
+        if (!target.m_device.udn.isEmpty() && ips.size() > 1) {
+            Refuse(target, target.m_device.udn, ips, QStringLiteral("announced"));
+            continue;
+        }
         target.m_outcome.m_strPlayer = target.m_device.ip;
         target.m_outcome.m_strUdn = target.m_device.udn;
         if (target.m_device.modelClass != CONFIGURABLE_CLASS)
@@ -131,15 +213,21 @@ void CCliApply::MatchByLanMac(const QStringList &candidates)
                                        [](CSetupManager &manager, const QString &player) {
                                            return CCliPlanState::Read(manager, player, false);
                                        });
-    QHash<QString, QString> byMac;
-    for (const CCliPlanState &state : states) {
-        if (state.m_bRead)
-            byMac.insert(state.m_strLanMac, state.m_strPlayer);
+    QHash<QString, QStringList> byMac;
+    for (const QString &candidate : candidates) {
+        const auto state = states.constFind(candidate);
+        if (state != states.cend() && state->m_bRead)
+            byMac[state->m_strLanMac].append(state->m_strPlayer);
     }
     for (CTarget &target : m_targets) {
         if (!target.m_entry.m_strUdn.isEmpty() || !byMac.contains(target.m_entry.m_strLanMac))
             continue;
-        const QString ip = byMac.value(target.m_entry.m_strLanMac);
+        const QStringList ips = byMac.value(target.m_entry.m_strLanMac);
+        if (ips.size() > 1) {
+            Refuse(target, target.m_entry.m_strLanMac, ips, QStringLiteral("reported"));
+            continue;
+        }
+        const QString ip = ips.first();
         for (const CDeviceSummary &device : m_pDiscovery->Devices()) {
             if (device.ip == ip)
                 target.m_device = device;
@@ -176,8 +264,20 @@ void CCliApply::ReadStates()
         }
         target->m_state = *it;
         CCliApplyOutcome &outcome = target->m_outcome;
-        outcome.m_changes = it->Changes(target->m_entry);
-        outcome.m_unchanged = it->Unchanged(target->m_entry);
+        for (const CCliPlanChange &change : it->Changes(target->m_entry))
+            outcome.m_changes.append({change});
+        // A set-up stored as planned that the player does not use yet needs
+        // only its reboot; it counts as a change, the address in use to the plan's.
+        QSet<QString> pending;
+        for (const CCliPlanChange &change : it->PendingReboot(target->m_entry)) {
+            outcome.m_changes.append({change, CCliApplyChange::EState::PendingReboot, true});
+            outcome.m_pendingReboot.append(SetupOf(change.m_strField));
+            pending.insert(change.m_strField);
+        }
+        for (const CCliPlanChange &same : it->Unchanged(target->m_entry)) {
+            if (!pending.contains(same.m_strField))
+                outcome.m_unchanged.append(same);
+        }
         if (outcome.m_changes.isEmpty())
             outcome.m_status = CCliApplyOutcome::EStatus::Unchanged;
         else
@@ -193,44 +293,54 @@ void CCliApply::SendSettings()
         return t.Changes(QStringLiteral("name")) || t.Changes(QStringLiteral("wifi")) ||
                t.Changes(QStringLiteral("accessPoint"));
     });
+    const QStringList settings = {QStringLiteral("name"), QStringLiteral("wifi"),
+                                  QStringLiteral("accessPoint.essid")};
     QHash<QString, CCliPlanEntry> entries;
     QHash<QString, QList<CCliPlanChange>> changes;
     QStringList players;
     for (const CTarget *target : targets) {
         players.append(target->m_device.ip);
         entries.insert(target->m_device.ip, target->m_entry);
-        changes.insert(target->m_device.ip, target->m_outcome.m_changes);
+        for (const CCliApplyChange &change : target->m_outcome.m_changes) {
+            if (settings.contains(change.m_change.m_strField))
+                changes[target->m_device.ip].append(change.m_change);
+        }
     }
-    const QHash<QString, QString> errors = CliForEach::Run<QString>(
+    const QHash<QString, CSent> results = CliForEach::Run<CSent>(
         players, m_request.m_nParallel, SEND_EXCHANGES,
-        [entries, changes](CSetupManager &manager, const QString &player) -> QString {
+        [entries, changes](CSetupManager &manager, const QString &player) {
             manager.TargetDevice(player);
             const CCliPlanEntry &entry = entries.value(player);
+            CSent sent;
             for (const CCliPlanChange &change : changes.value(player)) {
+                sent.m_fields.append(change.m_strField);
                 if (change.m_strField == QLatin1String("name") &&
                     !manager.SetDeviceName(change.m_strTo))
-                    return QStringLiteral("name: ") +
-                           CCliPlayerTask::ErrorText(manager, QStringLiteral("setDeviceName"));
-                if (change.m_strField == QLatin1String("wifi") &&
-                    !manager.SetWifiOnOff(change.m_strTo == QLatin1String("on") ? 1 : 0))
-                    return QStringLiteral("wifi: ") +
-                           CCliPlayerTask::ErrorText(manager, QStringLiteral("setWifiOnOff"));
-                if (change.m_strField == QLatin1String("accessPoint.essid") &&
-                    !manager.ConnectAp(entry.m_accessPoint->m_strEssid,
-                                       entry.m_accessPoint->m_strPassword,
-                                       entry.m_accessPoint->m_strEncryption))
-                    return QStringLiteral("accessPoint: ") +
-                           CCliPlayerTask::ErrorText(manager, QStringLiteral("connectAp"));
+                    sent.m_strError =
+                        QStringLiteral("name: ") +
+                        CCliPlayerTask::ErrorText(manager, QStringLiteral("setDeviceName"));
+                else if (change.m_strField == QLatin1String("wifi") &&
+                         !manager.SetWifiOnOff(change.m_strTo == QLatin1String("on") ? 1 : 0))
+                    sent.m_strError =
+                        QStringLiteral("wifi: ") +
+                        CCliPlayerTask::ErrorText(manager, QStringLiteral("setWifiOnOff"));
+                else if (change.m_strField == QLatin1String("accessPoint.essid") &&
+                         !manager.ConnectAp(entry.m_accessPoint->m_strEssid,
+                                            entry.m_accessPoint->m_strPassword,
+                                            entry.m_accessPoint->m_strEncryption))
+                    sent.m_strError =
+                        QStringLiteral("accessPoint: ") +
+                        CCliPlayerTask::ErrorText(manager, QStringLiteral("connectAp"));
+                if (!sent.m_strError.isEmpty())
+                    break;
             }
-            return {};
+            return sent;
         });
     for (CTarget *target : targets) {
-        const auto it = errors.constFind(target->m_device.ip);
-        if (it == errors.cend())
-            Fail(*target, QStringLiteral("send"), GIVEN_UP);
-        else if (!it->isEmpty())
-            Fail(*target, it->section(QStringLiteral(": "), 0, 0),
-                 it->section(QStringLiteral(": "), 1));
+        QStringList possible;
+        for (const CCliPlanChange &change : changes.value(target->m_device.ip))
+            possible.append(change.m_strField);
+        Settle(*target, results, possible);
     }
 }
 
@@ -254,12 +364,16 @@ void CCliApply::UpdateFirmware()
         QString error;
         const std::optional<QList<CCliPlayerResult>> results = firmware.Run(players, &error);
         QList<CTarget *> sent;
+        const QStringList firmwareField = {FIRMWARE};
         for (CTarget *target : it.value()) {
             const CCliPlayerResult *result = nullptr;
             for (const CCliPlayerResult &r : results ? *results : QList<CCliPlayerResult>()) {
                 if (r.m_strPlayer == target->m_device.ip)
                     result = &r;
             }
+            // Without a download server no request went out.
+            if (results)
+                target->MarkSent(firmwareField, result ? ESent::Sent : ESent::Perhaps);
             if (!result || !result->m_bOk) {
                 Fail(*target, QStringLiteral("firmware"), result ? result->m_strError : error);
                 continue;
@@ -297,15 +411,20 @@ void CCliApply::SendNetwork()
     for (const CTarget *target : targets)
         byPlayer.insert(target->m_device.ip, *target);
     QStringList players = byPlayer.keys();
-    const QHash<QString, QString> errors = CliForEach::Run<QString>(
-        players, m_request.m_nParallel, SEND_EXCHANGES,
-        [byPlayer](CSetupManager &manager, const QString &player) -> QString {
+    const QHash<QString, CSent> results = CliForEach::Run<CSent>(
+        players, m_request.m_nParallel, NETWORK_EXCHANGES,
+        [byPlayer](CSetupManager &manager, const QString &player) {
             const CTarget &target = byPlayer.value(player);
             manager.TargetDevice(player);
+            CSent sent;
             for (const bool wifi : {false, true}) {
-                const QString prefix = wifi ? QStringLiteral("wlan") : QStringLiteral("lan");
-                if (!target.Changes(prefix + QLatin1Char('.')))
+                const QString prefix = wifi ? WLAN : LAN;
+                if (!target.SendsSetup(prefix))
                     continue;
+                for (const CCliApplyChange &change : target.m_outcome.m_changes) {
+                    if (!change.m_bInUse && SetupOf(change.m_change.m_strField) == prefix)
+                        sent.m_fields.append(change.m_change.m_strField);
+                }
                 const CCliPlanSetup &wanted = wifi ? *target.m_entry.m_wlan : *target.m_entry.m_lan;
                 const CDevice &d = target.m_state.m_device;
                 // As the set-up dialog does it: DHCP sends the addresses the
@@ -324,24 +443,33 @@ void CCliApply::SendNetwork()
                                                 addresses.at(2), addresses.at(3), addresses.at(4))
                          : manager.SetLanSetup(mode, addresses.at(0), addresses.at(1),
                                                addresses.at(2), addresses.at(3), addresses.at(4));
-                if (!set)
-                    return prefix + QStringLiteral(": ") +
-                           CCliPlayerTask::ErrorText(manager, SetupCommand(wifi));
+                if (!set) {
+                    sent.m_strError = prefix + QStringLiteral(": ") +
+                                      CCliPlayerTask::ErrorText(manager, SetupCommand(wifi));
+                    return sent;
+                }
             }
+            // What the player stored, in case it is not seen again after the
+            // reboot; a reading that fails only leaves that unknown.
+            sent.m_stored =
+                CCliPlanState::Read(manager, player, target.m_entry.m_accessPoint.has_value());
+            manager.TargetDevice(player);
+            sent.m_fields.append(REBOOT);
             if (!manager.RebootDevice())
-                return QStringLiteral("reboot: ") +
-                       CCliPlayerTask::ErrorText(manager, QStringLiteral("rebootDevice"));
-            return {};
+                sent.m_strError =
+                    QStringLiteral("reboot: ") +
+                    CCliPlayerTask::ErrorText(manager, QStringLiteral("rebootDevice"));
+            return sent;
         });
     for (CTarget *target : targets) {
-        const auto it = errors.constFind(target->m_device.ip);
-        if (it == errors.cend()) {
-            Fail(*target, QStringLiteral("send"), GIVEN_UP);
-        } else if (!it->isEmpty()) {
-            Fail(*target, it->section(QStringLiteral(": "), 0, 0),
-                 it->section(QStringLiteral(": "), 1));
-        } else {
+        QStringList possible = {REBOOT};
+        for (const CCliApplyChange &change : target->m_outcome.m_changes) {
+            if (!change.m_bInUse && !SetupOf(change.m_change.m_strField).isEmpty())
+                possible.append(change.m_change.m_strField);
+        }
+        if (Settle(*target, results, possible)) {
             target->m_bRebooted = true;
+            target->m_bSetupsRebooted = true;
         }
     }
 }
@@ -351,14 +479,28 @@ void CCliApply::SendNetwork()
 void CCliApply::Verify()
 {
     const auto matches = [](const CTarget &target, const CCliPlanState &state) {
-        if (!state.Changes(target.m_entry).isEmpty())
+        if (!state.Changes(target.m_entry).isEmpty() ||
+            !state.PendingReboot(target.m_entry).isEmpty())
             return false;
         const std::optional<CCliPlanSetup> &lan = target.m_entry.m_lan;
         return !lan || lan->m_bDhcp || state.m_strPlayer == lan->m_strIp ||
                !target.Changes(QStringLiteral("lan.ip"));
     };
-    AwaitBack(Active([](const CTarget &t) { return t.m_bRebooted; }), matches);
-    const QList<CTarget *> stayed = Active([](const CTarget &t) { return !t.m_bRebooted; });
+    // A player stopped by a failure is read back too, so that each change it
+    // was sent can be told: found again by udn when a reboot or an image may
+    // have sent it away, else read once where it is.
+    QList<CTarget *> back = Active([](const CTarget &t) { return t.m_bRebooted; });
+    QList<CTarget *> stayed = Active([](const CTarget &t) { return !t.m_bRebooted; });
+    for (CTarget &target : m_targets) {
+        if (!target.m_bFound || target.m_outcome.m_status != CCliApplyOutcome::EStatus::Failed ||
+            target.m_sent.isEmpty())
+            continue;
+        const bool away = target.m_sent.contains(REBOOT) || target.m_sent.contains(FIRMWARE);
+        (away ? back : stayed).append(&target);
+    }
+    AwaitBack(back, [&matches](const CTarget &target, const CCliPlanState &state) {
+        return target.m_bDone || matches(target, state);
+    });
     const QHash<QString, CCliPlanState> states = ReadAll(stayed);
     for (CTarget *target : stayed)
         target->m_state = states.value(target->m_device.ip);
@@ -381,6 +523,9 @@ void CCliApply::Verify()
         for (const CCliPlanChange &change : state.Changes(target->m_entry))
             differing.append(
                 QStringLiteral("%1 reads '%2'").arg(change.m_strField, change.m_strFrom));
+        for (const CCliPlanChange &change : state.PendingReboot(target->m_entry))
+            differing.append(
+                QStringLiteral("%1 in use is '%2'").arg(change.m_strField, change.m_strFrom));
         if (differing.isEmpty())
             differing.append(QStringLiteral("found at %1, not at lan.ip").arg(state.m_strPlayer));
         outcome.m_strError = QStringLiteral("read back: ") + differing.join(QStringLiteral(", "));
@@ -417,4 +562,47 @@ void CCliApply::AwaitBack(const QList<CTarget *> &targets, const Check &check)
                 pending.remove(target->m_device.udn);
         }
     }
+}
+
+void CCliApply::Report()
+{
+    for (CTarget &target : m_targets) {
+        for (CCliApplyChange &change : target.m_outcome.m_changes) {
+            if (m_request.m_bDryRun)
+                change.m_state = change.m_bInUse ? CCliApplyChange::EState::PendingReboot
+                                                 : CCliApplyChange::EState::Planned;
+            else
+                change.m_state = StateOf(target, change);
+        }
+    }
+}
+
+CCliApplyChange::EState CCliApply::StateOf(const CTarget &target,
+                                           const CCliApplyChange &change) const
+{
+    using EState = CCliApplyChange::EState;
+    const QString &field = change.m_change.m_strField;
+    // An address in use changes with the reboot alone.
+    const auto sent = target.m_sent.constFind(change.m_bInUse ? REBOOT : field);
+    if (sent == target.m_sent.cend())
+        return EState::NotSent;
+    // The reading after everything, else the one made before the reboot.
+    const CCliPlanState *state = target.m_state.m_bRead    ? &target.m_state
+                                 : target.m_stored.m_bRead ? &target.m_stored
+                                                           : nullptr;
+    if (!state)
+        return EState::Unknown;
+    const QString setup = SetupOf(field);
+    if (!change.m_bInUse && state->Value(field) != change.m_change.m_strTo)
+        return *sent == ESent::Sent ? EState::NotApplied : EState::Unknown;
+    if (setup.isEmpty())
+        return EState::Applied;
+    // A set-up is stored; it is in use only after a reboot, which the address
+    // the player uses shows, or, where that cannot be told, the reboot's answer.
+    if (state == &target.m_stored)
+        return EState::PendingReboot;
+    const std::optional<bool> uses = state->UsesPlannedAddress(target.m_entry, setup == WLAN);
+    if (uses)
+        return *uses ? EState::Applied : EState::PendingReboot;
+    return target.m_bSetupsRebooted ? EState::Applied : EState::PendingReboot;
 }

@@ -38,6 +38,8 @@ QString CCliApplyOutcome::StatusName(EStatus status)
         return QStringLiteral("unverified");
     case EStatus::Planned:
         return QStringLiteral("planned");
+    case EStatus::Ambiguous:
+        return QStringLiteral("ambiguous");
     }
     return {};
 }
@@ -54,16 +56,20 @@ QJsonArray CCliApplyOutcome::Json(const QList<CCliApplyOutcome> &outcomes)
     QJsonArray array;
     for (const CCliApplyOutcome &outcome : outcomes) {
         QJsonArray changes;
-        for (const CCliPlanChange &change : outcome.m_changes) {
-            changes.append(QJsonObject{{QStringLiteral("field"), change.m_strField},
-                                       {QStringLiteral("from"), change.m_strFrom},
-                                       {QStringLiteral("to"), change.m_strTo}});
+        for (const CCliApplyChange &change : outcome.m_changes) {
+            changes.append(
+                QJsonObject{{QStringLiteral("field"), change.m_change.m_strField},
+                            {QStringLiteral("from"), change.m_change.m_strFrom},
+                            {QStringLiteral("to"), change.m_change.m_strTo},
+                            {QStringLiteral("state"), CCliApplyChange::StateName(change.m_state)}});
         }
-        array.append(QJsonObject{{QStringLiteral("udn"), TextOrNull(outcome.m_strUdn)},
-                                 {QStringLiteral("player"), TextOrNull(outcome.m_strPlayer)},
-                                 {QStringLiteral("status"), StatusName(outcome.m_status)},
-                                 {QStringLiteral("changes"), changes},
-                                 {QStringLiteral("error"), TextOrNull(outcome.m_strError)}});
+        array.append(QJsonObject{
+            {QStringLiteral("udn"), TextOrNull(outcome.m_strUdn)},
+            {QStringLiteral("player"), TextOrNull(outcome.m_strPlayer)},
+            {QStringLiteral("status"), StatusName(outcome.m_status)},
+            {QStringLiteral("changes"), changes},
+            {QStringLiteral("pendingReboot"), QJsonArray::fromStringList(outcome.m_pendingReboot)},
+            {QStringLiteral("error"), TextOrNull(outcome.m_strError)}});
     }
     return array;
 }
@@ -79,9 +85,19 @@ QString CCliApplyOutcome::Text(const QList<CCliApplyOutcome> &outcomes, bool dry
         if (!outcome.m_strError.isEmpty())
             text += QStringLiteral(": ") + CCliText::Escaped(outcome.m_strError);
         text += QLatin1Char('\n');
-        for (const CCliPlanChange &change : outcome.m_changes) {
-            text += INDENT + change.m_strField + QStringLiteral(": ") + Shown(change.m_strFrom) +
-                    ARROW + Shown(change.m_strTo) + QLatin1Char('\n');
+        for (const CCliApplyChange &change : outcome.m_changes) {
+            const CCliPlanChange &c = change.m_change;
+            text += INDENT + c.m_strField + QStringLiteral(": ") + Shown(c.m_strFrom) + ARROW +
+                    Shown(c.m_strTo);
+            // With --dry-run nothing was sent, so there is nothing to tell.
+            if (!dryRun)
+                text += QStringLiteral(" (%1)").arg(CCliApplyChange::StateName(change.m_state));
+            text += QLatin1Char('\n');
+        }
+        for (const QString &setup : outcome.m_pendingReboot) {
+            text += INDENT + setup +
+                    (dryRun ? QStringLiteral(": set up as planned, pending reboot; would reboot\n")
+                            : QStringLiteral(": was set up as planned, pending reboot\n"));
         }
         // The dry run shows every field of the plan, the ones already right too.
         if (dryRun) {

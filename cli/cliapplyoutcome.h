@@ -3,7 +3,9 @@
 #include <QJsonArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
+#include "cliapplychange.h"
 #include "cliplanstate.h"
 
 // What apply did, or with --dry-run would do, for one plan entry.
@@ -17,7 +19,8 @@ public:
         Missing,    // discovery did not find the player
         Failed,     // a step failed; m_strError names it
         Unverified, // sent, but reading back did not confirm it
-        Planned     // --dry-run: changes would be sent
+        Planned,    // --dry-run: changes would be sent
+        Ambiguous   // more than one address claims the player; nothing was sent
     };
 
     static QString StatusName(EStatus status);
@@ -30,7 +33,10 @@ public:
     // Where the player was found at last.
     QString m_strPlayer;
     EStatus m_status = EStatus::Missing;
-    QList<CCliPlanChange> m_changes;
+    QList<CCliApplyChange> m_changes;
+    // The interfaces (lan, wlan) whose set-up was found stored as planned but
+    // not in use: the player needed only a reboot.
+    QStringList m_pendingReboot;
     // The plan's fields that already were as planned, for the dry run's text.
     QList<CCliPlanChange> m_unchanged;
     QString m_strError;

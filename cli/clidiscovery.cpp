@@ -51,8 +51,11 @@ QHash<QString, CDeviceSummary> CCliDiscovery::FindAgain(const QSet<QString> &udn
         m_pManager->SweepNow(m_range);
         Listen(int(
             std::min<qint64>(RESWEEP_INTERVAL_MS, std::max<qint64>(0, deadline.remainingTime()))));
-        for (const CDeviceSummary &device : m_pManager->GetDevices()) {
-            if (udns.contains(device.udn))
+        // A udn answered from two addresses could be either: neither counts.
+        const QList<CDeviceSummary> devices = m_pManager->GetDevices();
+        const QSet<QString> twice = DuplicateUdns(devices);
+        for (const CDeviceSummary &device : devices) {
+            if (udns.contains(device.udn) && !twice.contains(device.udn))
                 found.insert(device.udn, device);
         }
     }
@@ -65,6 +68,23 @@ void CCliDiscovery::SortByAddress(QList<CDeviceSummary> &devices)
         devices.begin(), devices.end(), [](const CDeviceSummary &a, const CDeviceSummary &b) {
             return QHostAddress(a.ip).toIPv4Address() < QHostAddress(b.ip).toIPv4Address();
         });
+}
+
+QSet<QString> CCliDiscovery::DuplicateUdns(const QList<CDeviceSummary> &devices)
+{
+    QHash<QString, QString> firstAddress;
+    QSet<QString> twice;
+    for (const CDeviceSummary &device : devices) {
+        // Without a udn there is nothing to claim.
+        if (device.udn.isEmpty())
+            continue;
+        const auto it = firstAddress.constFind(device.udn);
+        if (it == firstAddress.cend())
+            firstAddress.insert(device.udn, device.ip);
+        else if (*it != device.ip)
+            twice.insert(device.udn);
+    }
+    return twice;
 }
 
 void CCliDiscovery::Listen(int milliseconds)

@@ -43,11 +43,15 @@ public:
     QString SweepAddress() const { return m_strSweepIp; }
     // Sweeps again and again until every player in udns has answered or the
     // deadline has passed; the players found, by udn, at the address they
-    // answered from last. Only after Run() returned Done.
+    // answered from last; a udn answered from two addresses in one sweep is
+    // not found in it. Only after Run() returned Done.
     QHash<QString, CDeviceSummary> FindAgain(const QSet<QString> &udns,
                                              const QDeadlineTimer &deadline);
 
     static void SortByAddress(QList<CDeviceSummary> &devices);
+    // The udns announced from more than one address: any of those could be
+    // another host claiming the player.
+    static QSet<QString> DuplicateUdns(const QList<CDeviceSummary> &devices);
 
 private:
     static void Listen(int milliseconds);

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 
 #include "clicsv.h"
+#include "clidiscovery.h"
 #include "clitable.h"
 #include "devicesummary.h"
 #include "wirevocabulary.h"
@@ -14,6 +15,8 @@ using namespace WireVocabulary;
 
 const QString MODEL_CLASS = QStringLiteral("modelClass");
 const QString ERROR = QStringLiteral("error");
+// Set when another address announced the same udn.
+const QString DUPLICATE_UDN = QStringLiteral("duplicateUdn");
 
 QJsonValue Value(const CCliFields &row, const QString &name)
 {
@@ -31,6 +34,8 @@ QString CellText(const QString &column, const QJsonValue &value)
         return {};
     if (column == WIFIONOFF)
         return value.toBool() ? QStringLiteral("on") : QStringLiteral("off");
+    if (column == DUPLICATE_UDN)
+        return value.toBool() ? QStringLiteral("yes") : QString();
     if (value.isDouble())
         return QString::number(value.toInteger());
     return value.toString();
@@ -63,6 +68,7 @@ QList<CCliFields> CCliInventory::Rows(const QList<CDeviceSummary> &devices,
     QHash<QString, CCliPlayerResult> byPlayer;
     for (const CCliPlayerResult &result : read)
         byPlayer.insert(result.m_strPlayer, result);
+    const QSet<QString> twice = CCliDiscovery::DuplicateUdns(devices);
     QList<CCliFields> rows;
     for (const CDeviceSummary &device : devices) {
         CCliFields announced{{NAME, device.name},
@@ -84,6 +90,7 @@ QList<CCliFields> CCliInventory::Rows(const QList<CDeviceSummary> &devices,
             row.append({column, value});
         }
         const bool failed = it != byPlayer.cend() && !it->m_bOk;
+        row.append({DUPLICATE_UDN, twice.contains(device.udn)});
         row.append({ERROR, failed ? QJsonValue(it->m_strError) : QJsonValue(QJsonValue::Null)});
         rows.append(row);
     }
@@ -108,11 +115,13 @@ QJsonArray CCliInventory::Json(const QList<CCliFields> &rows)
     return array;
 }
 
-QStringList CCliInventory::Cells(const CCliFields &row, bool withError)
+QStringList CCliInventory::Cells(const CCliFields &row, bool withDuplicate, bool withError)
 {
     QStringList cells;
     for (const QString &column : Columns())
         cells.append(CellText(column, Value(row, column)));
+    if (withDuplicate)
+        cells.append(CellText(DUPLICATE_UDN, Value(row, DUPLICATE_UDN)));
     if (withError)
         cells.append(CellText(ERROR, Value(row, ERROR)));
     return cells;
@@ -120,23 +129,28 @@ QStringList CCliInventory::Cells(const CCliFields &row, bool withError)
 
 QString CCliInventory::Text(const QList<CCliFields> &rows)
 {
-    // The error column only when there is something in it.
+    // The mark and error columns only when there is something in them.
+    const bool withDuplicate = std::any_of(rows.cbegin(), rows.cend(), [](const CCliFields &row) {
+        return Value(row, DUPLICATE_UDN).toBool();
+    });
     const bool withError = !AllRead(rows);
     QStringList header;
     for (const QString &column : Columns())
         header.append(column.toUpper());
+    if (withDuplicate)
+        header.append(QStringLiteral("DUPLICATE UDN"));
     if (withError)
         header.append(ERROR.toUpper());
     CCliTable table(header);
     for (const CCliFields &row : rows)
-        table.AddRow(Cells(row, withError));
+        table.AddRow(Cells(row, withDuplicate, withError));
     return table.Text();
 }
 
 QString CCliInventory::Csv(const QList<CCliFields> &rows)
 {
-    QString text = CCliCsv::Record(Columns() + QStringList{ERROR});
+    QString text = CCliCsv::Record(Columns() + QStringList{DUPLICATE_UDN, ERROR});
     for (const CCliFields &row : rows)
-        text += CCliCsv::Record(Cells(row, true));
+        text += CCliCsv::Record(Cells(row, true, true));
     return text;
 }

@@ -14,7 +14,8 @@ class CDeviceSummary;
 class CCliInventory
 {
 public:
-    // The columns, in order; a row that failed also names its error.
+    // The columns, in order; a row also says whether its udn is announced
+    // from another address too, and names its error when it failed.
     static const QStringList &Columns();
 
     // One row per device, in their order; read holds the results of the
@@ -28,5 +29,5 @@ public:
     static QString Csv(const QList<CCliFields> &rows);
 
 private:
-    static QStringList Cells(const CCliFields &row, bool withError);
+    static QStringList Cells(const CCliFields &row, bool withDuplicate, bool withError);
 };

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 
 #include "adapterinfo.h"
+#include "clidiscovery.h"
 #include "clirequest.h"
 #include "clitable.h"
 #include "clitext.h"
@@ -70,24 +71,34 @@ QString CCliOutput::AdaptersText(const std::vector<CAdapterInfo> &adapters)
 
 QJsonArray CCliOutput::DevicesJson(const QList<CDeviceSummary> &devices)
 {
+    const QSet<QString> twice = CCliDiscovery::DuplicateUdns(devices);
     QJsonArray array;
     for (const CDeviceSummary &device : devices) {
         array.append(QJsonObject{{WireVocabulary::NAME, device.name},
                                  {WireVocabulary::MODEL, device.model},
                                  {WireVocabulary::IP, device.ip},
                                  {WireVocabulary::UDN, device.udn},
-                                 {QStringLiteral("modelClass"), device.modelClass}});
+                                 {QStringLiteral("modelClass"), device.modelClass},
+                                 {QStringLiteral("duplicateUdn"), twice.contains(device.udn)}});
     }
     return array;
 }
 
 QString CCliOutput::DevicesText(const QList<CDeviceSummary> &devices)
 {
-    CCliTable table({QStringLiteral("NAME"), QStringLiteral("MODEL"), QStringLiteral("IP"),
-                     QStringLiteral("UDN"), QStringLiteral("CLASS")});
+    const QSet<QString> twice = CCliDiscovery::DuplicateUdns(devices);
+    QStringList header = {QStringLiteral("NAME"), QStringLiteral("MODEL"), QStringLiteral("IP"),
+                          QStringLiteral("UDN"), QStringLiteral("CLASS")};
+    // The mark only when there is something to mark.
+    if (!twice.isEmpty())
+        header.append(QStringLiteral("DUPLICATE UDN"));
+    CCliTable table(header);
     for (const CDeviceSummary &device : devices) {
-        table.AddRow(
-            {device.name, device.model, device.ip, device.udn, QString::number(device.modelClass)});
+        QStringList row = {device.name, device.model, device.ip, device.udn,
+                           QString::number(device.modelClass)};
+        if (!twice.isEmpty())
+            row.append(twice.contains(device.udn) ? QStringLiteral("yes") : QString());
+        table.AddRow(row);
     }
     return table.Text();
 }

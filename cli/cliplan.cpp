@@ -7,6 +7,7 @@
 
 #include "clicsv.h"
 #include "clifilecheck.h"
+#include "clijsonkeys.h"
 #include "ipv4text.h"
 #include "nametext.h"
 
@@ -93,7 +94,28 @@ std::optional<QList<CCliPlanEntry>> CCliPlan::FromJson(const QByteArray &json,
         *error = QStringLiteral("a plan is a JSON list of entries");
         return std::nullopt;
     }
-    return CCliPlan(env, error).Read(document.array());
+    CCliPlan plan(env, error);
+    if (const std::optional<CCliJsonKeys::CDuplicate> twice = CCliJsonKeys::FindDuplicate(json)) {
+        plan.FailTwice(document.array(), *twice);
+        return std::nullopt;
+    }
+    return plan.Read(document.array());
+}
+
+// The document kept one of the two values; which one is not the user's choice.
+bool CCliPlan::FailTwice(const QJsonArray &entries, const CCliJsonKeys::CDuplicate &twice)
+{
+    m_nNumber = twice.m_nElement + 1;
+    const QJsonObject entry =
+        twice.m_nElement >= 0 ? entries.at(twice.m_nElement).toObject() : QJsonObject();
+    const QString top = twice.m_strPath.section(QLatin1Char('.'), 0, 0);
+    // The entry is named by its udn or lanmac, unless that is the key given twice.
+    if (top != UDN && top != LANMAC) {
+        m_strKey = entry.value(UDN).toString();
+        if (m_strKey.isEmpty())
+            m_strKey = entry.value(LANMAC).toString().toUpper();
+    }
+    return Fail(twice.m_strPath, QStringLiteral("is given twice"));
 }
 
 std::optional<QList<CCliPlanEntry>> CCliPlan::FromCsv(const QString &csv, const Environment &env,

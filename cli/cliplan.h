@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 
+#include "clijsonkeys.h"
+
 // One interface's address set-up as a plan wants it.
 class CCliPlanSetup
 {
@@ -93,6 +95,7 @@ private:
     bool Address(const QJsonObject &object, const QString &key, const QString &field,
                  QString &address, bool required);
     bool CheckDistinct(const QList<CCliPlanEntry> &entries);
+    bool FailTwice(const QJsonArray &entries, const CCliJsonKeys::CDuplicate &twice);
     bool Fail(const QString &field, const QString &problem);
 
     const Environment &m_env;

@@ -2,12 +2,15 @@
 
 #include "cliplan.h"
 #include "cliplayertask.h"
+#include "ipv4text.h"
 #include "setupmanager.h"
 
 namespace {
 
 const QString STATIC = QStringLiteral("static");
 const QString DHCP = QStringLiteral("dhcp");
+// What a player reports for an interface without an address.
+const QString NO_ADDRESS = QStringLiteral("0.0.0.0");
 
 void AddSetup(CCliPlanValues &values, const QString &prefix, const CCliPlanSetup &setup)
 {
@@ -119,4 +122,45 @@ QList<CCliPlanChange> CCliPlanState::Compare(const CCliPlanEntry &entry, bool di
             changes.append({field, now, wanted});
     }
     return changes;
+}
+
+QString CCliPlanState::AddressInUse(bool wifi) const
+{
+    // Over the cable the player answers at its LAN address; the LAN address
+    // it reports is the fallback when it was reached over Wi-Fi.
+    const QString inUse = wifi                             ? m_device.wifiip
+                          : m_strPlayer != m_device.wifiip ? m_strPlayer
+                                                           : m_device.lanip;
+    // An interface without an address (no cable, not joined) says nothing
+    // about what it would use.
+    return CIpv4Text::IsAddress(inUse) && inUse != NO_ADDRESS ? inUse : QString();
+}
+
+std::optional<bool> CCliPlanState::UsesPlannedAddress(const CCliPlanEntry &entry, bool wifi) const
+{
+    const std::optional<CCliPlanSetup> &planned = wifi ? entry.m_wlan : entry.m_lan;
+    const QString inUse = AddressInUse(wifi);
+    // A DHCP lease cannot be foretold.
+    if (!planned || planned->m_bDhcp || inUse.isEmpty())
+        return std::nullopt;
+    return inUse == planned->m_strIp;
+}
+
+QList<CCliPlanChange> CCliPlanState::PendingReboot(const CCliPlanEntry &entry) const
+{
+    QList<CCliPlanChange> pending;
+    const QList<CCliPlanChange> changes = Changes(entry);
+    for (const bool wifi : {false, true}) {
+        const QString prefix = wifi ? QStringLiteral("wlan") : QStringLiteral("lan");
+        const bool stored =
+            std::none_of(changes.cbegin(), changes.cend(), [&prefix](const CCliPlanChange &change) {
+                return change.m_strField.startsWith(prefix + QLatin1Char('.'));
+            });
+        const std::optional<bool> uses = UsesPlannedAddress(entry, wifi);
+        if (stored && uses && !*uses) {
+            const CCliPlanSetup &planned = wifi ? *entry.m_wlan : *entry.m_lan;
+            pending.append({prefix + QStringLiteral(".ip"), AddressInUse(wifi), planned.m_strIp});
+        }
+    }
+    return pending;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <utility>
 
 #include <QHash>
@@ -40,6 +41,19 @@ public:
     // Every field of the entry, and whether it differs.
     QList<CCliPlanChange> Changes(const CCliPlanEntry &entry) const;
     QList<CCliPlanChange> Unchanged(const CCliPlanEntry &entry) const;
+    // The address an interface (LAN, or Wi-Fi when wifi) is seen to use: for
+    // LAN the address the player answered at, unless that is its Wi-Fi
+    // address, then the lanip it reports; for Wi-Fi the wifiip it reports.
+    // Empty when there is none.
+    QString AddressInUse(bool wifi) const;
+    // Whether the player uses the address of the entry's static set-up for
+    // an interface. Nothing when that cannot be told: a DHCP set-up, no
+    // set-up planned, or no address in use.
+    std::optional<bool> UsesPlannedAddress(const CCliPlanEntry &entry, bool wifi) const;
+    // For each interface whose set-up reads as planned while it uses another
+    // address (a set-up stored without its reboot): lan.ip or wlan.ip, from
+    // the address in use to the planned one.
+    QList<CCliPlanChange> PendingReboot(const CCliPlanEntry &entry) const;
     QString Value(const QString &field) const { return m_values.value(field); }
 
     bool m_bRead = false;

@@ -29,11 +29,10 @@ QHash<QString, QJsonObject> ByKey(const QJsonArray &array, const QString &key)
 QJsonObject Announced(const char *address, const char *model, int modelClass)
 {
     const CSimPlayerConfig config = Player(address, model);
-    return {{QStringLiteral("name"), config.m_strName},
-            {QStringLiteral("model"), config.m_strModel},
-            {QStringLiteral("ip"), config.m_strAddress},
-            {QStringLiteral("udn"), config.m_strUdn},
-            {QStringLiteral("modelClass"), modelClass}};
+    return {
+        {QStringLiteral("name"), config.m_strName},  {QStringLiteral("model"), config.m_strModel},
+        {QStringLiteral("ip"), config.m_strAddress}, {QStringLiteral("udn"), config.m_strUdn},
+        {QStringLiteral("modelClass"), modelClass},  {QStringLiteral("duplicateUdn"), false}};
 }
 
 } // namespace

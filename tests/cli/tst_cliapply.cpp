@@ -66,6 +66,28 @@ QHash<QString, QJsonObject> ByUdn(const QJsonArray &array)
     return byUdn;
 }
 
+// What became of each change of an entry, by field.
+QHash<QString, QString> States(const QJsonObject &entry)
+{
+    QHash<QString, QString> states;
+    for (const QJsonValue &change : entry.value(QStringLiteral("changes")).toArray()) {
+        states.insert(change.toObject().value(QStringLiteral("field")).toString(),
+                      change.toObject().value(QStringLiteral("state")).toString());
+    }
+    return states;
+}
+
+// The plan's LAN set-up for the first player, as the player stores it.
+CSimNetSetup MovedSetup()
+{
+    return {QStringLiteral("STATIC"),        MOVED,
+            QStringLiteral("255.255.255.0"), QStringLiteral("127.0.0.1"),
+            QStringLiteral("127.0.0.1"),     QString()};
+}
+
+const QByteArray MOVE_PLAN = R"([{"udn": "uuid:kestavon-0002", "lan": {"mode": "static",
+    "ip": "127.0.0.62", "mask": "255.255.255.0", "gateway": "127.0.0.1", "dns1": "127.0.0.1"}}])";
+
 } // namespace
 
 // apply brings every player of a plan to what it says and proves it by
@@ -84,7 +106,14 @@ private slots:
     void faultyPlanIsRefusedBeforeAnythingIsSent_data();
     void faultyPlanIsRefusedBeforeAnythingIsSent();
     void failedStepIsNamedAndStopsThePlayer();
+    void eachChangeSaysWhetherItTookEffect();
+    void textShowsEachChangesState();
     void playerNotBackIsUnverified();
+    void setUpNotInUseAfterItsReboot();
+    void storedSetupIsRebootedByALaterRun_data();
+    void storedSetupIsRebootedByALaterRun();
+    void playerClaimedTwiceGetsNothing_data();
+    void playerClaimedTwiceGetsNothing();
 
 private:
     QString WritePlan(const QString &name, const QByteArray &content);
@@ -154,7 +183,12 @@ void TestCliApply::siteIsBroughtToThePlanThenUnchanged()
     QCOMPARE(moved.value(QStringLiteral("changes")).toArray().first().toObject(),
              (QJsonObject{{QStringLiteral("field"), QStringLiteral("name")},
                           {QStringLiteral("from"), QStringLiteral("Player 2")},
-                          {QStringLiteral("to"), QStringLiteral("Kitchen")}}));
+                          {QStringLiteral("to"), QStringLiteral("Kitchen")},
+                          {QStringLiteral("state"), QStringLiteral("applied")}}));
+    for (const QJsonObject &entry : done) {
+        for (const QString &state : States(entry))
+            QCOMPARE(state, QStringLiteral("applied"));
+    }
 
     // The players are what the plan says, each changed once, in the safe order.
     QCOMPARE(m_network.CurrentAddress(FIRST), MOVED);
@@ -284,6 +318,19 @@ void TestCliApply::faultyPlanIsRefusedBeforeAnythingIsSent_data()
         R"([{"udn": "u1", "lan": {"mode": "static", "ip": "127.0.0.9", "mask": "255.0.0.0"}},
             {"udn": "u2", "lan": {"mode": "static", "ip": "127.0.0.9", "mask": "255.0.0.0"}}])",
         "entry 2 (u2): lan.ip: '127.0.0.9' is also planned for entry 1");
+    row("same key twice", "p.json", R"([{"udn": "u1", "name": "A", "name": "B"}])",
+        "entry 1 (u1): name: is given twice");
+    row("same key twice, spelled with an escape", "p.json",
+        R"([{"udn": "u1"}, {"udn": "u2", "wifi": "on", "wif\u0069": "off"}])",
+        "entry 2 (u2): wifi: is given twice");
+    row("same key twice in a set-up", "p.json",
+        R"([{"udn": "u1", "lan": {"mode": "static", "ip": "127.0.0.9", "mask": "255.0.0.0",
+             "ip": "127.0.0.8"}}])",
+        "entry 1 (u1): lan.ip: is given twice");
+    row("same key twice in an access point", "p.json",
+        R"([{"udn": "u1", "accessPoint": {"essid": "A", "encryption": "OPEN", "essid": "B"}}])",
+        "entry 1 (u1): accessPoint.essid: is given twice");
+    row("udn twice", "p.json", R"([{"udn": "u1", "udn": "u2"}])", "entry 1: udn: is given twice");
     row("CSV unknown column", "p.csv", "udn,colour\r\nu1,red\r\n",
         "column 'colour' is not a plan field, or is given twice");
     row("CSV bad address", "p.csv", "udn,lan_mode,lan_ip,lan_mask\r\nu1,static,1.2.3,255.0.0.0\r\n",
@@ -330,14 +377,82 @@ void TestCliApply::failedStepIsNamedAndStopsThePlayer()
              QJsonValue(QStringLiteral("ok")));
 }
 
+// A step that fails stops the player; what was sent before it is read back,
+// what comes after it was never sent.
+void TestCliApply::eachChangeSaysWhetherItTookEffect()
+{
+    // The player answers the Wi-Fi switch with a failure, yet carries it out.
+    m_network.SetFault(FIRST, CSimFault{.m_kind = CSimFault::EKind::Errcode,
+                                        .m_strOperation = QStringLiteral("setWifiOnOff")});
+    // The second one knows another password, so it does not join.
+    CSimPlayerState other = m_network.State(SECOND);
+    other.m_accessPoints[1].m_strPassword = QStringLiteral("another");
+    m_network.SetState(SECOND, other);
+    const QString plan = WritePlan(QStringLiteral("fail.json"), SitePlan(WriteFirmware("3.0.0")));
+    const CCliRun run = Apply(plan);
+    QCOMPARE(run.m_nExitCode, 1);
+    const QHash<QString, QJsonObject> entries = ByUdn(run.Json());
+
+    const QJsonObject first = entries.value(QStringLiteral("uuid:kestavon-0002"));
+    QCOMPARE(first.value(QStringLiteral("status")).toString(), QStringLiteral("failed"));
+    QHash<QString, QString> expected = {{QStringLiteral("name"), QStringLiteral("applied")},
+                                        {QStringLiteral("wifi"), QStringLiteral("applied")}};
+    for (const QString &field : States(first).keys()) {
+        if (field.startsWith(QLatin1String("lan.")))
+            expected.insert(field, QStringLiteral("not sent"));
+    }
+    QVERIFY(expected.size() > 2);
+    QCOMPARE(States(first), expected);
+    // Read back after the failure.
+    const QStringList operations = Operations(m_network.ReceivedRequests(FIRST));
+    QVERIFY2(operations.lastIndexOf(QStringLiteral("getDeviceName")) >
+                 operations.indexOf(QStringLiteral("setWifiOnOff")),
+             qPrintable(operations.join(QLatin1Char(' '))));
+
+    const QJsonObject second = entries.value(QStringLiteral("uuid:kestavon-0003"));
+    QCOMPARE(second.value(QStringLiteral("status")).toString(), QStringLiteral("failed"));
+    QCOMPARE(States(second),
+             (QHash<QString, QString>{
+                 {QStringLiteral("name"), QStringLiteral("applied")},
+                 {QStringLiteral("accessPoint.essid"), QStringLiteral("not applied")}}));
+    QCOMPARE(
+        States(entries.value(QStringLiteral("uuid:kestavon-0004"))),
+        (QHash<QString, QString>{{QStringLiteral("firmware.version"), QStringLiteral("applied")}}));
+}
+
+void TestCliApply::textShowsEachChangesState()
+{
+    m_network.SetFault(FIRST, CSimFault{.m_kind = CSimFault::EKind::Errcode,
+                                        .m_strOperation = QStringLiteral("setWifiOnOff")});
+    const QString plan =
+        WritePlan(QStringLiteral("text.json"),
+                  R"([{"udn": "uuid:kestavon-0002", "name": "Kitchen", "wifi": "off",
+             "lan": {"mode": "static", "ip": "127.0.0.62", "mask": "255.255.255.0",
+                     "gateway": "127.0.0.1", "dns1": "127.0.0.1"}}])");
+    const CCliRun run =
+        CCliRun::Run({QStringLiteral("apply"), plan, QStringLiteral("--wait"), WAIT});
+    QCOMPARE(run.m_nExitCode, 1);
+    QCOMPARE(run.m_strOut,
+             QStringLiteral("uuid:kestavon-0002 at 127.0.0.2: failed: wifi: tavrion setup error : "
+                            "command=setWifiOnOff, errcode =0\n"
+                            "  name: Player 2 \u2192 Kitchen (applied)\n"
+                            "  wifi: on \u2192 off (applied)\n"
+                            "  lan.mode: dhcp \u2192 static (not sent)\n"
+                            "  lan.ip: 127.0.0.2 \u2192 127.0.0.62 (not sent)\n"
+                            "  lan.mask: 255.0.0.0 \u2192 255.255.255.0 (not sent)\n"));
+}
+
 void TestCliApply::playerNotBackIsUnverified()
 {
     // Away far longer than apply waits.
     m_network.SetUnreachableTime(60000);
-    const QString plan =
-        WritePlan(QStringLiteral("away.json"),
-                  R"([{"udn": "uuid:kestavon-0002", "lan": {"mode": "static", "ip": "127.0.0.62",
-             "mask": "255.255.255.0"}}])");
+    const QString plan = WritePlan(QStringLiteral("away.json"),
+                                   QStringLiteral(
+                                       R"([{"udn": "uuid:kestavon-0002", "name": "Kitchen",
+                 "lan": {"mode": "static", "ip": "127.0.0.62", "mask": "255.255.255.0"}},
+                {"udn": "uuid:kestavon-0004", "firmware": {"file": "%1", "version": "3.0.0"}}])")
+                                       .arg(WriteFirmware("3.0.0"))
+                                       .toUtf8());
     const CCliRun run = CCliRun::Run({QStringLiteral("--json"), QStringLiteral("apply"), plan,
                                       QStringLiteral("--wait"), WAIT, QStringLiteral("--timeout"),
                                       QStringLiteral("2")});
@@ -346,6 +461,161 @@ void TestCliApply::playerNotBackIsUnverified()
     QCOMPARE(entry.value(QStringLiteral("status")).toString(), QStringLiteral("unverified"));
     QCOMPARE(entry.value(QStringLiteral("error")).toString(),
              QStringLiteral("not found again by udn within 2 s"));
+    // The name was read back before the reboot; the set-up is stored, but
+    // whether the player runs it is not known until it comes back.
+    const QHash<QString, QString> states = States(entry);
+    QCOMPARE(states.value(QStringLiteral("name")), QStringLiteral("applied"));
+    QCOMPARE(states.value(QStringLiteral("lan.ip")), QStringLiteral("pending reboot"));
+    QCOMPARE(states.value(QStringLiteral("lan.mode")), QStringLiteral("pending reboot"));
+    // The image went over, the player never came back to say what it runs.
+    const QJsonObject updated = run.Json().at(1).toObject();
+    QCOMPARE(updated.value(QStringLiteral("status")).toString(), QStringLiteral("unverified"));
+    QCOMPARE(States(updated), (QHash<QString, QString>{{QStringLiteral("firmware.version"),
+                                                        QStringLiteral("unknown")}}));
+}
+
+// Another player holds the planned address: the player comes back from the
+// reboot at its old one, with the set-up stored but not in use.
+void TestCliApply::setUpNotInUseAfterItsReboot()
+{
+    const QString plan = WritePlan(
+        QStringLiteral("taken.json"),
+        QStringLiteral(R"([{"udn": "uuid:kestavon-0002", "lan": {"mode": "static", "ip": "%1",
+                            "mask": "255.255.255.0"}}])")
+            .arg(THIRD)
+            .toUtf8());
+    const CCliRun run = CCliRun::Run({QStringLiteral("--json"), QStringLiteral("apply"), plan,
+                                      QStringLiteral("--wait"), WAIT, QStringLiteral("--timeout"),
+                                      QStringLiteral("3")});
+    QCOMPARE(run.m_nExitCode, 1);
+    const QJsonObject entry = run.Json().first().toObject();
+    QCOMPARE(entry.value(QStringLiteral("status")).toString(), QStringLiteral("unverified"));
+    QCOMPARE(entry.value(QStringLiteral("error")).toString(),
+             QStringLiteral("read back: lan.ip in use is '%1'").arg(FIRST));
+    QCOMPARE(entry.value(QStringLiteral("player")).toString(), FIRST);
+    const QHash<QString, QString> states = States(entry);
+    QVERIFY(states.contains(QStringLiteral("lan.ip")));
+    for (const QString &field : states.keys())
+        QCOMPARE(states.value(field), QStringLiteral("pending reboot"));
+    QCOMPARE(m_network.CurrentAddress(FIRST), FIRST);
+
+    // A second run does not take the stored set-up for done: it reboots the
+    // player again, and only that.
+    const qsizetype before = m_network.ReceivedRequests(FIRST).size();
+    const CCliRun again = CCliRun::Run({QStringLiteral("--json"), QStringLiteral("apply"), plan,
+                                        QStringLiteral("--wait"), WAIT, QStringLiteral("--timeout"),
+                                        QStringLiteral("3")});
+    QCOMPARE(again.m_nExitCode, 1);
+    const QJsonObject second = again.Json().first().toObject();
+    QCOMPARE(second.value(QStringLiteral("status")).toString(), QStringLiteral("unverified"));
+    QCOMPARE(second.value(QStringLiteral("pendingReboot")).toArray(),
+             QJsonArray{QStringLiteral("lan")});
+    QCOMPARE(States(second), (QHash<QString, QString>{
+                                 {QStringLiteral("lan.ip"), QStringLiteral("pending reboot")}}));
+    QCOMPARE(Changes(m_network.ReceivedRequests(FIRST).mid(before)),
+             QStringList{QStringLiteral("rebootDevice")});
+}
+
+void TestCliApply::storedSetupIsRebootedByALaterRun_data()
+{
+    QTest::addColumn<bool>("dryRun");
+    QTest::newRow("rebooted") << false;
+    QTest::newRow("dry run says it would") << true;
+}
+
+// A set-up stored without its reboot reads as planned while the player still
+// answers at its old address: not unchanged, it needs the reboot.
+void TestCliApply::storedSetupIsRebootedByALaterRun()
+{
+    QFETCH(bool, dryRun);
+    CSimPlayerState state = m_network.State(FIRST);
+    state.m_lanSetup = MovedSetup();
+    m_network.SetState(FIRST, state);
+    const QString plan = WritePlan(QStringLiteral("stored.json"), MOVE_PLAN);
+    if (dryRun) {
+        const CCliRun run =
+            CCliRun::Run({QStringLiteral("apply"), plan, QStringLiteral("--dry-run"),
+                          QStringLiteral("--wait"), WAIT});
+        QVERIFY2(run.m_nExitCode == 0, run.Describe());
+        QCOMPARE(run.m_strOut, QStringLiteral("uuid:kestavon-0002 at 127.0.0.2: planned\n"
+                                              "  lan.ip: 127.0.0.2 \u2192 127.0.0.62\n"
+                                              "  lan: set up as planned, pending reboot; would "
+                                              "reboot\n"
+                                              "  lan.mode: unchanged\n"
+                                              "  lan.mask: unchanged\n"
+                                              "  lan.gateway: unchanged\n"
+                                              "  lan.dns1: unchanged\n"
+                                              "  lan.dns2: unchanged\n"));
+        QCOMPARE(Changes(m_network.ReceivedRequests(FIRST)), QStringList());
+        QCOMPARE(m_network.CurrentAddress(FIRST), FIRST);
+        return;
+    }
+    const CCliRun run = Apply(plan);
+    QVERIFY2(run.m_nExitCode == 0, run.Describe());
+    const QJsonObject entry = run.Json().first().toObject();
+    QCOMPARE(entry.value(QStringLiteral("status")).toString(), QStringLiteral("ok"));
+    QCOMPARE(entry.value(QStringLiteral("player")).toString(), MOVED);
+    QCOMPARE(entry.value(QStringLiteral("pendingReboot")).toArray(),
+             QJsonArray{QStringLiteral("lan")});
+    QCOMPARE(entry.value(QStringLiteral("changes")).toArray(),
+             (QJsonArray{QJsonObject{{QStringLiteral("field"), QStringLiteral("lan.ip")},
+                                     {QStringLiteral("from"), FIRST},
+                                     {QStringLiteral("to"), MOVED},
+                                     {QStringLiteral("state"), QStringLiteral("applied")}}}));
+    // Only the reboot: the stored set-up is not sent again.
+    QCOMPARE(Changes(m_network.ReceivedRequests(FIRST)),
+             QStringList{QStringLiteral("rebootDevice")});
+    QCOMPARE(m_network.CurrentAddress(FIRST), MOVED);
+}
+
+void TestCliApply::playerClaimedTwiceGetsNothing_data()
+{
+    QTest::addColumn<bool>("byLanMac");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("one udn announced from two addresses")
+        << false
+        << QStringLiteral("uuid:kestavon-0002 is announced by more than one address (127.0.0.2, "
+                          "127.0.0.3); nothing was sent to any of them");
+    QTest::newRow("one LAN MAC address reported by two players")
+        << true
+        << QStringLiteral("02:4B:53:00:00:02 is reported by more than one address (127.0.0.2, "
+                          "127.0.0.3); nothing was sent to any of them");
+}
+
+void TestCliApply::playerClaimedTwiceGetsNothing()
+{
+    QFETCH(bool, byLanMac);
+    QFETCH(QString, error);
+    const CSimPlayerConfig first = CSimPlayerConfig::ForAddress(FIRST);
+    CSimPlayerConfig second = CSimPlayerConfig::ForAddress(SECOND);
+    if (byLanMac)
+        second.m_state.m_strLanMac = first.m_state.m_strLanMac;
+    else
+        second.m_strUdn = first.m_strUdn;
+    QString startError;
+    QVERIFY2(m_network.Start({first, second, CSimPlayerConfig::ForAddress(THIRD)}, &startError),
+             qPrintable(startError));
+    const QByteArray key =
+        byLanMac ? R"("lanmac": "02:4b:53:00:00:02")" : R"("udn": "uuid:kestavon-0002")";
+    const QString plan = WritePlan(QStringLiteral("claimed.json"),
+                                   "[{" + key + R"(, "name": "Kitchen", "wifi": "off",
+           "accessPoint": {"essid": "Neighbour", "encryption": "WEP", "passwordEnv": ")" +
+                                       PASSWORD_VARIABLE.toLatin1() + R"("}},
+          {"udn": "uuid:kestavon-0004", "name": "Office"}])");
+    const CCliRun run = Apply(plan);
+    QCOMPARE(run.m_nExitCode, 1);
+    const QJsonObject refused = run.Json().first().toObject();
+    QCOMPARE(refused.value(QStringLiteral("status")).toString(), QStringLiteral("ambiguous"));
+    QCOMPARE(refused.value(QStringLiteral("error")).toString(), error);
+    QCOMPARE(refused.value(QStringLiteral("player")), QJsonValue(QJsonValue::Null));
+    for (const QString &ip : {FIRST, SECOND}) {
+        QCOMPARE(Changes(m_network.ReceivedRequests(ip)), QStringList());
+        QCOMPARE(m_network.State(ip).m_strDeviceName, CSimPlayerConfig::ForAddress(ip).m_strName);
+    }
+    // The plan's other entries go on.
+    QCOMPARE(run.Json().at(1).toObject().value(QStringLiteral("status")).toString(),
+             QStringLiteral("ok"));
+    QCOMPARE(m_network.State(THIRD).m_strDeviceName, QStringLiteral("Office"));
 }
 
 KESTAVON_TEST_MAIN(TestCliApply)

@@ -11,6 +11,8 @@ const QString WAIT = QStringLiteral("1");
 const QString CONFIGURED = QStringLiteral("127.0.0.2");
 const QString REFUSING = QStringLiteral("127.0.0.3");
 const QString OTHER_CLASS = QStringLiteral("127.0.0.4");
+// Announces the udn of the configured player.
+const QString CLAIMING = QStringLiteral("127.0.0.5");
 
 // A player whose every column differs from the defaults, its name holding
 // what CSV must quote.
@@ -58,6 +60,7 @@ QJsonObject Row(const CSimPlayerConfig &c, int modelClass, bool read, const QJso
             {QStringLiteral("wifionoff"), ifRead(c.m_state.m_wifiOn)},
             {QStringLiteral("lanmode"), ifRead(mode(c.m_state.m_lanSetup.m_strSetupMode))},
             {QStringLiteral("wlanmode"), ifRead(mode(c.m_state.m_wifiSetup.m_strSetupMode))},
+            {QStringLiteral("duplicateUdn"), false},
             {QStringLiteral("error"), error}};
 }
 
@@ -78,6 +81,8 @@ private slots:
     void textIsATable();
     void subnetSweepsOnlyItsHosts_data();
     void subnetSweepsOnlyItsHosts();
+    void duplicateUdnIsMarked_data();
+    void duplicateUdnIsMarked();
 
 private:
     CSimNetwork m_network;
@@ -121,13 +126,13 @@ void TestCliInventory::csvQuotesAndKeepsEmptyCells()
     QCOMPARE(
         run.m_strOut,
         QStringLiteral("name,model,modelClass,ip,udn,firmversion,serialnumber,lanmac,wifimac,lanip,"
-                       "wifiip,wifionoff,lanmode,wlanmode,error\r\n"
+                       "wifiip,wifionoff,lanmode,wlanmode,duplicateUdn,error\r\n"
                        "\"Hall, \"\"upstairs\"\"\",KS-210,2,127.0.0.2,uuid:kestavon-0002,2.4.1,"
                        "KS2100002,02:4B:53:00:00:02,02:4B:53:01:00:02,127.0.0.2,0.0.0.0,off,static,"
-                       "dhcp,\r\n"
+                       "dhcp,,\r\n"
                        "Player 3,KS-210,2,127.0.0.3,uuid:kestavon-0003,1.0.0,KS2100003,"
-                       "02:4B:53:00:00:03,02:4B:53:01:00:03,127.0.0.3,0.0.0.0,on,dhcp,dhcp,\r\n"
-                       "Player 4,KS-200,1,127.0.0.4,uuid:kestavon-0004,,,,,,,,,,\r\n"));
+                       "02:4B:53:00:00:03,02:4B:53:01:00:03,127.0.0.3,0.0.0.0,on,dhcp,dhcp,,\r\n"
+                       "Player 4,KS-200,1,127.0.0.4,uuid:kestavon-0004,,,,,,,,,,,\r\n"));
 }
 
 void TestCliInventory::textIsATable()
@@ -179,6 +184,65 @@ void TestCliInventory::subnetSweepsOnlyItsHosts()
     // Players outside the range were never probed.
     for (const QString &ip : {CONFIGURED, REFUSING, OTHER_CLASS})
         QCOMPARE(m_network.ProbesReceived(ip), found.contains(ip) ? 1 : 0);
+}
+
+void TestCliInventory::duplicateUdnIsMarked_data()
+{
+    QTest::addColumn<QStringList>("format");
+    QTest::addColumn<QString>("command");
+    for (const char *command : {"discover", "inventory"}) {
+        const QString name = QString::fromLatin1(command);
+        QTest::newRow(command) << QStringList() << name;
+        QTest::newRow(qPrintable(name + QStringLiteral(" as JSON")))
+            << QStringList{QStringLiteral("--json")} << name;
+    }
+    QTest::newRow("inventory as CSV")
+        << QStringList{QStringLiteral("--csv")} << QStringLiteral("inventory");
+}
+
+// Two addresses announcing one udn are both marked; the others are not.
+void TestCliInventory::duplicateUdnIsMarked()
+{
+    QFETCH(QStringList, format);
+    QFETCH(QString, command);
+    CSimPlayerConfig claiming = CSimPlayerConfig::ForAddress(CLAIMING);
+    claiming.m_strUdn = Configured().m_strUdn;
+    QString error;
+    QVERIFY2(m_network.Start({Configured(), OtherClass(), claiming}, &error), qPrintable(error));
+    const CCliRun run = CCliRun::Run(format + QStringList{command, QStringLiteral("--wait"), WAIT});
+    QVERIFY2(run.m_nExitCode == 0, run.Describe());
+    const QStringList expected = {CONFIGURED, CLAIMING};
+    QStringList marked;
+    QStringList listed;
+    if (format.contains(QStringLiteral("--json"))) {
+        for (const QJsonValue &value : run.Json()) {
+            const QJsonObject row = value.toObject();
+            const QString ip = row.value(QStringLiteral("ip")).toString();
+            listed.append(ip);
+            QVERIFY2(row.value(QStringLiteral("duplicateUdn")).isBool(), qPrintable(ip));
+            if (row.value(QStringLiteral("duplicateUdn")).toBool())
+                marked.append(ip);
+        }
+    } else {
+        const bool csv = format.contains(QStringLiteral("--csv"));
+        const QStringList lines = run.m_strOut.split(
+            csv ? QStringLiteral("\r\n") : QStringLiteral("\n"), Qt::SkipEmptyParts);
+        QVERIFY2(lines.size() == 4, run.Describe());
+        QVERIFY2(lines.first().contains(csv ? QStringLiteral(",duplicateUdn")
+                                            : QStringLiteral("  DUPLICATE UDN")),
+                 qPrintable(lines.first()));
+        for (const QString &line : lines.mid(1)) {
+            for (const QString &ip : {CONFIGURED, OTHER_CLASS, CLAIMING}) {
+                if (!line.contains(ip))
+                    continue;
+                listed.append(ip);
+                if (line.contains(csv ? QStringLiteral(",yes,") : QStringLiteral("  yes")))
+                    marked.append(ip);
+            }
+        }
+    }
+    QCOMPARE(listed, (QStringList{CONFIGURED, OTHER_CLASS, CLAIMING}));
+    QCOMPARE(marked, expected);
 }
 
 KESTAVON_TEST_MAIN(TestCliInventory)
