@@ -277,8 +277,9 @@ std::optional<int> CCliApplication::PrepareArguments()
 std::optional<int> CCliApplication::CheckFirmwareFile()
 {
     const QString path = m_request.m_arguments.first();
-    const QString problem = CCliFileCheck::FirmwareProblem(path);
-    if (problem.isEmpty())
+    QString problem;
+    m_pFirmwareImage = CCliFileCheck::LoadFirmware(path, &problem);
+    if (m_pFirmwareImage)
         return std::nullopt;
     return UsageError(QStringLiteral("firmware file '%1' %2").arg(path, problem));
 }
@@ -360,7 +361,7 @@ QList<CCliPlayerResult> CCliApplication::RunCommand(const QStringList &targets, 
                         m_request.m_nParallel, PLAYER_BOUND);
         return batch.Run(targets);
     }
-    CCliFirmware firmware(m_request, m_bProgressOnTerminal ? &m_err : nullptr);
+    CCliFirmware firmware(m_request, m_pFirmwareImage, m_bProgressOnTerminal ? &m_err : nullptr);
     QString error;
     const std::optional<QList<CCliPlayerResult>> results = firmware.Run(targets, &error);
     if (!results) {

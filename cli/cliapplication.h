@@ -15,6 +15,7 @@
 
 class QTextStream;
 class CCliDiscovery;
+class CUploadFile;
 
 // The command-line front end: reads the command line, runs it on the core
 // (manager, discovery, firmware server) and reports. Nothing goes on the wire
@@ -72,4 +73,6 @@ private:
     std::unique_ptr<CCliDiscovery> m_pDiscovery;
     QHash<QString, QString> m_udns; // by address
     QList<CCliPlayerResult> m_notFound;
+    // The firmware image as it was checked: what every download serves.
+    std::shared_ptr<const CUploadFile> m_pFirmwareImage;
 };

@@ -360,7 +360,7 @@ void CCliApply::UpdateFirmware()
         QStringList players;
         for (const CTarget *target : it.value())
             players.append(target->m_device.ip);
-        CCliFirmware firmware(request, nullptr);
+        CCliFirmware firmware(request, it.value().first()->m_entry.m_firmware->m_pImage, nullptr);
         QString error;
         const std::optional<QList<CCliPlayerResult>> results = firmware.Run(players, &error);
         QList<CTarget *> sent;

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "fileuploader.h"
+#include "uploadfile.h"
 
 QString CCliFileCheck::Problem(const QString &path, qint64 maxBytes, const QString &tooLarge,
                                bool mayBeEmpty)
@@ -23,8 +23,30 @@ QString CCliFileCheck::Problem(const QString &path, qint64 maxBytes, const QStri
     return {};
 }
 
-QString CCliFileCheck::FirmwareProblem(const QString &path)
+std::shared_ptr<const CUploadFile> CCliFileCheck::LoadFirmware(const QString &path,
+                                                               QString *problem)
 {
-    return Problem(path, CFileUpLoader::MAX_FILE_LENGTH,
-                   QStringLiteral("is too large (2 GiB or more)"), false);
+    CUploadFile::ELoad outcome = CUploadFile::ELoad::Unreadable;
+    std::shared_ptr<const CUploadFile> image = CUploadFile::Load(path, &outcome);
+    switch (outcome) {
+    case CUploadFile::ELoad::Loaded:
+        problem->clear();
+        break;
+    case CUploadFile::ELoad::Missing:
+        *problem = QStringLiteral("does not exist");
+        break;
+    case CUploadFile::ELoad::NotAFile:
+        *problem = QStringLiteral("is not a file");
+        break;
+    case CUploadFile::ELoad::Empty:
+        *problem = QStringLiteral("is empty");
+        break;
+    case CUploadFile::ELoad::TooLarge:
+        *problem = QStringLiteral("is too large (2 GiB or more)");
+        break;
+    case CUploadFile::ELoad::Unreadable:
+        *problem = QStringLiteral("cannot be read");
+        break;
+    }
+    return image;
 }

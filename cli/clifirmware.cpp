@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QTimer>
 
 #include "clibatch.h"
@@ -14,6 +13,7 @@
 #include "cliuploadmonitor.h"
 #include "netcommander.h"
 #include "updatelistener.h"
+#include "uploadfile.h"
 #include "wirevocabulary.h"
 
 namespace {
@@ -42,16 +42,19 @@ void WaitForUploadsToEnd(CUpdateListener &listener, const QDeadlineTimer &deadli
 
 } // namespace
 
-CCliFirmware::CCliFirmware(const CCliRequest &request, QTextStream *pProgress)
-    : m_request(request), m_pProgress(pProgress)
+CCliFirmware::CCliFirmware(const CCliRequest &request, std::shared_ptr<const CUploadFile> pImage,
+                           QTextStream *pProgress)
+    : m_request(request), m_pImage(std::move(pImage)), m_pProgress(pProgress)
 {}
 
 std::optional<QList<CCliPlayerResult>> CCliFirmware::Run(const QStringList &players, QString *error)
 {
-    const QString file = m_request.m_arguments.first();
-    m_nFileSize = QFileInfo(file).size();
+    if (!m_pImage) {
+        *error = QStringLiteral("cannot serve the firmware: no image was read");
+        return std::nullopt;
+    }
     CCliUploadMonitor monitor(players);
-    CUpdateListener listener(&monitor, [file] { return file; });
+    CUpdateListener listener(&monitor, [image = m_pImage] { return image; });
     if (!listener.Listen()) {
         *error = QStringLiteral("cannot serve the firmware: TCP port %1 is in use")
                      .arg(CUpdateListener::UPDATE_PORT);
@@ -114,7 +117,7 @@ CCliPlayerResult CCliFirmware::Outcome(const CCliPlayerResult &sent,
     case CCliUploadMonitor::EState::Complete:
         return CCliPlayerResult::Success(player,
                                          {{WireVocabulary::DOWNLOADIP, m_request.m_strDownloadIp},
-                                          {QStringLiteral("size"), m_nFileSize}});
+                                          {QStringLiteral("size"), m_pImage->Size()}});
     case CCliUploadMonitor::EState::Failed:
         return CCliPlayerResult::Failure(player, monitor.Failure(player));
     default:

@@ -368,11 +368,17 @@ bool CCliPlan::ReadFirmware(const QJsonValue &value, std::optional<CCliPlanFirmw
         !Text(object, VERSION, Dotted(field, VERSION), wanted.m_strVersion))
         return false;
     // The same rules as the firmware command's, so an image the server would
-    // refuse stops the plan before its first change.
-    const QString problem = CCliFileCheck::FirmwareProblem(wanted.m_strFile);
-    if (!problem.isEmpty())
-        return Fail(Dotted(field, FILE_KEY),
-                    QStringLiteral("'%1' %2").arg(wanted.m_strFile, problem));
+    // refuse stops the plan before its first change; and read here, once, so
+    // that what was checked is what the players receive.
+    wanted.m_pImage = m_images.value(wanted.m_strFile);
+    if (!wanted.m_pImage) {
+        QString problem;
+        wanted.m_pImage = CCliFileCheck::LoadFirmware(wanted.m_strFile, &problem);
+        if (!wanted.m_pImage)
+            return Fail(Dotted(field, FILE_KEY),
+                        QStringLiteral("'%1' %2").arg(wanted.m_strFile, problem));
+        m_images.insert(wanted.m_strFile, wanted.m_pImage);
+    }
     firmware = wanted;
     return true;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QByteArray>
 #include <QJsonArray>
+#include <QHash>
 #include <QJsonObject>
 #include <QStringList>
 #include <QList>
@@ -34,11 +36,15 @@ public:
     QString m_strPassword;
 };
 
+class CUploadFile;
+
 class CCliPlanFirmware
 {
 public:
     QString m_strFile;
     QString m_strVersion;
+    // m_strFile as it was when the plan was checked: what its downloads serve.
+    std::shared_ptr<const CUploadFile> m_pImage;
 };
 
 // What one player must become. Only the fields the plan names are set.
@@ -100,6 +106,8 @@ private:
 
     const Environment &m_env;
     QString *m_pError;
+    // Images already read, by path: entries naming one file share one copy.
+    QHash<QString, std::shared_ptr<const CUploadFile>> m_images;
     // The entry being read, for messages.
     int m_nNumber = 0;
     QString m_strKey;

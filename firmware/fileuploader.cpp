@@ -13,7 +13,6 @@
 #include "threadhandover.h"
 #include "sendnotitication.h"
 #include "uploadfile.h"
-#include "uploadfilecache.h"
 
 namespace {
 
@@ -48,12 +47,11 @@ CFileUpLoader::~CFileUpLoader()
     --s_nLive;
 }
 
-void CFileUpLoader::SetSource(std::shared_ptr<COwnerLink> hDialogWnd, const QString &strFilePath,
-                              std::shared_ptr<CUploadFileCache> pCache)
+void CFileUpLoader::SetSource(std::shared_ptr<COwnerLink> hDialogWnd,
+                              std::shared_ptr<const CUploadFile> pFile)
 {
     m_hDialogWnd = std::move(hDialogWnd);
-    m_strFilePath = strFilePath;
-    m_pCache = std::move(pCache);
+    m_pSource = std::move(pFile);
 }
 
 void CFileUpLoader::SetStallTimeout(std::chrono::milliseconds timeout)
@@ -67,14 +65,20 @@ void CFileUpLoader::SetStallLimit(std::chrono::milliseconds window, qint64 nMinP
     m_nMinProgress = nMinProgress;
 }
 
+// Nothing is read from disk here: the image was read whole when it was
+// chosen, so a file swapped since (another image, a FIFO, a device) neither
+// changes what the player receives nor blocks this thread.
 bool CFileUpLoader::LoadFile()
 {
-    CUploadFile::ELoad outcome = CUploadFile::ELoad::Unreadable;
-    m_pFile = m_pCache ? m_pCache->Get(m_strFilePath, &outcome)
-                       : CUploadFile::Load(m_strFilePath, &outcome);
-    if (outcome == CUploadFile::ELoad::Unreadable)
+    m_pFile = std::move(m_pSource);
+    if (!m_pFile) {
         ReportFailure(FILE_OPEN_FAIL);
-    return outcome == CUploadFile::ELoad::Loaded;
+        return false;
+    }
+    if (m_pFile->Size() > 0)
+        return true;
+    m_pFile.reset();
+    return false;
 }
 
 qint64 CFileUpLoader::PeerAddressOf(qintptr hSocket)
@@ -119,7 +123,7 @@ void CFileUpLoader::run()
         socket.Abort();
         return;
     }
-    qCDebug(lcFirmware) << "sending" << m_pFile->Size() << "bytes of" << m_strFilePath;
+    qCDebug(lcFirmware) << "sending" << m_pFile->Size() << "bytes of" << m_pFile->Path();
     {
         QMutexLocker locker(&m_abortMutex);
         if (m_bAbortRequested) {

@@ -11,21 +11,20 @@
 
 class COwnerLink;
 class CUploadFile;
-class CUploadFileCache;
 
-// Serves one accepted download connection on a thread of its own: takes the
-// file's shared copy, streams it to the player as fast as the connection
-// takes it, closes, and deletes itself when the thread ends (also after a
-// failure, so no idle thread is left behind).
+// Serves one accepted download connection on a thread of its own: streams the
+// image's shared copy, read when the image was chosen, to the player as fast
+// as the connection takes it, closes, and deletes itself when the thread
+// ends (also after a failure, so no idle thread is left behind).
 //
 // The owner learns about the upload only through posted messages:
 // WM_UPLOAD_PROGRESS whenever the share of the file the player's TCP stack
 // has acknowledged grows (wParam 0..500, 500 exactly when the last byte is
 // acknowledged) and WM_UPLOAD_FAILED with the text to show. After a failure
 // no completion is reported. lParam of both carries the player's IPv4
-// address as a number (0 when unknown), so that a front end updating several
-// players at once can tell their uploads apart; the dialog, which serves one
-// player, ignores it.
+// address as a number (0 when unknown), so that a front end can tell whose
+// upload a message is about: the dialog counts only its player's, and the
+// CLI tells its players apart.
 class CFileUpLoader : public QThread
 {
     Q_OBJECT
@@ -48,16 +47,15 @@ public:
     explicit CFileUpLoader(qintptr hAccepted, QObject *parent = nullptr);
     ~CFileUpLoader() override;
 
-    // Called before start(): where progress and failures go, which file to
-    // send and where its shared copy is kept (null: a copy of its own).
-    void SetSource(std::shared_ptr<COwnerLink> hDialogWnd, const QString &strFilePath,
-                   std::shared_ptr<CUploadFileCache> pCache = nullptr);
+    // Called before start(): where progress and failures go, and the image to
+    // send (null when none was chosen).
+    void SetSource(std::shared_ptr<COwnerLink> hDialogWnd,
+                   std::shared_ptr<const CUploadFile> pFile);
     void SetStallTimeout(std::chrono::milliseconds timeout);
     void SetStallLimit(std::chrono::milliseconds window, qint64 nMinProgress);
 
-    // Takes the file's copy; true on success. A file that cannot be opened,
-    // is too large or reads short reports "File open fail:"; an empty file
-    // fails silently.
+    // Takes the image's copy; true when there is one to send. No image
+    // reports "File open fail:"; an empty one fails silently.
     bool LoadFile();
 
     // Cuts the upload from any thread, reporting it as failed; the player
@@ -86,8 +84,8 @@ private:
     qintptr m_hAccepted;
     qint64 m_nPeerAddress = 0;
     std::shared_ptr<COwnerLink> m_hDialogWnd;
-    QString m_strFilePath;
-    std::shared_ptr<CUploadFileCache> m_pCache;
+    // The image as chosen; handed to m_pFile when the upload starts.
+    std::shared_ptr<const CUploadFile> m_pSource;
     std::chrono::milliseconds m_stallTimeout = DEFAULT_STALL_TIMEOUT;
     qint64 m_nMinProgress = MIN_PROGRESS;
     std::shared_ptr<const CUploadFile> m_pFile;

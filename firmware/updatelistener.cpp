@@ -12,11 +12,9 @@
 #include "firmwarelog.h"
 #include "ownerlink.h"
 #include "postedmessage.h"
-#include "uploadfilecache.h"
 
-CUpdateListener::CUpdateListener(QObject *pDialog, FilePathSource filePath, QObject *parent)
-    : QTcpServer(parent), m_pDialog(COwnerLink::Create(pDialog)),
-      m_filePathSource(std::move(filePath)), m_pCache(std::make_shared<CUploadFileCache>())
+CUpdateListener::CUpdateListener(QObject *pDialog, ImageSource image, QObject *parent)
+    : QTcpServer(parent), m_pDialog(COwnerLink::Create(pDialog)), m_imageSource(std::move(image))
 {
     setListenBacklogSize(LISTEN_BACKLOG);
     // Players fetch from this machine's own address on the LAN; a system
@@ -107,15 +105,15 @@ void CUpdateListener::SetMaxUploads(int nMaxUploads)
     UpdateAccepting();
 }
 
-// The file path is read here, at accept time: the owner may choose another
-// file before the next player connects.
+// The image is taken here, at accept time: the owner may choose another
+// before the next player connects.
 void CUpdateListener::incomingConnection(qintptr handle)
 {
     if (m_waiting.size() >= MAX_WAITING) {
         Refuse(handle);
         return;
     }
-    m_waiting.push_back({handle, m_filePathSource ? m_filePathSource() : QString()});
+    m_waiting.push_back({handle, m_imageSource ? m_imageSource() : nullptr});
     StartWaitingUploads();
 }
 
@@ -124,8 +122,9 @@ void CUpdateListener::StartWaitingUploads()
     while (!m_waiting.empty() && m_nActive < m_nMaxUploads) {
         const CWaitingConnection connection = m_waiting.front();
         m_waiting.pop_front();
+        const qint64 nPlayer = CFileUpLoader::PeerAddressOf(connection.hAccepted);
         if (StartUpload(connection))
-            emit UploadStarted();
+            emit UploadStarted(nPlayer);
     }
     UpdateAccepting();
 }
@@ -133,7 +132,7 @@ void CUpdateListener::StartWaitingUploads()
 bool CUpdateListener::StartUpload(const CWaitingConnection &connection)
 {
     auto *pUploader = new CFileUpLoader(connection.hAccepted);
-    pUploader->SetSource(m_pDialog, connection.strFilePath, m_pCache);
+    pUploader->SetSource(m_pDialog, connection.pFile);
     pUploader->SetStallLimit(m_stallTimeout, m_nMinProgress);
     connect(pUploader, &QThread::finished, this, [this, pUploader] { OnUploadEnded(pUploader); });
     pUploader->start();

@@ -13,11 +13,12 @@
 #include "fileuploader.h"
 
 class COwnerLink;
-class CUploadFileCache;
+class CUploadFile;
 
 // The firmware file server: listens on TCP port 10017 of every local IPv4
 // address and gives each accepted connection an uploader thread of its own,
-// which sends the file that was chosen when the connection was accepted.
+// which sends the image that was chosen when the connection was accepted:
+// the copy its owner read when the image was chosen, never the file anew.
 // Lives on its owner's thread; the owner receives the uploaders'
 // WM_UPLOAD_PROGRESS and WM_UPLOAD_FAILED messages as CPostedMessage events.
 //
@@ -31,8 +32,9 @@ class CUpdateListener : public QTcpServer
     Q_OBJECT
 
 public:
-    // Reads the owner's current file path; called once per accepted connection.
-    using FilePathSource = std::function<QString()>;
+    // The owner's current image, null when none is chosen; called once per
+    // accepted connection.
+    using ImageSource = std::function<std::shared_ptr<const CUploadFile>()>;
 
     // The port the players' firmware fetches from; not ours to choose.
     static constexpr quint16 UPDATE_PORT = 10017;
@@ -46,13 +48,14 @@ public:
     // bounded by the backlog in practice, capped in case it is not.
     static constexpr std::size_t MAX_WAITING = 32;
 
-    // pDialog (may be null) receives the messages; filePath names the file to send.
-    CUpdateListener(QObject *pDialog, FilePathSource filePath, QObject *parent = nullptr);
+    // pDialog (may be null) receives the messages; image gives what to send.
+    CUpdateListener(QObject *pDialog, ImageSource image, QObject *parent = nullptr);
     ~CUpdateListener() override;
 
-    // Starts listening; false when the port cannot be had (no message: the
-    // owner works on, players just cannot download). isListening() tells.
-    bool Listen();
+    // Starts listening; false when the port cannot be had, and then the
+    // owner must not send a player to it: another program's server would
+    // answer. isListening() tells, errorString() why.
+    [[nodiscard]] bool Listen();
     // Accepts no further connection. Players still waiting for an uploader,
     // in our queue or in the kernel's, get a reset (never an end of file)
     // and each is reported to the owner with WM_UPLOAD_FAILED; uploads in
@@ -74,8 +77,9 @@ public:
     static QString NotServedText();
 
 signals:
-    // An uploader thread has started for a new connection.
-    void UploadStarted();
+    // An uploader thread has started for a new connection from nPlayer (its
+    // IPv4 address as a number, as the uploader's messages carry it).
+    void UploadStarted(qint64 nPlayer);
     // The last running upload has ended and none is waiting.
     void AllUploadsEnded();
 
@@ -86,7 +90,7 @@ private:
     struct CWaitingConnection
     {
         qintptr hAccepted;
-        QString strFilePath;
+        std::shared_ptr<const CUploadFile> pFile;
     };
 
     void StartWaitingUploads();
@@ -98,9 +102,8 @@ private:
 
     const quint16 m_nPort = UPDATE_PORT;
     std::shared_ptr<COwnerLink> m_pDialog;
-    FilePathSource m_filePathSource;
+    ImageSource m_imageSource;
     std::deque<CWaitingConnection> m_waiting;
-    std::shared_ptr<CUploadFileCache> m_pCache;
     std::set<CFileUpLoader *> m_running;
     int m_nActive = 0;
     int m_nMaxUploads = MAX_UPLOADS;

@@ -1,8 +1,8 @@
 #include "firmwareupdatedlg.h"
 
 #include <QCloseEvent>
-#include <QFile>
-#include <QFileInfo>
+#include <QEventLoop>
+#include <QHostAddress>
 #include <QLabel>
 #include <QProgressBar>
 #include <QThread>
@@ -12,11 +12,12 @@
 #include "filechooser.h"
 #include "fileuploader.h"
 #include "messagebox.h"
+#include "portholder.h"
 #include "postedmessage.h"
 #include "setupmanager.h"
 
 CFirmwareUpdateDlg::CFirmwareUpdateDlg(CSetupManager &manager, QWidget *parent)
-    : CModalDialog(IDD, manager, parent), m_listener(this, [this] { return m_strFilePath; })
+    : CModalDialog(IDD, manager, parent), m_listener(this, [this] { return m_pImage; })
 {
     m_pProgress = Control<QProgressBar>(IDC_PROGRESS);
     ConnectButton(IDC_CHOOSE_FILE, &CFirmwareUpdateDlg::OnChooseFile);
@@ -42,13 +43,16 @@ void CFirmwareUpdateDlg::OnInitDialog()
     Control<QLabel>(IDC_NOTICE)->setText(m_strNotice);
     m_pProgress->setRange(0, m_nProgressMax);
     m_pProgress->setValue(0);
-    // Without the port the dialog still opens; the player's download then fails.
-    m_listener.Listen();
+    // Without the port the dialog still opens; "Update" tries again and, if
+    // the port is still taken, says by whom instead of sending the player
+    // to another program's server.
+    static_cast<void>(m_listener.Listen());
 }
 
 // The server goes with the dialog; uploads already running finish unheard.
 void CFirmwareUpdateDlg::done(int result)
 {
+    m_bEnded = true;
     m_listener.Close();
     m_connectWait.stop();
     if (m_nTimerId) {
@@ -66,35 +70,61 @@ void CFirmwareUpdateDlg::OnChooseFile()
     // Joined as they come: a folder ending in a separator gives two, which
     // opens all the same.
     const QString path = choice->m_strFolder + QLatin1Char('/') + choice->m_strFileName;
-    // Refused now rather than when the player connects, where the update
-    // would end in a failure the user can no longer connect to the choice.
-    const QString problem = FileProblem(path);
-    if (!problem.isEmpty()) {
-        CMessageBox::Show(problem);
+    // Read whole now: refused now rather than when the player connects,
+    // where the update would end in a failure the user can no longer connect
+    // to the choice; and what the player receives is this file as it is now,
+    // whatever becomes of it on disk.
+    CUploadFile::ELoad outcome = CUploadFile::ELoad::Unreadable;
+    std::shared_ptr<const CUploadFile> image = CUploadFile::Load(path, &outcome);
+    if (!image) {
+        CMessageBox::Show(FileProblem(path, outcome));
         return;
     }
+    m_pImage = std::move(image);
     m_strFilePath = path;
     Control<QLabel>(IDC_FILE_PATH)->setText(m_strFilePath);
 }
 
-QString CFirmwareUpdateDlg::FileProblem(const QString &path)
+QString CFirmwareUpdateDlg::FileProblem(const QString &path, CUploadFile::ELoad outcome)
 {
-    const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return QStringLiteral("'%1' cannot be read.").arg(path);
-    if (info.size() == 0)
+    switch (outcome) {
+    case CUploadFile::ELoad::Empty:
         return QStringLiteral("'%1' is empty: choose a firmware file.").arg(path);
-    if (info.size() > CFileUpLoader::MAX_FILE_LENGTH)
+    case CUploadFile::ELoad::TooLarge:
         return QStringLiteral("'%1' is too large: a firmware file is smaller than 2 GiB.")
             .arg(path);
-    return {};
+    default:
+        return QStringLiteral("'%1' cannot be read.").arg(path);
+    }
+}
+
+QString CFirmwareUpdateDlg::PortProblem() const
+{
+    const QString holder = CPortHolder::Find(CUpdateListener::UPDATE_PORT);
+    const QString consequence =
+        QStringLiteral("so the player cannot download the firmware from this computer; nothing "
+                       "was sent to it.");
+    if (holder.isEmpty())
+        return QStringLiteral("TCP port %1 cannot be opened (%2), %3")
+            .arg(CUpdateListener::UPDATE_PORT)
+            .arg(m_listener.errorString(), consequence);
+    return QStringLiteral("TCP port %1 is held by %2, %3\nClose that program and press "
+                          "\"Update\" again.")
+        .arg(CUpdateListener::UPDATE_PORT)
+        .arg(holder, consequence);
 }
 
 void CFirmwareUpdateDlg::OnOK()
 {
-    if (m_strFilePath.isEmpty())
+    if (!m_pImage)
         return;
+    // Told to download while another program holds the port, the player
+    // would fetch whatever that program serves.
+    if (!m_listener.Listen()) {
+        CMessageBox::Show(PortProblem());
+        return;
+    }
+    m_nPlayer = Manager() ? QHostAddress(Manager()->GetDevice().ip).toIPv4Address() : 0;
     m_pProgress->setValue(0);
     EnableButtons(false, false, false);
     if (RunCommand([](CSetupManager &manager) { return manager.UpdateFirmware(); })) {
@@ -108,27 +138,63 @@ void CFirmwareUpdateDlg::OnOK()
 
 void CFirmwareUpdateDlg::OnCancel()
 {
-    if (m_bUpdating &&
-        CMessageBox::Show(
-            QStringLiteral("Updating Firmawre is continuing.\ndo you want to stop current task?"),
-            CMessageBox::EButtons::YesNo) != QMessageBox::Yes)
-        return;
+    if (m_bUpdating) {
+        if (CMessageBox::Show(
+                QStringLiteral("Updating Firmawre is continuing.\ndo you want to stop current "
+                               "task?"),
+                CMessageBox::EButtons::YesNo) != QMessageBox::Yes)
+            return;
+        // The download may have ended while the question was open; only one
+        // still running is stopped, and said to be.
+        if (m_bUpdating) {
+            StopDownloads();
+            CMessageBox::Show(QStringLiteral("The firmware update was stopped: the player's "
+                                             "download was cut off before it had the whole "
+                                             "file."));
+        }
+    }
     done(IDCANCEL);
 }
 
+// The player is reset, never sent an end of file, so it cannot take the part
+// it holds for the whole image; the dialog closes only once the connections
+// are cut, so what the user is told is already true.
+void CFirmwareUpdateDlg::StopDownloads()
+{
+    m_bEnded = true;
+    m_bUpdating = false;
+    m_connectWait.stop();
+    m_listener.Close();
+    m_listener.AbortUploads();
+    if (m_listener.RunningUploads() == 0)
+        return;
+    QEventLoop loop;
+    connect(&m_listener, &CUpdateListener::AllUploadsEnded, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ABORT_WAIT_MS, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool CFirmwareUpdateDlg::IsOurPlayer(qint64 nPlayer) const
+{
+    return !m_bEnded && m_nPlayer != 0 && nPlayer == m_nPlayer;
+}
+
+// lParam names the player whose upload a message is about. Anyone on the
+// LAN can connect to the file server; a download that is not the selected
+// player's neither moves the bar nor ends the update, either way.
 bool CFirmwareUpdateDlg::event(QEvent *event)
 {
-    // lParam names the player; this dialog serves one and ignores it.
-    switch (static_cast<int>(event->type())) {
-    case WM_UPLOAD_PROGRESS:
-        OnUploadProgress(static_cast<int>(static_cast<CPostedMessage *>(event)->WParam()));
-        return true;
-    case WM_UPLOAD_FAILED:
-        OnUploadFailed(static_cast<CPostedMessage *>(event)->Text());
-        return true;
-    default:
+    const int type = static_cast<int>(event->type());
+    if (type != WM_UPLOAD_PROGRESS && type != WM_UPLOAD_FAILED)
         return CModalDialog::event(event);
-    }
+    const auto *message = static_cast<CPostedMessage *>(event);
+    if (!IsOurPlayer(message->LParam()))
+        return true;
+    if (type == WM_UPLOAD_PROGRESS)
+        OnUploadProgress(static_cast<int>(message->WParam()));
+    else
+        OnUploadFailed(message->Text());
+    return true;
 }
 
 void CFirmwareUpdateDlg::OnUploadProgress(int progress)
@@ -146,8 +212,10 @@ void CFirmwareUpdateDlg::OnUploadProgress(int progress)
     QThread::msleep(COMPLETION_PAUSE_MS);
 }
 
-void CFirmwareUpdateDlg::OnUploadStarted()
+void CFirmwareUpdateDlg::OnUploadStarted(qint64 nPlayer)
 {
+    if (!IsOurPlayer(nPlayer))
+        return;
     m_bUpdating = true;
     m_connectWait.stop();
 }
@@ -164,7 +232,7 @@ void CFirmwareUpdateDlg::OnUploadFailed(const QString &text)
 
 void CFirmwareUpdateDlg::OnNoPlayerConnected()
 {
-    if (m_bUpdating || m_listener.ActiveUploads() > 0)
+    if (m_bUpdating)
         return;
     EnableButtons(true, true, true);
     ShowFailure(QStringLiteral("The player has not fetched the firmware within %1 seconds.\n"

@@ -12,6 +12,7 @@
 #include "fileuploader.h"
 #include "postedmessage.h"
 #include "updatelistener.h"
+#include "uploadfile.h"
 
 namespace {
 
@@ -49,7 +50,14 @@ private:
 int RunUploadServer(const QString &strFilePath, int nRounds, int nExpectedFailures)
 {
     CRoundCounter owner(nRounds);
-    CUpdateListener listener(&owner, [strFilePath] { return strFilePath; });
+    // Read once, as the dialog does when the file is chosen.
+    CUploadFile::ELoad outcome = CUploadFile::ELoad::Unreadable;
+    const std::shared_ptr<const CUploadFile> image = CUploadFile::Load(strFilePath, &outcome);
+    if (!image) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(strFilePath));
+        return 1;
+    }
+    CUpdateListener listener(&owner, [image] { return image; });
     if (!listener.Listen()) {
         std::fprintf(stderr, "cannot listen: %s\n", qPrintable(listener.errorString()));
         return 1;

@@ -1,8 +1,11 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <thread>
+
+#include <sys/stat.h>
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -72,9 +75,18 @@ private slots:
     void expectedVersionIsReadBackAfterTheReboot_data();
     void expectedVersionIsReadBackAfterTheReboot();
     void expectedVersionWithAllReportsItInJson();
+    void imageChangedAfterTheCheckChangesNothing_data();
+    void imageChangedAfterTheCheckChangesNothing();
+    void fifoOrDeviceIsRefusedAtOnce_data();
+    void fifoOrDeviceIsRefusedAtOnce();
 
 private:
     QString WriteImage(const QString &name, const QByteArray &bytes);
+    // Replaces path, as an atomic rename, by another image, a FIFO no one
+    // writes to or a link to /dev/zero; or removes it ("none").
+    bool Replace(const QString &path, const QString &replacement);
+    // A plan that updates the first player with the image at path.
+    QString WriteFirmwarePlan(const QString &path);
 
     QTemporaryDir m_dir;
     CSimNetwork m_network;
@@ -97,6 +109,8 @@ void TestCliFirmware::init()
 QString TestCliFirmware::WriteImage(const QString &name, const QByteArray &bytes)
 {
     const QString path = m_dir.filePath(name);
+    // Never written through: an earlier case may have left a FIFO there.
+    QFile::remove(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         return {};
@@ -329,6 +343,139 @@ void TestCliFirmware::expectedVersionWithAllReportsItInJson()
     }
     for (const QString &player : PLAYERS)
         QCOMPARE(m_network.State(player).m_strFirmVersion, QStringLiteral("3.1.0"));
+}
+
+bool TestCliFirmware::Replace(const QString &path, const QString &replacement)
+{
+    const QString swapped = m_dir.filePath(QStringLiteral("swapped"));
+    QFile::remove(swapped);
+    if (replacement == QLatin1String("none"))
+        return QFile::remove(path);
+    if (replacement == QLatin1String("other")) {
+        if (WriteImage(QStringLiteral("swapped"), QByteArray("KSFW 9.9.9\n") + RandomBytes(5000))
+                .isEmpty())
+            return false;
+    } else if (replacement == QLatin1String("fifo")) {
+        if (::mkfifo(QFile::encodeName(swapped).constData(), 0600) != 0)
+            return false;
+    } else if (!QFile::link(QStringLiteral("/dev/zero"), swapped)) {
+        return false;
+    }
+    return ::rename(QFile::encodeName(swapped).constData(), QFile::encodeName(path).constData()) ==
+           0;
+}
+
+QString TestCliFirmware::WriteFirmwarePlan(const QString &path)
+{
+    return WriteImage(QStringLiteral("plan.json"),
+                      QStringLiteral(R"([{"udn": "uuid:kestavon-0002", )"
+                                     R"("firmware": {"file": "%1", "version": "3.0.0"}}])")
+                          .arg(path)
+                          .toUtf8());
+}
+
+void TestCliFirmware::imageChangedAfterTheCheckChangesNothing_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("replacement");
+    for (const QString command : {QStringLiteral("firmware"), QStringLiteral("apply")}) {
+        const QByteArray prefix = command.toLatin1() + ": ";
+        QTest::newRow(prefix + "another image written over it")
+            << command << QStringLiteral("other");
+        QTest::newRow(prefix + "removed") << command << QStringLiteral("none");
+        QTest::newRow(prefix + "a FIFO no one writes to") << command << QStringLiteral("fifo");
+        QTest::newRow(prefix + "a link to /dev/zero") << command << QStringLiteral("zero");
+    }
+}
+
+// The image is read whole when it is checked, and that copy is what the
+// players receive: whatever becomes of the file while the command is sent
+// and the player comes to download neither changes the bytes nor holds the
+// program up.
+void TestCliFirmware::imageChangedAfterTheCheckChangesNothing()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, replacement);
+    const QString player = PLAYERS.first();
+    const QByteArray image = QByteArray("KSFW 3.0.0\n") + RandomBytes(IMAGE_SIZE);
+    const QString path = WriteImage(QStringLiteral("checked.bin"), image);
+    QVERIFY(!path.isEmpty());
+    const QString plan = WriteFirmwarePlan(path);
+    QVERIFY(!plan.isEmpty());
+    // The player comes to download a while after the command, by when the
+    // file has been replaced.
+    CSimFault late;
+    late.m_kind = CSimFault::EKind::DownloadDelay;
+    late.m_delayMs = 1000;
+    m_network.SetFault(player, late);
+    m_network.SetUnreachableTime(300);
+
+    std::atomic<bool> bReplaced = false;
+    std::atomic<bool> bProgramEnded = false;
+    std::thread replacer([&] {
+        constexpr std::chrono::milliseconds LOOK_AGAIN{10};
+        while (!bProgramEnded) {
+            for (const QByteArray &request : m_network.ReceivedRequests(player)) {
+                if (request.contains("updateFirmware")) {
+                    bReplaced = Replace(path, replacement);
+                    return;
+                }
+            }
+            std::this_thread::sleep_for(LOOK_AGAIN);
+        }
+    });
+    const QStringList arguments =
+        command == QLatin1String("firmware")
+            ? WithPlayers({player}) + QStringList{QStringLiteral("firmware"), path,
+                                                  QStringLiteral("--timeout"), DOWNLOAD_TIMEOUT}
+            : QStringList{
+                  QStringLiteral("--json"), QStringLiteral("apply"), plan,
+                  QStringLiteral("--wait"), QStringLiteral("1"),     QStringLiteral("--timeout"),
+                  DOWNLOAD_TIMEOUT};
+    const CCliRun run = CCliRun::Run(arguments);
+    bProgramEnded = true;
+    replacer.join();
+
+    QVERIFY(bReplaced);
+    QVERIFY2(run.m_bFinished && run.m_nExitCode == 0, run.Describe());
+    QVERIFY(m_network.WaitForDownload(player, DOWNLOAD_RECORD_TIMEOUT_MS));
+    const QList<CSimDownload> downloads = m_network.Downloads(player);
+    QCOMPARE(downloads.size(), 1);
+    QVERIFY(downloads.first().m_complete);
+    QCOMPARE(downloads.first().m_size, image.size());
+    QCOMPARE(
+        downloads.first().m_strSha256,
+        QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex()));
+}
+
+void TestCliFirmware::fifoOrDeviceIsRefusedAtOnce_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("replacement");
+    for (const QString command : {QStringLiteral("firmware"), QStringLiteral("apply")}) {
+        const QByteArray prefix = command.toLatin1() + ": ";
+        QTest::newRow(prefix + "a FIFO no one writes to") << command << QStringLiteral("fifo");
+        QTest::newRow(prefix + "a link to /dev/zero") << command << QStringLiteral("zero");
+    }
+}
+
+// Neither is opened to be read: a FIFO would hold the program waiting for a
+// writer, a device pour endless bytes or none.
+void TestCliFirmware::fifoOrDeviceIsRefusedAtOnce()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, replacement);
+    const QString path = m_dir.filePath(QStringLiteral("not-an-image.bin"));
+    QFile::remove(path);
+    QVERIFY(Replace(path, replacement));
+    const QString plan = WriteFirmwarePlan(path);
+    const CCliRun run = CCliRun::Run(command == QLatin1String("firmware")
+                                         ? WithPlayers({PLAYERS.first()}) +
+                                               QStringList{QStringLiteral("firmware"), path}
+                                         : QStringList{QStringLiteral("apply"), plan});
+    QVERIFY2(run.m_bFinished && run.m_nExitCode == 2, run.Describe());
+    QVERIFY2(run.m_strErr.contains(QStringLiteral("'%1' is not a file").arg(path)), run.Describe());
+    QCOMPARE(m_network.ReceivedRequests(PLAYERS.first()), QList<QByteArray>());
 }
 
 KESTAVON_TEST_MAIN(TestCliFirmware)

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "firmwareimage.h"
+#include "updatelistener.h"
 
 // What every firmware suite shares around its cases: a temporary folder for
 // its images, checked before anything runs, and after each case no upload
@@ -25,6 +26,9 @@ protected:
     virtual void PrepareSuite() {}
     // Writes an image into the folder; true when every byte was written.
     bool WriteImage(CFirmwareImage &image, const QString &name, qint64 size, quint32 seed = 1);
+    // What a listener serves once strPath is chosen: its bytes, read now
+    // (none when it cannot be read).
+    static CUpdateListener::ImageSource Serving(const QString &strPath);
 
     QTemporaryDir m_dir;
 

@@ -53,7 +53,7 @@ void TestFirmwareUpdate::playerDownloadsTheChosenFile()
         CFirmwareImage::Write(m_dir.filePath(QStringLiteral("firmware.bin")), IMAGE_SIZE);
     QVERIFY(!image.sha256Hex.isEmpty());
     CUploadRecorder dialog;
-    CUpdateListener listener(&dialog, [&image] { return image.strPath; });
+    CUpdateListener listener(&dialog, Serving(image.strPath));
     QVERIFY(listener.Listen());
 
     CSetupManager manager;

@@ -115,8 +115,8 @@ void TestOwnerLifetime::uploadOutlivesItsOwner()
 {
     QFETCH(bool, listenerIsOwned);
     auto owner = std::make_unique<CUploadRecorder>();
-    auto *pListener = new CUpdateListener(
-        owner.get(), [this] { return m_image.strPath; }, listenerIsOwned ? owner.get() : nullptr);
+    auto *pListener = new CUpdateListener(owner.get(), Serving(m_image.strPath),
+                                          listenerIsOwned ? owner.get() : nullptr);
     const std::unique_ptr<CUpdateListener> outliving(listenerIsOwned ? nullptr : pListener);
     QVERIFY(pListener->Listen());
     CTestDownloader player(QStringLiteral("127.0.0.41"));

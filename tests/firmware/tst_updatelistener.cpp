@@ -2,6 +2,7 @@
 #include <memory>
 #include <vector>
 
+#include <QHostAddress>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -58,7 +59,7 @@ void TestUpdateListener::PrepareSuite()
 void TestUpdateListener::twoSimultaneousPlayersEachGetTheWholeFile()
 {
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    CUpdateListener listener(&owner, Serving(m_image.strPath));
     QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
     QVERIFY(listener.Listen());
 
@@ -68,7 +69,14 @@ void TestUpdateListener::twoSimultaneousPlayersEachGetTheWholeFile()
     second.Start(CUpdateListener::UPDATE_PORT);
     QTRY_VERIFY_WITH_TIMEOUT(first.IsDone() && second.IsDone(), TRANSFER_WAIT_MS);
 
+    // Each start names the player it serves, as its messages will.
     QCOMPARE(started.count(), 2);
+    QStringList startedFor;
+    for (const QList<QVariant> &arguments : std::as_const(started))
+        startedFor.append(
+            QHostAddress(static_cast<quint32>(arguments.first().value<qint64>())).toString());
+    startedFor.sort();
+    QCOMPARE(startedFor, (QStringList{QStringLiteral("127.0.0.11"), QStringLiteral("127.0.0.12")}));
     for (const CTestDownloader *player : {&first, &second}) {
         QCOMPARE(player->Received(), m_image.nSize);
         QCOMPARE(player->Sha256Hex(), m_image.sha256Hex);
@@ -91,7 +99,7 @@ void TestUpdateListener::twoSimultaneousPlayersEachGetTheWholeFile()
 void TestUpdateListener::requestLineBeforeReadingIsIgnored()
 {
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    CUpdateListener listener(&owner, Serving(m_image.strPath));
     QVERIFY(listener.Listen());
 
     CTestDownloader player(QStringLiteral("127.0.0.13"));
@@ -106,8 +114,8 @@ void TestUpdateListener::requestLineBeforeReadingIsIgnored()
 void TestUpdateListener::fileIsChosenWhenTheConnectionIsAccepted()
 {
     CUploadRecorder owner;
-    QString strFilePath = m_image.strPath;
-    CUpdateListener listener(&owner, [&strFilePath] { return strFilePath; });
+    CUpdateListener::ImageSource chosen = Serving(m_image.strPath);
+    CUpdateListener listener(&owner, [&chosen] { return chosen(); });
     QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
     QVERIFY(listener.Listen());
 
@@ -115,7 +123,7 @@ void TestUpdateListener::fileIsChosenWhenTheConnectionIsAccepted()
     first.SetPauseAfter(PAUSE_AFTER);
     first.Start(CUpdateListener::UPDATE_PORT);
     QTRY_COMPARE(started.count(), 1);
-    strFilePath = m_otherImage.strPath;
+    chosen = Serving(m_otherImage.strPath);
     CTestDownloader second(QStringLiteral("127.0.0.15"));
     second.Start(CUpdateListener::UPDATE_PORT);
     QTRY_VERIFY_WITH_TIMEOUT(second.IsDone(), TRANSFER_WAIT_MS);
@@ -129,7 +137,7 @@ void TestUpdateListener::fileIsChosenWhenTheConnectionIsAccepted()
 void TestUpdateListener::ceilingMakesPlayersWaitWithoutDroppingThem()
 {
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    CUpdateListener listener(&owner, Serving(m_image.strPath));
     listener.SetMaxUploads(1);
     int nMostActive = 0;
     connect(&listener, &CUpdateListener::UploadStarted, this,
@@ -170,7 +178,7 @@ void TestUpdateListener::closedListenerAcceptsNothingButFinishesUploads()
 {
     QFETCH(bool, destroy);
     CUploadRecorder owner;
-    auto listener = std::make_unique<CUpdateListener>(&owner, [this] { return m_image.strPath; });
+    auto listener = std::make_unique<CUpdateListener>(&owner, Serving(m_image.strPath));
     QVERIFY(listener->Listen());
     CTestDownloader running(QStringLiteral("127.0.0.19"));
     running.SetPauseAfter(PAUSE_AFTER);
@@ -197,7 +205,7 @@ void TestUpdateListener::busyPortLeavesListenerNotListening()
     QTcpServer squatter;
     QVERIFY(squatter.listen(QHostAddress::AnyIPv4, CUpdateListener::UPDATE_PORT));
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    CUpdateListener listener(&owner, Serving(m_image.strPath));
 
     QVERIFY(!listener.Listen());
     QVERIFY(!listener.isListening());
@@ -211,7 +219,7 @@ void TestUpdateListener::busyPortLeavesListenerNotListening()
 void TestUpdateListener::closingReportsPlayersStillWaiting()
 {
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    CUpdateListener listener(&owner, Serving(m_image.strPath));
     listener.SetMaxUploads(1);
     QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
     QVERIFY(listener.Listen());
@@ -238,13 +246,14 @@ void TestUpdateListener::closingReportsPlayersStillWaiting()
     QCOMPARE(running.Sha256Hex(), m_image.sha256Hex);
 }
 
-// Players updated at once cost one copy of the file, not one each.
+// Players updated at once cost one copy of the file, not one each: the one
+// read when it was chosen, which goes when its owner lets it go.
 void TestUpdateListener::simultaneousDownloadsShareOneCopy()
 {
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
-    QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
-    QVERIFY(listener.Listen());
+    auto listener = std::make_unique<CUpdateListener>(&owner, Serving(m_image.strPath));
+    QSignalSpy started(listener.get(), &CUpdateListener::UploadStarted);
+    QVERIFY(listener->Listen());
     std::vector<std::unique_ptr<CTestDownloader>> players;
     for (const char *address : {"127.0.0.23", "127.0.0.24", "127.0.0.25", "127.0.0.26"}) {
         players.push_back(std::make_unique<CTestDownloader>(QLatin1String(address)));
@@ -262,6 +271,9 @@ void TestUpdateListener::simultaneousDownloadsShareOneCopy()
         QTRY_VERIFY_WITH_TIMEOUT(player->IsDone(), TRANSFER_WAIT_MS);
         QCOMPARE(player->Sha256Hex(), m_image.sha256Hex);
     }
+    QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
+    QCOMPARE(CUploadFile::LiveCount(), 1);
+    listener.reset();
     QTRY_COMPARE(CUploadFile::LiveCount(), 0);
 }
 
@@ -270,7 +282,7 @@ void TestUpdateListener::simultaneousDownloadsShareOneCopy()
 void TestUpdateListener::abortedUploadsAreReported()
 {
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    CUpdateListener listener(&owner, Serving(m_image.strPath));
     QSignalSpy ended(&listener, &CUpdateListener::AllUploadsEnded);
     QVERIFY(listener.Listen());
     CTestDownloader running(QStringLiteral("127.0.0.27"));

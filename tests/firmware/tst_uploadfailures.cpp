@@ -10,6 +10,7 @@
 #include "plainconnection.h"
 #include "testdownloader.h"
 #include "updatelistener.h"
+#include "uploadfile.h"
 #include "uploadrecorder.h"
 
 // What a failed upload sends, what it reports, and that its thread ends.
@@ -18,8 +19,7 @@ class TestUploadFailures : public CFirmwareSuite
     Q_OBJECT
 
 private slots:
-    void fileThatCannotBeSentSendsNothing_data();
-    void fileThatCannotBeSentSendsNothing();
+    void noImageSendsNothing();
     void playerDisconnectingHalfWayIsASendFailure();
     void playerThatStopsReadingIsASendFailure();
     void playerThatNeverReadsIsNotReportedComplete();
@@ -64,27 +64,12 @@ void TestUploadFailures::PrepareSuite()
     QVERIFY(WriteImage(m_smallImage, QStringLiteral("small.bin"), SMALL_IMAGE_SIZE));
 }
 
-void TestUploadFailures::fileThatCannotBeSentSendsNothing_data()
+// A player that connects while no image is chosen gets a reset, never an end
+// of file: it must not take nothing for an empty image.
+void TestUploadFailures::noImageSendsNothing()
 {
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QStringList>("failures");
-
-    const QStringList openFail{QStringLiteral("File open fail:")};
-    QTest::newRow("missing") << QStringLiteral("missing.bin") << openFail;
-    QTest::newRow("directory") << QStringLiteral("folder") << openFail;
-    QTest::newRow("empty") << QStringLiteral("empty.bin") << QStringList{};
-}
-
-void TestUploadFailures::fileThatCannotBeSentSendsNothing()
-{
-    QFETCH(QString, fileName);
-    QFETCH(QStringList, failures);
-    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder")));
-    CFirmwareImage::Write(m_dir.filePath(QStringLiteral("empty.bin")), 0);
-
     CUploadRecorder owner;
-    const QString strPath = m_dir.filePath(fileName);
-    CUpdateListener listener(&owner, [&strPath] { return strPath; });
+    CUpdateListener listener(&owner, [] { return std::shared_ptr<const CUploadFile>(); });
     QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
     QVERIFY(listener.Listen());
     // A plain socket: QTcpSocket would report the reset as an ordinary close,
@@ -95,19 +80,17 @@ void TestUploadFailures::fileThatCannotBeSentSendsNothing()
     QTRY_COMPARE(CFileUpLoader::LiveCount(), 0);
     QCoreApplication::sendPostedEvents(&owner);
 
-    // A reset, never an end of file: the player must not take nothing for
-    // an empty image.
     qint64 nReceived = 0;
     QCOMPARE(player.ReadToEnd(&nReceived), ECONNRESET);
     QCOMPARE(nReceived, 0);
     QVERIFY(owner.Progress().isEmpty());
-    QCOMPARE(owner.Failures(), failures);
+    QCOMPARE(owner.Failures(), QStringList{QStringLiteral("File open fail:")});
 }
 
 void TestUploadFailures::playerDisconnectingHalfWayIsASendFailure()
 {
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    CUpdateListener listener(&owner, Serving(m_image.strPath));
     QVERIFY(listener.Listen());
     CTestDownloader player(QStringLiteral("127.0.0.32"));
     player.SetAbortAfter(DISCONNECT_AFTER);
@@ -131,7 +114,7 @@ void TestUploadFailures::playerDisconnectingHalfWayIsASendFailure()
 void TestUploadFailures::playerThatStopsReadingIsASendFailure()
 {
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    CUpdateListener listener(&owner, Serving(m_image.strPath));
     listener.SetStallTimeout(SHORT_STALL_TIMEOUT);
     QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
     QVERIFY(listener.Listen());
@@ -154,7 +137,7 @@ void TestUploadFailures::playerThatStopsReadingIsASendFailure()
 void TestUploadFailures::playerThatNeverReadsIsNotReportedComplete()
 {
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_smallImage.strPath; });
+    CUpdateListener listener(&owner, Serving(m_smallImage.strPath));
     listener.SetStallTimeout(SHORT_STALL_TIMEOUT);
     QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
     QVERIFY(listener.Listen());
@@ -176,7 +159,7 @@ void TestUploadFailures::playerThatNeverReadsIsNotReportedComplete()
 void TestUploadFailures::playerReadingTooSlowlyIsGivenUp()
 {
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [this] { return m_image.strPath; });
+    CUpdateListener listener(&owner, Serving(m_image.strPath));
     listener.SetStallLimit(SLOW_STALL_WINDOW, SLOW_MIN_PROGRESS);
     QSignalSpy started(&listener, &CUpdateListener::UploadStarted);
     QVERIFY(listener.Listen());

@@ -60,7 +60,7 @@ void TestUploadProgress::smallFileGivesOneProgressOf500()
     const auto image =
         CFirmwareImage::Write(m_dir.filePath(QStringLiteral("small.bin")), SMALL_FILE_SIZE);
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [&image] { return image.strPath; });
+    CUpdateListener listener(&owner, Serving(image.strPath));
     QVERIFY(listener.Listen());
 
     CTestDownloader player(QStringLiteral("127.0.0.5"));
@@ -80,7 +80,7 @@ void TestUploadProgress::largeFileArrivesWholeAndCompletesOnlyAtTheEnd()
     const auto image =
         CFirmwareImage::Write(m_dir.filePath(QStringLiteral("large.bin")), LARGE_FILE_SIZE);
     CUploadRecorder owner;
-    CUpdateListener listener(&owner, [&image] { return image.strPath; });
+    CUpdateListener listener(&owner, Serving(image.strPath));
     QVERIFY(listener.Listen());
 
     CTestDownloader player(QStringLiteral("127.0.0.6"));

@@ -1,8 +1,14 @@
+#include <cerrno>
+
+#include <sys/stat.h>
+
 #include <QCryptographicHash>
 #include <QDir>
+#include <QHostAddress>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,9 +17,11 @@
 #include "fileuploader.h"
 #include "firmwareupdatedlg.h"
 #include "messagebox.h"
+#include "plainconnection.h"
 #include "playerfixture.h"
 #include "postedmessage.h"
 #include "templatebuilder.h"
+#include "testdownloader.h"
 #include "uitestmain.h"
 
 // The firmware update against a simulated player: the whole road from the
@@ -31,9 +39,14 @@ private slots:
     void chooserJoinsFolderAndNameAndKeepsThePathOnCancel();
     void wholeRoadToTheClosedDialog();
     void undeliveredCommandShowsTheFailure();
-    void fileThatCannotBeOpenedIsReported();
-    void serverMessagesMoveTheBarAndShowFailures();
+    void fileChangedAfterChoiceChangesNothing_data();
+    void fileChangedAfterChoiceChangesNothing();
+    void onlyThePlayersMessagesCount_data();
+    void onlyThePlayersMessagesCount();
+    void anotherHostsDownloadDoesNotCompleteTheUpdate();
     void cancelAsksWhileUpdating();
+    void yesStopsTheDownload();
+    void busyPortIsNamedAndNothingIsSent();
     void cancelBeforeUpdateClosesAtOnce();
     void serverListensExactlyAsLongAsTheDialog();
     void unusableFileIsRefusedWhenChosen_data();
@@ -50,7 +63,11 @@ private:
     // Chooses path through the dialog's "Choose File".
     void Choose(const QString &path);
     QString WriteFirmware(qint64 size);
+    // Chooses a small image and presses "Update"; the player takes the
+    // command but does not come to download while the test runs.
+    void UpdateWithoutDownload();
     static bool PortAccepts();
+    static qint64 Address(const QString &ip);
 
     std::unique_ptr<CPlayerFixture> m_pFixture;
     std::unique_ptr<CFirmwareUpdateDlg> m_pDialog;
@@ -68,6 +85,9 @@ constexpr qint64 LARGE_FIRMWARE = 48 * 1024 * 1024;
 constexpr qint64 SMALL_FIRMWARE = 300 * 1024;
 // The player stops reading, then gives up after this long.
 constexpr int STALLED_PLAYER_HOLD_MS = 500;
+const QString STOPPED = QStringLiteral(
+    "The firmware update was stopped: the player's download was cut off before it had the whole "
+    "file.");
 
 } // namespace
 
@@ -130,10 +150,29 @@ QString TestFirmwareUpdateDlg::WriteFirmware(qint64 size)
     while (image.size() < size)
         image.append(static_cast<char>(image.size() * 7 % 251));
     const QString path = m_dir.filePath(QStringLiteral("firmware.bin"));
+    // Never written through: an earlier case may have left a FIFO there.
+    QFile::remove(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size())
         return {};
     return path;
+}
+
+void TestFirmwareUpdateDlg::UpdateWithoutDownload()
+{
+    m_pFixture->SetFault(
+        CSimFault{.m_kind = CSimFault::EKind::DownloadDelay, .m_delayMs = 2 * WAIT_MS});
+    Choose(WriteFirmware(SMALL_FIRMWARE));
+    Button(CModalDialog::IDOK)->click();
+    // Sent without waiting for a reply: the player records it a moment later.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_pFixture->LastRequest(QStringLiteral("updateFirmware")).isEmpty(),
+                             WAIT_MS);
+    QVERIFY(m_boxes.isEmpty());
+}
+
+qint64 TestFirmwareUpdateDlg::Address(const QString &ip)
+{
+    return QHostAddress(ip).toIPv4Address();
 }
 
 bool TestFirmwareUpdateDlg::PortAccepts()
@@ -260,41 +299,119 @@ void TestFirmwareUpdateDlg::undeliveredCommandShowsTheFailure()
     QVERIFY(m_pDialog->isVisible());
 }
 
-void TestFirmwareUpdateDlg::fileThatCannotBeOpenedIsReported()
+void TestFirmwareUpdateDlg::fileChangedAfterChoiceChangesNothing_data()
 {
-    Open();
-    // Gone between choosing it and the player's connect.
-    const QString path = WriteFirmware(SMALL_FIRMWARE);
-    Choose(path);
-    QVERIFY(QFile::remove(path));
-    Button(CModalDialog::IDOK)->click();
-    QTRY_COMPARE_WITH_TIMEOUT(m_boxes, QStringList{QStringLiteral("File open fail:")}, WAIT_MS);
-    // The failed upload ends the update: everything can be used again, and
-    // Cancel closes without asking about a task that no longer runs.
-    QVERIFY(m_pDialog->isVisible());
-    QVERIFY(!m_pDialog->IsUpdating());
-    for (int id : {int(CModalDialog::IDOK), int(CFirmwareUpdateDlg::IDC_CHOOSE_FILE),
-                   int(CModalDialog::IDCANCEL)})
-        QVERIFY(Button(id)->isEnabled());
-    Button(CModalDialog::IDCANCEL)->click();
-    QVERIFY(!m_pDialog->isVisible());
-    QCOMPARE(m_boxes, QStringList{QStringLiteral("File open fail:")});
+    QTest::addColumn<QString>("replacement");
+    QTest::newRow("another image written over it") << QStringLiteral("other");
+    QTest::newRow("removed") << QStringLiteral("none");
+    QTest::newRow("a FIFO no one writes to") << QStringLiteral("fifo");
+    QTest::newRow("a link to /dev/zero") << QStringLiteral("zero");
 }
 
-void TestFirmwareUpdateDlg::serverMessagesMoveTheBarAndShowFailures()
+// The image is what was chosen: what happens to the file between the choice
+// and the player's download neither changes the bytes nor holds anything up.
+void TestFirmwareUpdateDlg::fileChangedAfterChoiceChangesNothing()
 {
+    QFETCH(QString, replacement);
+    const QString path = WriteFirmware(SMALL_FIRMWARE);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray chosen = file.readAll();
+    file.close();
     Open();
-    // The player's address in lParam makes no difference.
-    CPostedMessage::Post(m_pDialog.get(), WM_UPLOAD_PROGRESS, 123, 0x7f000002);
-    QTRY_COMPARE_WITH_TIMEOUT(Bar()->value(), 123, WAIT_MS);
-    QVERIFY(m_pDialog->isVisible());
-    const QString failure = QStringLiteral("Server Socket failed to send: 104");
-    CPostedMessage::Post(m_pDialog.get(), WM_UPLOAD_FAILED, 0, 0x7f000002, failure);
-    QTRY_COMPARE_WITH_TIMEOUT(m_boxes, QStringList{failure}, WAIT_MS);
-    QCOMPARE(Bar()->value(), 123);
-    CPostedMessage::Post(m_pDialog.get(), WM_UPLOAD_PROGRESS, 500);
+    Choose(path);
+
+    const QString swapped = m_dir.filePath(QStringLiteral("swapped"));
+    if (replacement == QLatin1String("other")) {
+        QFile other(swapped);
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        QVERIFY(other.write(QByteArray("KSFW 9.9.9\n").repeated(1000)) > 0);
+    } else if (replacement == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(swapped).constData(), 0600), 0);
+    } else if (replacement == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), swapped));
+    }
+    QVERIFY(QFile::remove(path));
+    if (replacement != QLatin1String("none"))
+        QVERIFY(QFile::rename(swapped, path));
+
+    Button(CModalDialog::IDOK)->click();
     QTRY_VERIFY_WITH_TIMEOUT(!m_pDialog->isVisible(), WAIT_MS);
     QCOMPARE(m_pDialog->result(), CModalDialog::IDOK);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pFixture->Network().Downloads(CPlayerFixture::PlayerIp()).size(), 1,
+                              WAIT_MS);
+    const CSimDownload download =
+        m_pFixture->Network().Downloads(CPlayerFixture::PlayerIp()).first();
+    QVERIFY(download.m_complete);
+    QCOMPARE(download.m_size, chosen.size());
+    QCOMPARE(
+        download.m_strSha256,
+        QString::fromLatin1(QCryptographicHash::hash(chosen, QCryptographicHash::Sha256).toHex()));
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void TestFirmwareUpdateDlg::onlyThePlayersMessagesCount_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<bool>("counts");
+    QTest::newRow("the player's own") << CPlayerFixture::PlayerIp() << true;
+    QTest::newRow("another host's") << QStringLiteral("127.0.0.9") << false;
+    QTest::newRow("nobody's") << QStringLiteral("0.0.0.0") << false;
+}
+
+// Anyone can download from the file server; progress, a failure or a
+// completion of a download that is not the player's own leaves the update
+// as it is.
+void TestFirmwareUpdateDlg::onlyThePlayersMessagesCount()
+{
+    QFETCH(QString, from);
+    QFETCH(bool, counts);
+    Open();
+    UpdateWithoutDownload();
+    const qint64 sender = Address(from);
+
+    CPostedMessage::Post(m_pDialog.get(), WM_UPLOAD_PROGRESS, 123, sender);
+    const QString failure = QStringLiteral("Server Socket failed to send: 104");
+    CPostedMessage::Post(m_pDialog.get(), WM_UPLOAD_FAILED, 0, sender, failure);
+    QCoreApplication::sendPostedEvents(m_pDialog.get());
+    QCOMPARE(Bar()->value(), counts ? 123 : 0);
+    QCOMPARE(m_boxes, counts ? QStringList{failure} : QStringList{});
+    // The failure of the player's own download gives the buttons back.
+    QCOMPARE(Button(CModalDialog::IDOK)->isEnabled(), counts);
+
+    CPostedMessage::Post(m_pDialog.get(), WM_UPLOAD_PROGRESS, 500, sender);
+    QCoreApplication::sendPostedEvents(m_pDialog.get());
+    QCOMPARE(Bar()->value(), counts ? 500 : 0);
+    // Complete, or still waiting for the player with every button disabled.
+    QCOMPARE(Button(CModalDialog::IDOK)->isEnabled(), counts);
+    if (counts) {
+        QTRY_VERIFY_WITH_TIMEOUT(!m_pDialog->isVisible(), WAIT_MS);
+        QCOMPARE(m_pDialog->result(), CModalDialog::IDOK);
+    } else {
+        QVERIFY(m_pDialog->isVisible());
+    }
+}
+
+// Another host fetching the whole image while the player has not come is not
+// the player's update completing.
+void TestFirmwareUpdateDlg::anotherHostsDownloadDoesNotCompleteTheUpdate()
+{
+    Open();
+    UpdateWithoutDownload();
+    CTestDownloader stranger(QStringLiteral("127.0.0.9"));
+    stranger.Start(CUpdateListener::UPDATE_PORT);
+    QTRY_VERIFY_WITH_TIMEOUT(stranger.IsDone(), WAIT_MS);
+    QCOMPARE(stranger.Received(), SMALL_FIRMWARE);
+    QTRY_COMPARE_WITH_TIMEOUT(CFileUpLoader::LiveCount(), 0, WAIT_MS);
+    QCoreApplication::sendPostedEvents(m_pDialog.get());
+
+    QVERIFY(m_pDialog->isVisible());
+    QVERIFY(!m_pDialog->IsUpdating());
+    QCOMPARE(Bar()->value(), 0);
+    for (int id : {int(CModalDialog::IDOK), int(CFirmwareUpdateDlg::IDC_CHOOSE_FILE),
+                   int(CModalDialog::IDCANCEL)})
+        QVERIFY(!Button(id)->isEnabled());
+    QVERIFY(m_boxes.isEmpty());
 }
 
 void TestFirmwareUpdateDlg::cancelAsksWhileUpdating()
@@ -316,9 +433,74 @@ void TestFirmwareUpdateDlg::cancelAsksWhileUpdating()
 
     m_answer = QMessageBox::Yes;
     QTest::keyClick(m_pDialog.get(), Qt::Key_Escape);
-    QCOMPARE(m_boxes, (QStringList{question, question}));
+    QCOMPARE(m_boxes, (QStringList{question, question, STOPPED}));
     QVERIFY(!m_pDialog->isVisible());
     QCOMPARE(m_pDialog->result(), CModalDialog::IDCANCEL);
+}
+
+// Yes stops the task: the player's connection is cut with a reset before
+// the dialog closes, no byte follows, and the user is told.
+void TestFirmwareUpdateDlg::yesStopsTheDownload()
+{
+    Open();
+    m_pFixture->SetFault(
+        CSimFault{.m_kind = CSimFault::EKind::DownloadDelay, .m_delayMs = 2 * WAIT_MS});
+    Choose(WriteFirmware(LARGE_FIRMWARE));
+    Button(CModalDialog::IDOK)->click();
+    // The player downloads, and does not read while the question is open.
+    const CPlainConnection player(CPlayerFixture::PlayerIp(), CUpdateListener::UPDATE_PORT);
+    QVERIFY(player.IsConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(m_pDialog->IsUpdating(), WAIT_MS);
+    QCOMPARE(m_pDialog->Listener().RunningUploads(), 1);
+
+    m_answer = QMessageBox::Yes;
+    QTest::keyClick(m_pDialog.get(), Qt::Key_Escape);
+    QVERIFY(!m_pDialog->isVisible());
+    QCOMPARE(m_pDialog->result(), CModalDialog::IDCANCEL);
+    QCOMPARE(m_boxes, (QStringList{QStringLiteral("Updating Firmawre is continuing.\ndo you want "
+                                                  "to stop current task?"),
+                                   STOPPED}));
+    QCOMPARE(m_pDialog->Listener().RunningUploads(), 0);
+
+    qint64 nReceived = 0;
+    QCOMPARE(player.ReadToEnd(&nReceived), ECONNRESET);
+    QVERIFY(nReceived < LARGE_FIRMWARE);
+    // The cut download's own failure is part of the stop, not news.
+    QCoreApplication::sendPostedEvents(m_pDialog.get());
+    QCOMPARE(m_boxes.size(), 2);
+}
+
+// Another program on the port would hand the player whatever it serves:
+// the dialog says who holds it and does not send the player there.
+void TestFirmwareUpdateDlg::busyPortIsNamedAndNothingIsSent()
+{
+    auto squatter = std::make_unique<QTcpServer>();
+    QVERIFY(squatter->listen(QHostAddress::AnyIPv4, CUpdateListener::UPDATE_PORT));
+    Open();
+    QVERIFY(!m_pDialog->Listener().isListening());
+    const QString path = WriteFirmware(SMALL_FIRMWARE);
+    Choose(path);
+    Button(CModalDialog::IDOK)->click();
+
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes.first().contains(QStringLiteral("TCP port 10017")),
+             qPrintable(m_boxes.first()));
+    QVERIFY2(m_boxes.first().contains(
+                 QStringLiteral("(pid %1)").arg(QCoreApplication::applicationPid())),
+             qPrintable(m_boxes.first()));
+    QVERIFY(!m_pFixture->Operations().contains(QStringLiteral("updateFirmware")));
+    for (int id : {int(CModalDialog::IDOK), int(CFirmwareUpdateDlg::IDC_CHOOSE_FILE),
+                   int(CModalDialog::IDCANCEL)})
+        QVERIFY(Button(id)->isEnabled());
+
+    // Once the port is free, "Update" takes it and the update goes through.
+    squatter.reset();
+    Button(CModalDialog::IDOK)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_pDialog->isVisible(), WAIT_MS);
+    QCOMPARE(m_pDialog->result(), CModalDialog::IDOK);
+    QCOMPARE(m_boxes.size(), 1);
+    // The player, which has downloaded by now, was told once: the second time.
+    QCOMPARE(m_pFixture->Operations().count(QStringLiteral("updateFirmware")), 1);
 }
 
 void TestFirmwareUpdateDlg::cancelBeforeUpdateClosesAtOnce()
@@ -347,33 +529,44 @@ void TestFirmwareUpdateDlg::serverListensExactlyAsLongAsTheDialog()
 
 void TestFirmwareUpdateDlg::unusableFileIsRefusedWhenChosen_data()
 {
-    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no bytes") << qint64{0} << QStringLiteral("empty.bin")
+    const QString unreadable = QStringLiteral("'%1' cannot be read.");
+    QTest::newRow("no bytes") << QStringLiteral("empty") << QStringLiteral("empty.bin")
                               << QStringLiteral("'%1' is empty: choose a firmware file.");
-    QTest::newRow("2 GiB") << CFileUpLoader::MAX_FILE_LENGTH + 1 << QStringLiteral("huge.bin")
+    QTest::newRow("2 GiB") << QStringLiteral("huge") << QStringLiteral("huge.bin")
                            << QStringLiteral("'%1' is too large: a firmware file is smaller "
                                              "than 2 GiB.");
-    QTest::newRow("missing") << qint64{-1} << QStringLiteral("gone.bin")
-                             << QStringLiteral("'%1' cannot be read.");
-    QTest::newRow("a folder") << qint64{-2} << QStringLiteral("folder.bin")
-                              << QStringLiteral("'%1' cannot be read.");
+    QTest::newRow("missing") << QStringLiteral("missing") << QStringLiteral("gone.bin")
+                             << unreadable;
+    QTest::newRow("a folder") << QStringLiteral("folder") << QStringLiteral("folder.bin")
+                              << unreadable;
+    // Refused at once: opening it to read would wait for a writer.
+    QTest::newRow("a FIFO") << QStringLiteral("fifo") << QStringLiteral("fifo.bin") << unreadable;
+    // Endless zeros, reported as no bytes at all.
+    QTest::newRow("a device") << QStringLiteral("device") << QStringLiteral("zero.bin")
+                              << unreadable;
 }
 
 void TestFirmwareUpdateDlg::unusableFileIsRefusedWhenChosen()
 {
-    QFETCH(qint64, size);
+    QFETCH(QString, kind);
     QFETCH(QString, name);
     QFETCH(QString, message);
     const QString path = m_dir.filePath(name);
-    if (size >= 0) {
+    if (kind == QLatin1String("empty") || kind == QLatin1String("huge")) {
         // Sparse: no disk space is used for the large one.
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(size));
-    } else if (size == -2) {
+        QVERIFY(
+            file.resize(kind == QLatin1String("huge") ? CFileUpLoader::MAX_FILE_LENGTH + 1 : 0));
+    } else if (kind == QLatin1String("folder")) {
         QVERIFY(QDir(m_dir.path()).mkdir(name));
+    } else if (kind == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == QLatin1String("device")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
     }
     Open();
     const QString good = WriteFirmware(SMALL_FIRMWARE);
@@ -384,7 +577,8 @@ void TestFirmwareUpdateDlg::unusableFileIsRefusedWhenChosen()
     QCOMPARE(CTemplateBuilder::Control<QLabel>(m_pDialog.get(), CFirmwareUpdateDlg::IDC_FILE_PATH)
                  ->text(),
              good);
-    QVERIFY(QFile::remove(path) || QDir(m_dir.path()).rmdir(name) || size == -1);
+    QVERIFY(QFile::remove(path) || QDir(m_dir.path()).rmdir(name) ||
+            kind == QLatin1String("missing"));
 }
 
 // Each failure of an update reports once; one that comes while a box is open
@@ -392,6 +586,8 @@ void TestFirmwareUpdateDlg::unusableFileIsRefusedWhenChosen()
 void TestFirmwareUpdateDlg::failuresNeverNestTheirBoxes()
 {
     Open();
+    UpdateWithoutDownload();
+    const qint64 player = Address(CPlayerFixture::PlayerIp());
     int open = 0;
     int mostOpen = 0;
     QStringList shown;
@@ -399,19 +595,19 @@ void TestFirmwareUpdateDlg::failuresNeverNestTheirBoxes()
     const QString second = QStringLiteral("Server Socket failed to send: 32");
     const QString third = QStringLiteral("File open fail:");
     CFirmwareUpdateDlg *dialog = m_pDialog.get();
-    CMessageBox::SetInterceptor([&](const CMessageBox::SRequest &request) {
+    CMessageBox::SetInterceptor([&, player](const CMessageBox::SRequest &request) {
         mostOpen = std::max(mostOpen, ++open);
         shown.append(request.m_strText);
         if (shown.size() == 1) {
             // A real box runs the event loop while it is open.
-            CPostedMessage::Post(dialog, WM_UPLOAD_FAILED, 0, 0, second);
-            CPostedMessage::Post(dialog, WM_UPLOAD_FAILED, 0, 0, third);
+            CPostedMessage::Post(dialog, WM_UPLOAD_FAILED, 0, player, second);
+            CPostedMessage::Post(dialog, WM_UPLOAD_FAILED, 0, player, third);
             QCoreApplication::sendPostedEvents(dialog);
         }
         --open;
         return QMessageBox::Ok;
     });
-    CPostedMessage::Post(dialog, WM_UPLOAD_FAILED, 0, 0, first);
+    CPostedMessage::Post(dialog, WM_UPLOAD_FAILED, 0, player, first);
     QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 2, WAIT_MS);
     QCOMPARE(mostOpen, 1);
     QCOMPARE(shown, (QStringList{first, second + QLatin1Char('\n') + third}));
