@@ -1,5 +1,10 @@
 #include "networkchecker.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include <QHostInfo>
@@ -7,20 +12,48 @@
 #include "systemadaptersource.h"
 
 CNetworkChecker::CNetworkChecker()
-    : CNetworkChecker(std::make_unique<CSystemAdapterSource>(), &CNetworkChecker::LookUpLocalHost)
+    : CNetworkChecker(std::make_unique<CSystemAdapterSource>(),
+                      WithDeadline(&CNetworkChecker::LookUpLocalHost, HOST_LOOKUP_MS))
 {}
 
 CNetworkChecker::CNetworkChecker(std::unique_ptr<CAdapterSource> source, HostLookup lookup)
     : m_pSource(std::move(source)), m_lookup(std::move(lookup))
 {
     if (!m_lookup)
-        m_lookup = &CNetworkChecker::LookUpLocalHost;
+        m_lookup = WithDeadline(&CNetworkChecker::LookUpLocalHost, HOST_LOOKUP_MS);
+}
+
+CNetworkChecker::HostLookup CNetworkChecker::WithDeadline(HostLookup lookup, int milliseconds)
+{
+    return [lookup = std::move(lookup), milliseconds] {
+        // Shared with the thread, which may outlive this call and the checker.
+        struct SState
+        {
+            std::mutex m_lock;
+            std::condition_variable m_done;
+            bool m_bDone = false;
+            QList<QHostAddress> m_addresses;
+        };
+        const auto state = std::make_shared<SState>();
+        std::thread([state, lookup] {
+            QList<QHostAddress> addresses = lookup();
+            const std::lock_guard<std::mutex> locker(state->m_lock);
+            state->m_addresses = std::move(addresses);
+            state->m_bDone = true;
+            state->m_done.notify_all();
+        }).detach();
+        std::unique_lock<std::mutex> locker(state->m_lock);
+        if (!state->m_done.wait_for(locker, std::chrono::milliseconds(milliseconds),
+                                    [&state] { return state->m_bDone; }))
+            return QList<QHostAddress>();
+        return state->m_addresses;
+    };
 }
 
 QList<QHostAddress> CNetworkChecker::LookUpLocalHost()
 {
-    // The system resolver bounds this wait with its own time-out and attempt
-    // count; the host name normally resolves from local files at once.
+    // Blocks for as long as the system resolver lets it; the default checker
+    // waits for it only HOST_LOOKUP_MS.
     const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
     if (info.error() != QHostInfo::NoError)
         return {};

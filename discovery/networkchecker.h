@@ -21,11 +21,18 @@ public:
     // Resolves the local host name; an empty list means the lookup failed.
     using HostLookup = std::function<QList<QHostAddress>()>;
 
+    // How long the host name's lookup is waited for. The name normally
+    // resolves from local files at once; a name server that does not answer
+    // would otherwise hold the caller for the resolver's whole time-out
+    // (by default 5 s a try, several tries), the user interface included.
+    static constexpr int HOST_LOOKUP_MS = 1000;
+
     CNetworkChecker();
     explicit CNetworkChecker(std::unique_ptr<CAdapterSource> source, HostLookup lookup = {});
 
     // The first IPv4 address of the host name. After a failed lookup the
-    // previous answer stands (empty before the first success).
+    // previous answer stands (empty before the first success). The system's
+    // lookup is waited for at most HOST_LOOKUP_MS.
     QString GetLocalAddress();
     // Appends one record per interface that has an IPv4 address, loopback
     // last. The list is not emptied first: every call adds a full set.
@@ -40,6 +47,10 @@ public:
 
     static QString FormatMac(const QByteArray &hardwareAddress);
     static QList<QHostAddress> LookUpLocalHost();
+    // Runs lookup on a thread of its own and waits at most milliseconds for
+    // it; a lookup not done by then counts as failed and is left to end in
+    // its own time, its answer unused.
+    static HostLookup WithDeadline(HostLookup lookup, int milliseconds);
 
 private:
     static CAdapterInfo ToAdapterInfo(const CAdapterSource::Record &record);

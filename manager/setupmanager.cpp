@@ -45,10 +45,12 @@ QMutex &CSetupManager::DeviceListLock() const
 
 int CSetupManager::StartDiscovery()
 {
-    const QString hostIp = m_networkChecker.GetLocalAddress();
+    // The host name's address stands in only where no adapter gives one, and
+    // its lookup may wait for a name server: it is made only then, so a
+    // resolver that does not answer never holds up the start.
     m_networkChecker.GetAdapterList(m_adapterDescriptions);
     if (m_adapterDescriptions.isEmpty()) {
-        m_strLocalIp = hostIp;
+        m_strLocalIp = m_networkChecker.GetLocalAddress();
         return 0;
     }
     m_strAdapterDescription = m_adapterDescriptions.first();
@@ -57,7 +59,7 @@ int CSetupManager::StartDiscovery()
     // never chose; it only stands in when that adapter has no address.
     m_strLocalIp = m_networkChecker.GetAdapterAddress(m_strAdapterDescription);
     if (m_strLocalIp.isEmpty())
-        m_strLocalIp = hostIp;
+        m_strLocalIp = m_networkChecker.GetLocalAddress();
 
     m_pDiscover = new CDeviceDiscover();
     m_pDiscover->SetParams(this, m_strLocalIp);

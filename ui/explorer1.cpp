@@ -1,5 +1,6 @@
 #include "explorer1.h"
 
+#include <QDesktopServices>
 #include <QLabel>
 #include <QPointer>
 #include <QVBoxLayout>
@@ -7,6 +8,7 @@
 #include "browserfactory.h"
 #include "browserloader.h"
 #include "credentialsprompt.h"
+#include "messagebox.h"
 
 namespace {
 
@@ -77,6 +79,10 @@ bool CExplorer1::CreateView()
         [self](bool ok, const QUrl &url, const QString &error) {
             if (self)
                 self->OnLoaded(ok, url, error);
+        },
+        [self](const QUrl &url) {
+            if (self)
+                self->OnLeave(url);
         });
     layout()->addWidget(m_pBrowser->Widget());
     return true;
@@ -91,6 +97,25 @@ void CExplorer1::OnLoaded(bool ok, const QUrl &url, const QString &error)
     m_pLoadError->setText(
         QStringLiteral("The page at %1 could not be loaded: %2").arg(url.toString(), error));
     m_pLoadError->show();
+}
+
+// The browser hands over only links the user clicked; the tool still opens
+// nothing but a web address, and nothing the user has not agreed to, since
+// the address is the player's choice, not the user's.
+void CExplorer1::OnLeave(const QUrl &url)
+{
+    if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
+        return;
+    // Encoded, so that what the box shows is where the browser would go: no
+    // look-alike letters, no text turned around.
+    QString shown = url.toString(QUrl::FullyEncoded);
+    if (shown.size() > MAX_SHOWN_URL)
+        shown = shown.left(MAX_SHOWN_URL) + QStringLiteral("...");
+    if (CMessageBox::Show(QStringLiteral("The player's page links to an address elsewhere:\n\n%1"
+                                         "\n\nOpen it in your web browser?")
+                              .arg(shown),
+                          CMessageBox::EButtons::YesNo) == QMessageBox::Yes)
+        QDesktopServices::openUrl(url);
 }
 
 void CExplorer1::Navigate(const QString &address, const QString &host)

@@ -20,7 +20,8 @@ public:
     explicit CExplorer1(QWidget *parent = nullptr);
 
     // Loads address in the background; load errors show in the browser.
-    // Navigation stays on host; other pages open in the desktop's browser.
+    // Navigation stays on host; a link elsewhere the user clicked opens in
+    // the desktop's browser if the user says so, nothing else leaves.
     void Navigate(const QString &address, const QString &host);
     // Shows text instead of a page, for an address that is not a player's.
     void ShowRefusal(const QString &text);
@@ -40,8 +41,14 @@ public:
     // Whether object is the browser or a widget inside it.
     bool Contains(const QObject *object) const;
 
+    // Longer addresses are cut in the question that names them.
+    static constexpr int MAX_SHOWN_URL = 300;
+
 private:
     bool CreateView();
+    // Asks whether a link the user clicked, to a page elsewhere, opens in the
+    // desktop's browser.
+    void OnLeave(const QUrl &url);
     void OnLoaded(bool ok, const QUrl &url, const QString &error);
 
     CPlayerBrowser *m_pBrowser = nullptr;

@@ -5,7 +5,6 @@
 #include <QHostAddress>
 #include <QLabel>
 #include <QProgressBar>
-#include <QThread>
 #include <QTimerEvent>
 
 #include "busyrunner.h"
@@ -206,10 +205,10 @@ void CFirmwareUpdateDlg::OnUploadProgress(int progress)
     // "Cancel" stays disabled: the dialog closes by itself.
     EnableButtons(true, true, false);
     m_bUpdating = false;
-    // Started before the pause, so the pause does not lengthen the wait.
+    // The bar was repainted above; the window thread never sleeps, so
+    // nothing else is held up meanwhile.
     if (!m_nTimerId)
         m_nTimerId = startTimer(CLOSE_DELAY_MS);
-    QThread::msleep(COMPLETION_PAUSE_MS);
 }
 
 void CFirmwareUpdateDlg::OnUploadStarted(qint64 nPlayer)

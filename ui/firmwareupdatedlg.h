@@ -35,8 +35,6 @@ public:
     static constexpr int PROGRESS_MAX = 500;
     // Long enough for the user to see the full bar before the dialog goes.
     static constexpr int CLOSE_DELAY_MS = 1000;
-    // Lets the bar's last repaint reach the screen before anything else runs.
-    static constexpr int COMPLETION_PAUSE_MS = 100;
     // A player fetches within seconds of the command; a minute without a
     // connect means it never will (a firewall, or a player that ignored it).
     static constexpr int CONNECT_WAIT_MS = 60000;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include "halvorinsetup101dlg.h"
+#include "messagebox.h"
 #include "renderingchoice.h"
 #include "setupcommandline.h"
 #include "singleinstance.h"
@@ -52,11 +53,19 @@ int CHalvorinSetup101App::Run(int &argc, char **argv)
         return 2;
     }
     CSingleInstance instance(name);
-    if (!instance.TryAcquire()) {
-        // Another copy runs: it shows itself, this one goes without a word.
+    switch (instance.Acquire()) {
+    case CSingleInstance::EOutcome::Acquired:
+        break;
+    case CSingleInstance::EOutcome::AnotherCopyRuns: {
+        // Another copy of this user's runs: it shows itself, this one goes
+        // without a word.
         QCoreApplication app(argc, argv);
         CInstanceChannel::AskToShow(CSingleInstance::ChannelPathFor(name));
         return 0;
+    }
+    case CSingleInstance::EOutcome::Refused:
+        ReportRefusal(argc, argv, instance.ErrorText());
+        return 1;
     }
 
     PrepareEnvironment(argc, argv);
@@ -64,6 +73,23 @@ int CHalvorinSetup101App::Run(int &argc, char **argv)
     app.ListenForOtherCopies(CSingleInstance::ChannelPathFor(name));
     app.InitInstance();
     return 0;
+}
+
+void CHalvorinSetup101App::ReportRefusal(int &argc, char **argv, const QString &text)
+{
+    std::fprintf(stderr, "kestavon-setup: %s\n", text.toLocal8Bit().constData());
+    // Started from a desktop, the user sees no terminal; without a display
+    // (ssh, a service) there is none to show a box on.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    QApplication app(argc, argv);
+    ShowRefusal(text);
+}
+
+void CHalvorinSetup101App::ShowRefusal(const QString &text)
+{
+    CMessageBox::Show(text);
 }
 
 void CHalvorinSetup101App::PrepareEnvironment(int argc, char **argv)

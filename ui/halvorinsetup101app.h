@@ -24,7 +24,8 @@ public:
 
     // The whole program: a second copy asks the first to show its window and
     // ends at once, before it has opened a window of its own, so it ends
-    // silently; the first runs the tool.
+    // silently; the first runs the tool. A copy that cannot take the lock for
+    // any other reason says why and ends with 1.
     static int Run(int &argc, char **argv);
     // The program's name: the executable's file name without extension.
     static QString ApplicationName(const char *argv0);
@@ -35,6 +36,12 @@ public:
     // browser engine will draw, and a browser run by root needs its sandbox
     // switched off.
     static void PrepareEnvironment(int argc, char **argv);
+    // Says on stderr, and in a box when there is a display, why this copy
+    // cannot run: its lock is in the way of another user, or has no private
+    // place.
+    static void ReportRefusal(int &argc, char **argv, const QString &text);
+    // The box, once an application object exists.
+    static void ShowRefusal(const QString &text);
     // Brings window to the front of the desktop, restored if minimised.
     static void BringToFront(QWidget *window);
 

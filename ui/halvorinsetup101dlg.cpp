@@ -288,6 +288,7 @@ void CHalvorinSetup101Dlg::OnShowDevicePage(qint64 deviceView)
 void CHalvorinSetup101Dlg::OnDelayedRefresh()
 {
     const int delay = m_nDelayedRefreshMs;
+    // On the busy runner's worker: the window keeps painting meanwhile.
     CBusyRunner::Run([delay] {
         QThread::msleep(static_cast<unsigned long>(delay));
         return 1;

@@ -2,6 +2,8 @@
 #include <utility>
 
 #include <QHostAddress>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTest>
 
 #include "isolatednetwork.h"
@@ -12,6 +14,11 @@ using Record = CAdapterSource::Record;
 using Ipv4Entry = CAdapterSource::Ipv4Entry;
 
 namespace {
+
+// An answer comes at once; the deadline is only reached when something is broken.
+constexpr int ANSWER_DEADLINE_MS = 20000;
+// Short, since a lookup that never answers reaches it every time.
+constexpr int SILENCE_DEADLINE_MS = 50;
 
 class CTableSource : public CAdapterSource
 {
@@ -67,6 +74,8 @@ private slots:
     void lookupIsExactAndCaseSensitive_data();
     void lookupIsExactAndCaseSensitive();
     void localAddressKeepsLastGoodAnswer();
+    void lookupIsWaitedForOnlyUntilItsDeadline_data();
+    void lookupIsWaitedForOnlyUntilItsDeadline();
     void systemSourceListsLoopback();
 };
 
@@ -240,6 +249,35 @@ void TestNetworkChecker::localAddressKeepsLastGoodAnswer()
     QCOMPARE(checker.GetLocalAddress(), QStringLiteral("192.168.1.5"));
     QCOMPARE(checker.GetLocalAddress(), QStringLiteral("192.168.1.5"));
     QCOMPARE(checker.GetLocalAddress(), QStringLiteral("10.0.0.1"));
+}
+
+void TestNetworkChecker::lookupIsWaitedForOnlyUntilItsDeadline_data()
+{
+    QTest::addColumn<bool>("answers");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("an answer in time") << true << QStringLiteral("192.168.1.5");
+    QTest::newRow("no answer at all") << false << QString();
+}
+
+// A name server that never answers holds the lookup, not its caller: the
+// caller goes on as after a failed lookup.
+void TestNetworkChecker::lookupIsWaitedForOnlyUntilItsDeadline()
+{
+    QFETCH(bool, answers);
+    QFETCH(QString, expected);
+    // Released when the test is over, so the thread that waits on it ends.
+    const auto release = std::make_shared<QSemaphore>();
+    const auto releaseAtEnd = qScopeGuard([release] { release->release(); });
+    CNetworkChecker checker(std::make_unique<CTableSource>(QList<Record>{}),
+                            CNetworkChecker::WithDeadline(
+                                [release, answers] {
+                                    if (!answers)
+                                        release->acquire();
+                                    return QList<QHostAddress>{
+                                        QHostAddress(QStringLiteral("192.168.1.5"))};
+                                },
+                                answers ? ANSWER_DEADLINE_MS : SILENCE_DEADLINE_MS));
+    QCOMPARE(checker.GetLocalAddress(), expected);
 }
 
 void TestNetworkChecker::systemSourceListsLoopback()

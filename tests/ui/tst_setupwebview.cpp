@@ -11,6 +11,7 @@
 
 #include "credentialsprompt.h"
 #include "mainwindowfixture.h"
+#include "messageboxrecorder.h"
 #include "uitestmain.h"
 
 // The web page view in front of simulated players of classes 0 and 1, whose
@@ -29,8 +30,13 @@ private slots:
     void enterInsideThePageClosesNothing();
     void addressThatIsNotAPlayersIsNotOpened_data();
     void addressThatIsNotAPlayersIsNotOpened();
-    void otherPagesOpenInTheDesktopsBrowser_data();
-    void otherPagesOpenInTheDesktopsBrowser();
+    void scriptCannotLeaveThePlayer_data();
+    void scriptCannotLeaveThePlayer();
+    void clickedLinkElsewhereAsksFirst_data();
+    void clickedLinkElsewhereAsksFirst();
+    void clickedLinkOfAnotherKindGoesNowhere_data();
+    void clickedLinkOfAnotherKindGoesNowhere();
+    void longAddressIsCutInTheQuestion();
     void browserWithoutSandboxIsSaid();
     void pageBehindASignInAsksForUserAndPassword();
     void failedLoadSaysWhy();
@@ -40,6 +46,13 @@ private:
     // The engine's view inside the browser; null before the first visit.
     QWebEngineView *Browser();
     bool WaitForTitle(const QString &title);
+    // Opens the scripted player's page and waits until it shows.
+    bool ShowLinkPage();
+    // Clicks the page's element with that id as a person would.
+    bool ClickElement(const QString &id);
+    // Leaves for the player's own second page and waits until it shows:
+    // whatever was asked of the engine before has been dealt with by then.
+    bool GoToOwnPage(bool byClick);
 
     std::unique_ptr<CMainWindowFixture> m_pFixture;
 };
@@ -85,20 +98,86 @@ protected:
     }
 };
 
-// Stands in for the desktop's browser.
+// A player whose page leads elsewhere in every way a page can: links of
+// many kinds, one that opens a window, a redirect; and a second page of its
+// own. Elsewhere is 127.0.0.10, where nothing answers.
+class CLinkPage : public QTcpServer
+{
+public:
+    static QString Address() { return QStringLiteral("127.0.0.12"); }
+
+    bool Start() { return listen(QHostAddress(Address()), 80); }
+    // The paths asked for, in order.
+    QList<QByteArray> m_served;
+
+protected:
+    void incomingConnection(qintptr handle) override
+    {
+        auto *socket = new QTcpSocket(this);
+        socket->setSocketDescriptor(handle);
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            if (!socket->peek(socket->bytesAvailable()).contains("\r\n\r\n"))
+                return;
+            const QList<QByteArray> words = socket->readAll().split(' ');
+            const QByteArray path = words.size() > 1 ? words.at(1) : QByteArray();
+            m_served.append(path);
+            socket->write(Response(path));
+            socket->disconnectFromHost();
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+
+private:
+    static QByteArray Response(const QByteArray &path)
+    {
+        if (path == "/redirect")
+            return "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.10/redirected\r\n"
+                   "Content-Length: 0\r\nConnection: close\r\n\r\n";
+        const QByteArray body =
+            path == "/own"
+                ? QByteArray("<html><head><title>Own</title></head><body>own</body></html>")
+                : QByteArray(
+                      "<html><head><title>Links</title>"
+                      "<style>a{display:block;height:30px;margin:2px}</style></head><body>"
+                      "<a id='http' href='http://127.0.0.10/elsewhere'>http</a>"
+                      "<a id='https' href='https://127.0.0.10/secure'>https</a>"
+                      "<a id='window' href='http://127.0.0.10/popup' target='_blank'>window</a>"
+                      "<a id='long' href='http://127.0.0.10/" +
+                      QByteArray(1000, 'x') +
+                      "'>long</a>"
+                      "<a id='mailto' href='mailto:someone@example.com'>mailto</a>"
+                      "<a id='ftp' href='ftp://127.0.0.10/file'>ftp</a>"
+                      "<a id='file' href='file:///etc/passwd'>file</a>"
+                      "<a id='javascript' href=\"javascript:void(document.title='ran')\">js</a>"
+                      "<a id='own' href='/own'>own</a>"
+                      "</body></html>");
+        return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+               QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    }
+};
+
+// Stands in for the desktop's handler of every address kind a page may name,
+// so that nothing reaches the real one.
 class CDesktopBrowser : public QObject
 {
     Q_OBJECT
 
 public:
+    static QStringList Schemes()
+    {
+        return {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("mailto"),
+                QStringLiteral("ftp"),  QStringLiteral("file"),  QStringLiteral("javascript"),
+                QStringLiteral("data")};
+    }
+
     CDesktopBrowser()
     {
-        for (const QString &scheme : {QStringLiteral("http"), QStringLiteral("https")})
+        for (const QString &scheme : Schemes())
             QDesktopServices::setUrlHandler(scheme, this, "Open");
     }
     ~CDesktopBrowser() override
     {
-        for (const QString &scheme : {QStringLiteral("http"), QStringLiteral("https")})
+        for (const QString &scheme : Schemes())
             QDesktopServices::unsetUrlHandler(scheme);
     }
 
@@ -248,31 +327,170 @@ void TestSetupWebView::addressThatIsNotAPlayersIsNotOpened()
     QVERIFY(View().Explorer().Refusal()->isHidden());
 }
 
-void TestSetupWebView::otherPagesOpenInTheDesktopsBrowser_data()
+bool TestSetupWebView::ShowLinkPage()
 {
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QUrl>("elsewhere");
-    QTest::newRow("link to another host")
-        << QStringLiteral("location.href = 'http://127.0.0.9/elsewhere';")
-        << QUrl(QStringLiteral("http://127.0.0.9/elsewhere"));
-    QTest::newRow("another port of the player")
-        << QStringLiteral("location.href = 'http://127.0.0.5:8080/';")
-        << QUrl(QStringLiteral("http://127.0.0.5:8080/"));
-    QTest::newRow("new window") << QStringLiteral("window.open('http://127.0.0.9/popup');")
-                                << QUrl(QStringLiteral("http://127.0.0.9/popup"));
+    m_pFixture->Window().Manager().TargetDevice(CLinkPage::Address());
+    // As the main window does for a player of this kind: shown, then navigated.
+    View().show();
+    View().NavigateToDevice();
+    return WaitForTitle(QStringLiteral("Links")) &&
+           QTest::qWaitFor([this] { return Browser()->focusProxy()->isVisible(); }, WAIT_MS);
 }
 
-void TestSetupWebView::otherPagesOpenInTheDesktopsBrowser()
+bool TestSetupWebView::ClickElement(const QString &id)
+{
+    QWebEngineView *browser = Browser();
+    QWidget *target = browser ? browser->focusProxy() : nullptr;
+    if (!target)
+        return false;
+    QVariant centre;
+    bool answered = false;
+    browser->page()->runJavaScript(
+        QStringLiteral("(function() { var r = document.getElementById('%1')"
+                       ".getBoundingClientRect(); return [r.left + r.width / 2, "
+                       "r.top + r.height / 2]; })()")
+            .arg(id),
+        [&centre, &answered](const QVariant &result) {
+            centre = result;
+            answered = true;
+        });
+    if (!QTest::qWaitFor([&answered] { return answered; }, WAIT_MS))
+        return false;
+    const QVariantList point = centre.toList();
+    if (point.size() != 2)
+        return false;
+    QTest::mouseClick(target, Qt::LeftButton, {},
+                      QPoint(qRound(point.at(0).toDouble()), qRound(point.at(1).toDouble())));
+    return true;
+}
+
+bool TestSetupWebView::GoToOwnPage(bool byClick)
+{
+    if (byClick) {
+        if (!ClickElement(QStringLiteral("own")))
+            return false;
+    } else {
+        Browser()->page()->runJavaScript(QStringLiteral("location = '/own';"));
+    }
+    return WaitForTitle(QStringLiteral("Own"));
+}
+
+void TestSetupWebView::scriptCannotLeaveThePlayer_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::newRow("location set to another host")
+        << QStringLiteral("location = 'http://127.0.0.10/scripted';");
+    QTest::newRow("location set to another port of the player")
+        << QStringLiteral("location.href = 'http://127.0.0.12:8080/';");
+    QTest::newRow("location set to https") << QStringLiteral("location = 'https://127.0.0.10/';");
+    QTest::newRow("location set to mailto")
+        << QStringLiteral("location = 'mailto:someone@example.com';");
+    QTest::newRow("location set to ftp") << QStringLiteral("location = 'ftp://127.0.0.10/file';");
+    QTest::newRow("location set to file") << QStringLiteral("location = 'file:///etc/passwd';");
+    QTest::newRow("redirected by the player") << QStringLiteral("location = '/redirect';");
+    QTest::newRow("window opened") << QStringLiteral("window.open('http://127.0.0.10/popup');");
+    QTest::newRow("link clicked by the script")
+        << QStringLiteral("document.getElementById('http').click();");
+    QTest::newRow("window link clicked by the script")
+        << QStringLiteral("document.getElementById('window').click();");
+}
+
+// Without the user's click a page goes nowhere: not in the view, not to the
+// desktop, and no question is asked.
+void TestSetupWebView::scriptCannotLeaveThePlayer()
 {
     QFETCH(QString, script);
-    QFETCH(QUrl, elsewhere);
+    CLinkPage page;
+    QVERIFY(page.Start());
     CDesktopBrowser desktop;
-    QVERIFY(m_pFixture->SelectAndWaitForPage(QStringLiteral("Hall"), false));
-    QVERIFY(WaitForTitle(QStringLiteral("Hall (KS-100)")));
+    const CMessageBoxRecorder boxes(QMessageBox::Yes);
+    QVERIFY(ShowLinkPage());
     Browser()->page()->runJavaScript(script);
-    QTRY_COMPARE_WITH_TIMEOUT(desktop.m_opened, QList<QUrl>{elsewhere}, WAIT_MS);
-    QCOMPARE(Browser()->url(), QUrl(QStringLiteral("http://127.0.0.5/")));
-    QCOMPARE(Browser()->title(), QStringLiteral("Hall (KS-100)"));
+    // The redirect has to be on its way before the page is left.
+    if (script.contains(QStringLiteral("/redirect")))
+        QTRY_VERIFY_WITH_TIMEOUT(page.m_served.contains("/redirect"), WAIT_MS);
+    QVERIFY(GoToOwnPage(false));
+    QCOMPARE(desktop.m_opened, QList<QUrl>());
+    QCOMPARE(boxes.Texts(), QStringList());
+    QCOMPARE(Browser()->url(), QUrl(QStringLiteral("http://127.0.0.12/own")));
+}
+
+void TestSetupWebView::clickedLinkElsewhereAsksFirst_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QUrl>("elsewhere");
+    QTest::addColumn<bool>("yes");
+    const QUrl http(QStringLiteral("http://127.0.0.10/elsewhere"));
+    QTest::newRow("http link, answered Yes") << QStringLiteral("http") << http << true;
+    QTest::newRow("http link, answered No") << QStringLiteral("http") << http << false;
+    QTest::newRow("https link, answered Yes")
+        << QStringLiteral("https") << QUrl(QStringLiteral("https://127.0.0.10/secure")) << true;
+    QTest::newRow("link to a new window, answered Yes")
+        << QStringLiteral("window") << QUrl(QStringLiteral("http://127.0.0.10/popup")) << true;
+    QTest::newRow("link to a new window, answered No")
+        << QStringLiteral("window") << QUrl(QStringLiteral("http://127.0.0.10/popup")) << false;
+}
+
+// A web link the user clicks goes to the desktop's browser only after a
+// question that names the address, and only on Yes; the player's page stays.
+void TestSetupWebView::clickedLinkElsewhereAsksFirst()
+{
+    QFETCH(QString, link);
+    QFETCH(QUrl, elsewhere);
+    QFETCH(bool, yes);
+    CLinkPage page;
+    QVERIFY(page.Start());
+    CDesktopBrowser desktop;
+    const CMessageBoxRecorder boxes(yes ? QMessageBox::Yes : QMessageBox::No);
+    QVERIFY(ShowLinkPage());
+    QVERIFY(ClickElement(link));
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.Requests().size(), 1, WAIT_MS);
+    QCOMPARE(boxes.Requests().first().m_buttons, CMessageBox::EButtons::YesNo);
+    QVERIFY2(boxes.Texts().first().contains(elsewhere.toString()),
+             qPrintable(boxes.Texts().first()));
+    QCOMPARE(desktop.m_opened, yes ? QList<QUrl>{elsewhere} : QList<QUrl>());
+    QCOMPARE(Browser()->url(), QUrl(QStringLiteral("http://127.0.0.12/")));
+    QCOMPARE(Browser()->title(), QStringLiteral("Links"));
+}
+
+void TestSetupWebView::clickedLinkOfAnotherKindGoesNowhere_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::newRow("mailto") << QStringLiteral("mailto");
+    QTest::newRow("ftp") << QStringLiteral("ftp");
+    QTest::newRow("file") << QStringLiteral("file");
+    QTest::newRow("javascript") << QStringLiteral("javascript");
+}
+
+// Only web addresses may leave, even on a click: no mail program, file or
+// other handler is started from a player's page, and nobody is asked.
+void TestSetupWebView::clickedLinkOfAnotherKindGoesNowhere()
+{
+    QFETCH(QString, link);
+    CLinkPage page;
+    QVERIFY(page.Start());
+    CDesktopBrowser desktop;
+    const CMessageBoxRecorder boxes(QMessageBox::Yes);
+    QVERIFY(ShowLinkPage());
+    QVERIFY(ClickElement(link));
+    QVERIFY(GoToOwnPage(true));
+    QCOMPARE(desktop.m_opened, QList<QUrl>());
+    QCOMPARE(boxes.Texts(), QStringList());
+}
+
+void TestSetupWebView::longAddressIsCutInTheQuestion()
+{
+    CLinkPage page;
+    QVERIFY(page.Start());
+    CDesktopBrowser desktop;
+    const CMessageBoxRecorder boxes(QMessageBox::No);
+    QVERIFY(ShowLinkPage());
+    QVERIFY(ClickElement(QStringLiteral("long")));
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.Requests().size(), 1, WAIT_MS);
+    const QString text = boxes.Texts().first();
+    QVERIFY(text.contains(QStringLiteral("http://127.0.0.10/xxx")));
+    QVERIFY(text.size() < CExplorer1::MAX_SHOWN_URL + 200);
+    QCOMPARE(desktop.m_opened, QList<QUrl>());
 }
 
 void TestSetupWebView::browserWithoutSandboxIsSaid()

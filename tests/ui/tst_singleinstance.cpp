@@ -1,13 +1,24 @@
+#include <unistd.h>
+
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHostInfo>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
 
 #include "halvorinsetup101app.h"
 #include "instancechannel.h"
+#include "messageboxrecorder.h"
+#include "runtimefolder.h"
 #include "singleinstance.h"
 #include "uitestmain.h"
 
@@ -26,6 +37,15 @@ private slots:
     void shownWindowIsRestoredAndActive();
     void unfitInstanceNameIsRefused_data();
     void unfitInstanceNameIsRefused();
+    void withoutRuntimeFolderTheLockIsInAPrivateFolder();
+    void runtimeFolderOfAnotherUserIsNotUsed();
+    void unfitPrivateFolderIsRefused_data();
+    void unfitPrivateFolderIsRefused();
+    void lockHeldByAnotherUserIsSaid_data();
+    void lockHeldByAnotherUserIsSaid();
+    void toolSaysWhyItCannotRun_data();
+    void toolSaysWhyItCannotRun();
+    void refusalIsShownInABox();
 };
 
 namespace {
@@ -61,6 +81,103 @@ void ExpectSilentSuccess(QProcess *process)
     QCOMPARE(process->exitCode(), 0);
     QCOMPARE(process->readAllStandardOutput(), QByteArray());
     QCOMPARE(process->readAllStandardError(), QByteArray());
+}
+
+// Tests run as root; this user owns nothing of theirs.
+constexpr uid_t OTHER_USER = 65534;
+
+// Points the temporary folder at a fresh one of the test's and takes the
+// session's runtime folder away, as after sudo or su; both come back when it
+// is destroyed.
+class CNoRuntimeFolder
+{
+public:
+    CNoRuntimeFolder()
+        : m_oldTemp(qgetenv("TMPDIR")), m_oldRuntime(qgetenv("XDG_RUNTIME_DIR")),
+          m_bHadRuntime(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+    {
+        qputenv("TMPDIR", QFile::encodeName(m_temp.path()));
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
+    ~CNoRuntimeFolder()
+    {
+        if (m_oldTemp.isEmpty())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", m_oldTemp);
+        if (m_bHadRuntime)
+            qputenv("XDG_RUNTIME_DIR", m_oldRuntime);
+    }
+    CNoRuntimeFolder(const CNoRuntimeFolder &) = delete;
+    CNoRuntimeFolder &operator=(const CNoRuntimeFolder &) = delete;
+
+    QString Temp() const { return m_temp.path(); }
+    QString Private() const
+    {
+        return QDir(m_temp.path())
+            .filePath(QLatin1String(CRuntimeFolder::PRIVATE_PREFIX) + QString::number(geteuid()));
+    }
+
+private:
+    QTemporaryDir m_temp;
+    QByteArray m_oldTemp;
+    QByteArray m_oldRuntime;
+    bool m_bHadRuntime;
+};
+
+mode_t ModeOf(const QString &path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode : 0;
+}
+
+uid_t OwnerOf(const QString &path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_uid : 0;
+}
+
+// Only root can hand a file to another user; a run in a user namespace that
+// maps nobody else cannot.
+bool CanActAsOtherUser()
+{
+    QTemporaryDir probe;
+    return geteuid() == 0 && probe.isValid() &&
+           ::chown(QFile::encodeName(probe.path()).constData(), OTHER_USER, OTHER_USER) == 0;
+}
+
+bool MakeFolder(const QString &path, mode_t mode, uid_t owner)
+{
+    return QDir().mkpath(path) && ::chmod(QFile::encodeName(path).constData(), mode) == 0 &&
+           ::chown(QFile::encodeName(path).constData(), owner, owner) == 0;
+}
+
+// A process of the other user's that lives until it is killed.
+QProcess *StartOtherUsersProcess(QObject *parent)
+{
+    auto *process = new QProcess(parent);
+    process->setChildProcessModifier([] {
+        if (::setgid(OTHER_USER) != 0 || ::setuid(OTHER_USER) != 0)
+            ::_exit(1);
+    });
+    process->start(QStringLiteral("sleep"), {QStringLiteral("600")});
+    return process;
+}
+
+// A lock as QLockFile writes it, naming pid as its holder, owned by owner.
+bool CraftLock(const QString &path, qint64 pid, const QString &program, uid_t owner)
+{
+    QFile lock(path);
+    if (!lock.open(QIODevice::WriteOnly))
+        return false;
+    lock.write(QByteArray::number(pid) + '\n' + program.toUtf8() + '\n' +
+               QHostInfo::localHostName().toUtf8() + '\n');
+    lock.close();
+    return ::chown(QFile::encodeName(path).constData(), owner, owner) == 0;
 }
 
 } // namespace
@@ -193,6 +310,183 @@ void TestSingleInstance::unfitInstanceNameIsRefused()
     QVERIFY(tool->waitForFinished(WAIT_MS));
     QCOMPARE(tool->exitCode(), 2);
     QVERIFY(tool->readAllStandardError().contains(CHalvorinSetup101App::INSTANCE_VARIABLE));
+}
+
+// Without a runtime folder (sudo, su, ssh) the lock is not put at a name any
+// user can take in the shared temporary folder, but in a folder of the user's
+// own, made closed to everyone else.
+void TestSingleInstance::withoutRuntimeFolderTheLockIsInAPrivateFolder()
+{
+    const CNoRuntimeFolder environment;
+    const QString name = OwnName("private");
+    CSingleInstance instance(name);
+    QCOMPARE(QFileInfo(instance.LockPath()).absolutePath(), environment.Private());
+    QCOMPARE(QFileInfo(CSingleInstance::ChannelPathFor(name)).absolutePath(),
+             environment.Private());
+    QCOMPARE(ModeOf(environment.Private()) & 07777, mode_t(0700));
+    QCOMPARE(OwnerOf(environment.Private()), geteuid());
+    QVERIFY(S_ISDIR(ModeOf(environment.Private())));
+    QCOMPARE(instance.Acquire(), CSingleInstance::EOutcome::Acquired);
+    QVERIFY(QFile::exists(instance.LockPath()));
+}
+
+// su keeps the first user's variable; that user's folder is not this one's.
+void TestSingleInstance::runtimeFolderOfAnotherUserIsNotUsed()
+{
+    if (!CanActAsOtherUser())
+        QSKIP("needs root that may act as another user");
+    const CNoRuntimeFolder environment;
+    const QString theirs = QDir(environment.Temp()).filePath(QStringLiteral("run-user"));
+    QVERIFY(MakeFolder(theirs, 0700, OTHER_USER));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(theirs));
+    CSingleInstance instance(OwnName("theirs"));
+    QCOMPARE(QFileInfo(instance.LockPath()).absolutePath(), environment.Private());
+    QCOMPARE(instance.Acquire(), CSingleInstance::EOutcome::Acquired);
+    QVERIFY(QDir(theirs).isEmpty());
+}
+
+void TestSingleInstance::unfitPrivateFolderIsRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("open to the group") << QStringLiteral("0750") << QStringLiteral("mode 0750");
+    QTest::newRow("open to everyone") << QStringLiteral("0777") << QStringLiteral("mode 0777");
+    QTest::newRow("another user's")
+        << QStringLiteral("other") << QStringLiteral("belongs to another user, nobody");
+    QTest::newRow("a symbolic link to a private folder")
+        << QStringLiteral("link") << QStringLiteral("symbolic link");
+    QTest::newRow("a file") << QStringLiteral("file") << QStringLiteral("not a folder");
+}
+
+// Made in advance by someone else, or opened up, the folder is not used: the
+// tool says why instead of handing its lock to whoever prepared the place.
+void TestSingleInstance::unfitPrivateFolderIsRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    const CNoRuntimeFolder environment;
+    const QString folder = environment.Private();
+    const QString target = QDir(environment.Temp()).filePath(QStringLiteral("target"));
+    if (kind == QLatin1String("other") && !CanActAsOtherUser())
+        QSKIP("needs root that may act as another user");
+    if (kind == QLatin1String("other")) {
+        QVERIFY(MakeFolder(folder, 0700, OTHER_USER));
+    } else if (kind == QLatin1String("link")) {
+        QVERIFY(MakeFolder(target, 0700, geteuid()));
+        QVERIFY(QFile::link(target, folder));
+    } else if (kind == QLatin1String("file")) {
+        QFile file(folder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else {
+        QVERIFY(MakeFolder(folder, static_cast<mode_t>(kind.toUInt(nullptr, 8)), geteuid()));
+    }
+
+    CSingleInstance instance(OwnName("unfit"));
+    QCOMPARE(instance.Acquire(), CSingleInstance::EOutcome::Refused);
+    QVERIFY(instance.LockPath().isEmpty());
+    QVERIFY2(instance.ErrorText().contains(folder), qPrintable(instance.ErrorText()));
+    QVERIFY2(instance.ErrorText().contains(why), qPrintable(instance.ErrorText()));
+    QVERIFY(CSingleInstance::ChannelPathFor(OwnName("unfit")).isEmpty());
+    // Nothing was put into the place it refused.
+    if (QFileInfo(folder).isDir())
+        QVERIFY(QDir(folder).isEmpty());
+    if (kind == QLatin1String("link"))
+        QVERIFY(QDir(target).isEmpty());
+}
+
+void TestSingleInstance::lockHeldByAnotherUserIsSaid_data()
+{
+    QTest::addColumn<bool>("otherProcess");
+    QTest::newRow("another user's running process") << true;
+    QTest::newRow("a lock file another user made") << false;
+}
+
+// A lock only a copy of this user's could hold does not silence the tool when
+// someone else holds it.
+void TestSingleInstance::lockHeldByAnotherUserIsSaid()
+{
+    QFETCH(bool, otherProcess);
+    if (!CanActAsOtherUser())
+        QSKIP("needs root that may act as another user");
+    const CNoRuntimeFolder environment;
+    const QString name = OwnName("held");
+    const QString path = CSingleInstance::LockPathFor(name);
+    QVERIFY(!path.isEmpty());
+
+    QProcess *holder = nullptr;
+    const auto endHolder = qScopeGuard([&holder] {
+        if (holder) {
+            holder->kill();
+            holder->waitForFinished(WAIT_MS);
+        }
+    });
+    if (otherProcess) {
+        holder = StartOtherUsersProcess(this);
+        QVERIFY(holder->waitForStarted(WAIT_MS));
+        // Its folder in /proc names the user only once it has switched.
+        const QString proc = QStringLiteral("/proc/%1").arg(holder->processId());
+        QVERIFY(QTest::qWaitFor([&proc] { return OwnerOf(proc) == OTHER_USER; }, WAIT_MS));
+        QVERIFY(CraftLock(path, holder->processId(), QStringLiteral("sleep"), OTHER_USER));
+    } else {
+        QVERIFY(CraftLock(path, QCoreApplication::applicationPid(),
+                          QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+                          OTHER_USER));
+    }
+
+    CSingleInstance instance(name);
+    QCOMPARE(instance.Acquire(), CSingleInstance::EOutcome::Refused);
+    QVERIFY2(instance.ErrorText().contains(QStringLiteral("another user, nobody")),
+             qPrintable(instance.ErrorText()));
+    QVERIFY(instance.ErrorText().contains(path));
+}
+
+void TestSingleInstance::toolSaysWhyItCannotRun_data()
+{
+    QTest::addColumn<bool>("heldByOther");
+    QTest::newRow("its folder is open to everyone") << false;
+    QTest::newRow("another user holds its lock") << true;
+}
+
+// Without a display (ssh) there is no box: the words go to stderr, and the
+// tool ends with 1, not with the silent 0 of a second copy.
+void TestSingleInstance::toolSaysWhyItCannotRun()
+{
+    QFETCH(bool, heldByOther);
+    if (heldByOther && !CanActAsOtherUser())
+        QSKIP("needs root that may act as another user");
+    const CNoRuntimeFolder environment;
+    const QString name = OwnName("why");
+    QString expected;
+    if (heldByOther) {
+        const QString path = CSingleInstance::LockPathFor(name);
+        QVERIFY(CraftLock(path, QCoreApplication::applicationPid(),
+                          QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+                          OTHER_USER));
+        expected = QStringLiteral("another user");
+    } else {
+        QVERIFY(MakeFolder(environment.Private(), 0777, geteuid()));
+        expected = environment.Private();
+    }
+
+    QProcess tool;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        variables.remove(QString::fromLatin1(display));
+    variables.insert(QString::fromLatin1(CHalvorinSetup101App::INSTANCE_VARIABLE), name);
+    tool.setProcessEnvironment(variables);
+    tool.start(QStringLiteral(KESTAVON_SETUP_EXECUTABLE), {});
+    QVERIFY(tool.waitForFinished(WAIT_MS));
+    QCOMPARE(tool.exitCode(), 1);
+    const QString said = QString::fromLocal8Bit(tool.readAllStandardError());
+    QVERIFY2(said.contains(expected), qPrintable(said));
+}
+
+void TestSingleInstance::refusalIsShownInABox()
+{
+    const CMessageBoxRecorder boxes;
+    CHalvorinSetup101App::ShowRefusal(QStringLiteral("held by another user"));
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("held by another user")});
+    QCOMPARE(boxes.Requests().first().m_icon, QMessageBox::Warning);
 }
 
 KESTAVON_UI_TEST_MAIN(TestSingleInstance)

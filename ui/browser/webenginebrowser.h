@@ -14,10 +14,16 @@ class CWebEngineBrowser : public QWidget, public CPlayerBrowser
     Q_OBJECT
 
 public:
-    CWebEngineBrowser(QWidget *parent, CredentialsAsker asker, LoadListener listener);
+    CWebEngineBrowser(QWidget *parent, CredentialsAsker asker, LoadListener listener,
+                      LeaveRequest leave);
+    ~CWebEngineBrowser() override;
 
     QWidget *Widget() override { return this; }
     void Navigate(const QUrl &url, const QString &host) override;
+
+protected:
+    // Sees the user's clicks and keys on their way into the engine.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWebEngineView *m_pView = nullptr;

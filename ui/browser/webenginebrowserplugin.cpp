@@ -4,7 +4,8 @@
 
 CPlayerBrowser *CWebEngineBrowserPlugin::Create(QWidget *parent,
                                                 CPlayerBrowser::CredentialsAsker asker,
-                                                CPlayerBrowser::LoadListener listener)
+                                                CPlayerBrowser::LoadListener listener,
+                                                CPlayerBrowser::LeaveRequest leave)
 {
-    return new CWebEngineBrowser(parent, std::move(asker), std::move(listener));
+    return new CWebEngineBrowser(parent, std::move(asker), std::move(listener), std::move(leave));
 }

@@ -14,5 +14,6 @@ class CWebEngineBrowserPlugin : public QObject, public CBrowserFactory
 
 public:
     CPlayerBrowser *Create(QWidget *parent, CPlayerBrowser::CredentialsAsker asker,
-                           CPlayerBrowser::LoadListener listener) override;
+                           CPlayerBrowser::LoadListener listener,
+                           CPlayerBrowser::LeaveRequest leave) override;
 };
