@@ -24,6 +24,7 @@
 #include "fileuploader.h"
 #include "netcommander.h"
 #include "networkchecker.h"
+#include "portholder.h"
 #include "wirevocabulary.h"
 
 namespace {
@@ -126,10 +127,16 @@ std::optional<int> CCliApplication::Discover(CCliDiscovery &discovery)
     case CCliDiscovery::EOutcome::UnknownAdapter:
         return UsageError(QStringLiteral("no adapter is described as '%1' (see 'adapters')")
                               .arg(m_request.m_strAdapter));
-    case CCliDiscovery::EOutcome::CannotListen:
-        return Refuse(QStringLiteral("TCP port %1 is in use (is Kestavon Setup running?)")
-                          .arg(CDeviceDiscover::ANNOUNCE_PORT),
-                      CliExit::FAILED);
+    case CCliDiscovery::EOutcome::CannotListen: {
+        const QString holder = CPortHolder::Find(CDeviceDiscover::ANNOUNCE_PORT);
+        // A holder that cannot be named is another user's process, most
+        // likely the desktop tool in another session.
+        const QString message = holder.isEmpty()
+                                    ? CPortHolder::InUseText(CDeviceDiscover::ANNOUNCE_PORT) +
+                                          QStringLiteral(" (is Kestavon Setup running?)")
+                                    : CPortHolder::InUseText(CDeviceDiscover::ANNOUNCE_PORT);
+        return Refuse(message, CliExit::FAILED);
+    }
     case CCliDiscovery::EOutcome::Done:
         break;
     }

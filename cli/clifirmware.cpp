@@ -12,6 +12,7 @@
 #include "cliprogressbars.h"
 #include "cliuploadmonitor.h"
 #include "netcommander.h"
+#include "portholder.h"
 #include "updatelistener.h"
 #include "uploadfile.h"
 #include "wirevocabulary.h"
@@ -56,8 +57,8 @@ std::optional<QList<CCliPlayerResult>> CCliFirmware::Run(const QStringList &play
     CCliUploadMonitor monitor(players);
     CUpdateListener listener(&monitor, [image = m_pImage] { return image; });
     if (!listener.Listen()) {
-        *error = QStringLiteral("cannot serve the firmware: TCP port %1 is in use")
-                     .arg(CUpdateListener::UPDATE_PORT);
+        *error = QStringLiteral("cannot serve the firmware: ") +
+                 CPortHolder::InUseText(CUpdateListener::UPDATE_PORT);
         return std::nullopt;
     }
 

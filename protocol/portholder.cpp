@@ -34,6 +34,13 @@ QString CPortHolder::Find(quint16 port)
     return inode.isEmpty() ? QString() : OwnerOf(inode);
 }
 
+QString CPortHolder::InUseText(quint16 port)
+{
+    const QString holder = Find(port);
+    const QString text = QStringLiteral("TCP port %1 is in use").arg(port);
+    return holder.isEmpty() ? text : text + QStringLiteral(" by ") + holder;
+}
+
 QString CPortHolder::ListeningInode(quint16 port)
 {
     for (const QString &table :

@@ -11,6 +11,9 @@ class CPortHolder
 public:
     // "NAME (pid N)", or empty when no readable process holds the port.
     static QString Find(quint16 port);
+    // "TCP port N is in use", followed by " by NAME (pid N)" when the holder
+    // can be named.
+    static QString InUseText(quint16 port);
 
 private:
     static QString ListeningInode(quint16 port);

@@ -222,7 +222,9 @@ void TestCliFirmware::nothingIsSentWhenTheFileCannotBeServed()
         CCliRun::Run(WithPlayers(PLAYERS) + QStringList{QStringLiteral("firmware"), path});
     QCOMPARE(run.m_nExitCode, 1);
     QCOMPARE(run.m_strErr,
-             QStringLiteral("kestavon-cli: cannot serve the firmware: TCP port 10017 is in use\n"));
+             QStringLiteral("kestavon-cli: cannot serve the firmware: TCP port 10017 is in use "
+                            "by tst_clifirmware (pid %1)\n")
+                 .arg(QCoreApplication::applicationPid()));
     QCOMPARE(run.m_strOut, QString());
     for (const QString &player : PLAYERS)
         QCOMPARE(m_network.ReceivedRequests(player), QList<QByteArray>());
