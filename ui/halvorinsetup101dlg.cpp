@@ -54,8 +54,8 @@ CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     const QSize available = screen() ? screen()->availableGeometry().size() : size();
     setMinimumSize(m_layout.MinimumSize(available));
-    resize(
-        m_layout.OpeningSize(CWindowSettings::LoadSize(QLatin1String(SETTINGS_GROUP)), available));
+    m_sizeRemembered = CWindowSettings::LoadSize(QLatin1String(SETTINGS_GROUP));
+    resize(m_layout.OpeningSize(m_sizeRemembered, available));
 
     if (auto *refresh = CTemplateBuilder::Control<QPushButton>(this, IDC_REFRESH))
         connect(refresh, &QPushButton::clicked, this, &CHalvorinSetup101Dlg::OnRefresh);
@@ -125,9 +125,9 @@ void CHalvorinSetup101Dlg::CreatePageArea()
     m_pPageArea->setGeometry(place);
 }
 
-// Before the window shows its frame is known; the size and place chosen
-// without it may reach beyond the screen (a high scale factor, a small
-// screen, a size remembered from a larger one).
+// Before the window shows, its frame and its screen are known; the size and
+// place chosen without them may reach beyond the screen (a high scale factor,
+// a small screen, a size remembered from a larger one).
 void CHalvorinSetup101Dlg::FitToScreen()
 {
     const QScreen *shownOn = screen();
@@ -137,7 +137,7 @@ void CHalvorinSetup101Dlg::FitToScreen()
     const QSize frame = frameGeometry().size() - size();
     const QSize room = (available.size() - frame).expandedTo(QSize(0, 0));
     setMinimumSize(m_layout.MinimumSize(room));
-    resize(size().boundedTo(room).expandedTo(minimumSize()));
+    resize(m_layout.OpeningSize(m_sizeRemembered, room));
     const QRect outer = frameGeometry();
     const int x =
         std::max(available.left(), std::min(outer.left(), available.right() + 1 - outer.width()));

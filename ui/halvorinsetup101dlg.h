@@ -58,9 +58,6 @@ public:
     void SetDelayedRefreshMs(int milliseconds) { m_nDelayedRefreshMs = milliseconds; }
     // Whether messages that came during an operation still wait to be handled.
     bool HasHeldMessages() const { return m_deferral.HasHeld(); }
-    // The area on the right that holds the pages; it scrolls when the window
-    // is smaller than its default size.
-    QScrollArea *PageArea() const { return m_pPageArea; }
 
 protected:
     bool event(QEvent *event) override;
@@ -103,6 +100,8 @@ private:
     QListWidget *m_pDeviceList = nullptr;
     QScrollArea *m_pPageArea = nullptr;
     CMainWindowLayout m_layout;
+    // The size remembered from the last run, invalid when none.
+    QSize m_sizeRemembered;
     QRect m_rcLogo;
     int m_nTimerId = 0;
     bool m_bInitialised = false;

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QScreen>
 #include <QTest>
 #include <QThread>
 
@@ -45,6 +46,11 @@ bool CMainWindowFixture::Start(const QList<CSimPlayerConfig> &players, QString *
     m_pWindow->Manager().SetWaitFunction([](int milliseconds) {
         QThread::msleep(static_cast<unsigned long>(milliseconds / REFRESH_SPEEDUP));
     });
+    if (m_pScreen) {
+        // Placed, or it would open on the screen under the mouse pointer.
+        m_pWindow->setScreen(m_pScreen);
+        m_pWindow->move(m_pScreen->availableGeometry().topLeft());
+    }
     m_pWindow->show();
     return true;
 }

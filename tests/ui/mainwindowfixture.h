@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QListWidget;
+class QScreen;
 
 // A running main window in front of simulated players: the players start,
 // the window opens, and its first search runs as it does for a person, only
@@ -32,6 +33,9 @@ public:
     CMainWindowFixture();
     ~CMainWindowFixture();
 
+    // The screen the window opens on (before Start); the primary one unless
+    // set.
+    void SetScreen(QScreen *screen) { m_pScreen = screen; }
     // Starts the players and opens the window; false with error set when the
     // players could not start.
     bool Start(const QList<CSimPlayerConfig> &players, QString *error);
@@ -55,4 +59,5 @@ public:
 private:
     CSimNetwork m_network;
     std::unique_ptr<CHalvorinSetup101Dlg> m_pWindow;
+    QScreen *m_pScreen = nullptr;
 };
