@@ -180,8 +180,12 @@ void CHalvorinSetup101Dlg::FillAdapterList()
 {
     const QSignalBlocker blocker(m_pAdapterList);
     m_pAdapterList->clear();
-    m_pAdapterList->addItems(m_manager.GetAdapterDescriptions());
-    m_pAdapterList->setCurrentIndex(0);
+    const QStringList lines = m_manager.GetAdapterDescriptions();
+    m_pAdapterList->addItems(lines);
+    // The line whose address the manager sweeps, which is not always the
+    // first (an adapter with several addresses).
+    m_pAdapterList->setCurrentIndex(
+        std::max(0, static_cast<int>(lines.indexOf(m_manager.GetAdapterDescription()))));
 }
 
 bool CHalvorinSetup101Dlg::IsOwnMessage(const QEvent *event) const
@@ -300,6 +304,9 @@ void CHalvorinSetup101Dlg::ClearForSearch()
 void CHalvorinSetup101Dlg::OnRefresh()
 {
     ClearForSearch();
+    // Adapters come and go, and addresses with them, while the window is open.
+    m_manager.ReadAdaptersAgain();
+    FillAdapterList();
     if (!CanHearPlayers()) {
         FillDeviceList();
         return;

@@ -43,6 +43,12 @@ bool CMainWindowFixture::Start(const QList<CSimPlayerConfig> &players, QString *
     if (!players.isEmpty() && !m_network.Start(players, error))
         return false;
     m_pWindow = std::make_unique<CHalvorinSetup101Dlg>();
+    if (m_pAdapters) {
+        // No host name either: only the given adapters can be swept.
+        m_pWindow->Manager().SetNetworkChecker(
+            CNetworkChecker(std::make_unique<CFakeAdapterSource>(m_pAdapters),
+                            [] { return QList<QHostAddress>(); }));
+    }
     m_pWindow->Manager().SetWaitFunction([](int milliseconds) {
         QThread::msleep(static_cast<unsigned long>(milliseconds / REFRESH_SPEEDUP));
     });
