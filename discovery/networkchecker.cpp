@@ -106,12 +106,62 @@ QString CNetworkChecker::FormatMac(const QByteArray &hardwareAddress)
     return QString::fromLatin1(hardwareAddress.toHex('-'));
 }
 
+QString CNetworkChecker::Description(const CAdapterSource::Record &record)
+{
+    return record.m_strHumanReadableName.isEmpty() ? record.m_strName
+                                                   : record.m_strHumanReadableName;
+}
+
 CAdapterInfo CNetworkChecker::ToAdapterInfo(const CAdapterSource::Record &record)
 {
     // An interface with several IPv4 addresses is shown with its last one.
     const CAdapterSource::Ipv4Entry &entry = record.m_ipv4.constLast();
-    const QString description =
-        record.m_strHumanReadableName.isEmpty() ? record.m_strName : record.m_strHumanReadableName;
-    return CAdapterInfo(description, record.m_strName, FormatMac(record.m_hardwareAddress),
+    return CAdapterInfo(Description(record), record.m_strName, FormatMac(record.m_hardwareAddress),
                         entry.m_strAddress, entry.m_strMask);
+}
+
+std::vector<CNetworkChecker::SAddressChoice> CNetworkChecker::ReadAddressChoices() const
+{
+    std::vector<SAddressChoice> choices;
+    const QList<CAdapterSource::Record> records = m_pSource->Interfaces();
+    for (const bool loopback : {false, true}) {
+        for (const CAdapterSource::Record &record : records) {
+            if (record.m_loopback != loopback)
+                continue;
+            const QString description = Description(record);
+            const qsizetype count = record.m_ipv4.size();
+            for (qsizetype entry = 0; entry < count; ++entry) {
+                const CAdapterSource::Ipv4Entry &ipv4 = record.m_ipv4.at(entry);
+                SAddressChoice choice;
+                choice.m_strDescription = description;
+                // The common single address keeps the adapter's plain line.
+                choice.m_strLine = count == 1 ? description
+                                              : QStringLiteral("%1 \u2014 %2%3")
+                                                    .arg(description, ipv4.m_strAddress,
+                                                         PrefixText(ipv4.m_strMask));
+                choice.m_strAddress = ipv4.m_strAddress;
+                choice.m_strMask = ipv4.m_strMask;
+                choice.m_bAdapterAddress = entry == count - 1;
+                choices.push_back(std::move(choice));
+            }
+        }
+    }
+    return choices;
+}
+
+QString CNetworkChecker::PrefixText(const QString &mask)
+{
+    const QHostAddress address(mask);
+    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+        const quint32 bits = address.toIPv4Address();
+        // Contiguous: the ones, inverted, are a run of low bits.
+        const quint32 inverted = ~bits;
+        if ((inverted & (inverted + 1)) == 0) {
+            int prefix = 0;
+            for (quint32 rest = bits; rest != 0; rest <<= 1)
+                ++prefix;
+            return QStringLiteral("/") + QString::number(prefix);
+        }
+    }
+    return QStringLiteral("/") + mask;
 }

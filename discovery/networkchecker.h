@@ -21,6 +21,21 @@ public:
     // Resolves the local host name; an empty list means the lookup failed.
     using HostLookup = std::function<QList<QHostAddress>()>;
 
+    // One line of the window's adapter list: an adapter, or one of its
+    // addresses when it has several.
+    struct SAddressChoice
+    {
+        // "eth0", or "eth0 — 192.168.1.5/24" for each address of an adapter
+        // with several.
+        QString m_strLine;
+        // The adapter's own description, as Adapters() gives it.
+        QString m_strDescription;
+        QString m_strAddress;
+        QString m_strMask;
+        // The address Adapters() gives the adapter: its last one.
+        bool m_bAdapterAddress = false;
+    };
+
     // How long the host name's lookup is waited for. The name normally
     // resolves from local files at once; a name server that does not answer
     // would otherwise hold the caller for the resolver's whole time-out
@@ -45,6 +60,13 @@ public:
 
     const std::vector<CAdapterInfo> &Adapters() const { return m_adapters; }
 
+    // Reads the interfaces afresh (nothing is kept): one choice per IPv4
+    // address of every interface that has one, in the system's order, loopback
+    // last.
+    std::vector<SAddressChoice> ReadAddressChoices() const;
+    // "/24" for a contiguous mask, "/255.0.255.0" for any other text.
+    static QString PrefixText(const QString &mask);
+
     static QString FormatMac(const QByteArray &hardwareAddress);
     static QList<QHostAddress> LookUpLocalHost();
     // Runs lookup on a thread of its own and waits at most milliseconds for
@@ -54,6 +76,7 @@ public:
 
 private:
     static CAdapterInfo ToAdapterInfo(const CAdapterSource::Record &record);
+    static QString Description(const CAdapterSource::Record &record);
 
     std::unique_ptr<CAdapterSource> m_pSource;
     HostLookup m_lookup;

@@ -48,16 +48,16 @@ int CSetupManager::StartDiscovery()
     // The host name's address stands in only where no adapter gives one, and
     // its lookup may wait for a name server: it is made only then, so a
     // resolver that does not answer never holds up the start.
-    m_networkChecker.GetAdapterList(m_adapterDescriptions);
+    ReadAdapters();
     if (m_adapterDescriptions.isEmpty()) {
         m_strLocalIp = m_networkChecker.GetLocalAddress();
         return 0;
     }
-    m_strAdapterDescription = m_adapterDescriptions.first();
+    m_strAdapterDescription = DefaultAdapterLine();
     // Sweep the adapter the list shows as chosen. The host name usually
     // resolves to a loopback address here, which would sweep a range the user
     // never chose; it only stands in when that adapter has no address.
-    m_strLocalIp = m_networkChecker.GetAdapterAddress(m_strAdapterDescription);
+    m_strLocalIp = AdapterAddress(m_strAdapterDescription);
     if (m_strLocalIp.isEmpty())
         m_strLocalIp = m_networkChecker.GetLocalAddress();
 
@@ -79,6 +79,7 @@ void CSetupManager::StopDiscovery()
         m_pDiscover = nullptr;
     }
     m_adapterDescriptions.clear();
+    m_adapterChoices.clear();
     ClearDeviceList();
     m_errors.clear();
     m_strUnreached.clear();
@@ -133,20 +134,67 @@ int CSetupManager::RefreshDevices()
     return found ? 1 : 0;
 }
 
+void CSetupManager::ReadAdapters()
+{
+    m_adapterChoices = m_networkChecker.ReadAddressChoices();
+    m_adapterDescriptions.clear();
+    for (const CNetworkChecker::SAddressChoice &choice : m_adapterChoices)
+        m_adapterDescriptions.append(choice.m_strLine);
+}
+
+QString CSetupManager::DefaultAdapterLine() const
+{
+    if (m_adapterChoices.empty())
+        return {};
+    // Of an adapter with several addresses, the one that stood for it alone
+    // before each address had a line: a CLI run sweeps what it always swept.
+    const QString &first = m_adapterChoices.front().m_strDescription;
+    for (const CNetworkChecker::SAddressChoice &choice : m_adapterChoices) {
+        if (choice.m_strDescription == first && choice.m_bAdapterAddress)
+            return choice.m_strLine;
+    }
+    return m_adapterChoices.front().m_strLine;
+}
+
+QString CSetupManager::AdapterAddress(const QString &description) const
+{
+    for (const CNetworkChecker::SAddressChoice &choice : m_adapterChoices) {
+        if (choice.m_strLine == description)
+            return choice.m_strAddress;
+    }
+    for (const CNetworkChecker::SAddressChoice &choice : m_adapterChoices) {
+        if (choice.m_bAdapterAddress && choice.m_strDescription == description)
+            return choice.m_strAddress;
+    }
+    return {};
+}
+
+void CSetupManager::ReadAdaptersAgain()
+{
+    ReadAdapters();
+    if (!m_adapterDescriptions.contains(m_strAdapterDescription))
+        m_strAdapterDescription = DefaultAdapterLine();
+    const QString address = AdapterAddress(m_strAdapterDescription);
+    // Without any adapter now, the address searched before stays.
+    if (!address.isEmpty())
+        m_strLocalIp = address;
+}
+
 int CSetupManager::SelectAdapter(const QString &description)
 {
     m_strAdapterDescription = description;
-    m_strLocalIp = m_networkChecker.GetAdapterAddress(description);
+    m_strLocalIp = AdapterAddress(description);
     RefreshDevices();
     return 1;
 }
 
 bool CSetupManager::ChooseAdapter(const QString &description)
 {
-    if (!m_adapterDescriptions.contains(description))
+    const QString address = AdapterAddress(description);
+    if (address.isEmpty())
         return false;
     m_strAdapterDescription = description;
-    m_strLocalIp = m_networkChecker.GetAdapterAddress(description);
+    m_strLocalIp = address;
     return true;
 }
 

@@ -109,9 +109,18 @@ public:
     // What both front ends need besides the operations: where to search
     // from, chosen without the refresh's wait; a sweep started at once; the
     // records the operations fill; and the player they are aimed at.
+    // One line per adapter, or per address of an adapter with several (see
+    // CNetworkChecker::SAddressChoice).
     QStringList GetAdapterDescriptions() const { return m_adapterDescriptions; }
-    // False, changing nothing, for a description no adapter has.
+    // False, changing nothing, for a description no adapter has. A line of
+    // the list, or an adapter's own description, which stands for the address
+    // the adapter list of the CLI shows for it (its last).
     bool ChooseAdapter(const QString &description);
+    // Reads the adapters again, as they may have changed since the start (a
+    // cable plugged in, an address added). The chosen line stays chosen when
+    // it is still there, its address read anew; otherwise the first
+    // adapter's is chosen. Nothing is swept.
+    void ReadAdaptersAgain();
     // The address whose /24 is swept and that a firmware download names.
     void ChooseLocalIp(const QString &ip);
     QString GetLocalIp() const { return m_strLocalIp; }
@@ -152,6 +161,12 @@ private:
     friend class TestStoreResult;
 
     QMutex &DeviceListLock() const;
+    void ReadAdapters();
+    // The first adapter's address that the CLI's adapter list shows.
+    QString DefaultAdapterLine() const;
+    // The address of the line, or of the adapter so described; empty for
+    // neither.
+    QString AdapterAddress(const QString &description) const;
     void ClearDeviceList();
     void BeginUserAction();
     // Empties everything read from a player, before another one is aimed at.
@@ -170,6 +185,7 @@ private:
     bool m_bInBatch = false;
 
     CNetworkChecker m_networkChecker;
+    std::vector<CNetworkChecker::SAddressChoice> m_adapterChoices;
     CDeviceDiscover *m_pDiscover = nullptr;
     CNetCommander m_commander;
     QString m_strLocalIp;

@@ -1,15 +1,21 @@
 #include "halvorinsetup101dlg.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFrame>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QThread>
 #include <QTimerEvent>
@@ -25,6 +31,7 @@
 #include "postedmessage.h"
 #include "resourcestrings.h"
 #include "templatebuilder.h"
+#include "windowsettings.h"
 
 CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
     : QDialog(parent), m_icon(CArtwork::Icon(CArtwork::ICON_MAIN)), m_mainView(m_manager, this),
@@ -37,6 +44,18 @@ CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
     // Enter must never press a button here, not even the one with the focus.
     for (QPushButton *button : findChildren<QPushButton *>())
         button->setAutoDefault(false);
+
+    CreatePageArea();
+    m_layout.Capture(this, m_pDeviceList, m_pPageArea,
+                     CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME));
+    // The template's size is where the window starts, not a limit: it may
+    // grow, and shrinks below it only on a screen that cannot hold it.
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const QSize available = screen() ? screen()->availableGeometry().size() : size();
+    setMinimumSize(m_layout.MinimumSize(available));
+    m_sizeRemembered = CWindowSettings::LoadSize(QLatin1String(SETTINGS_GROUP));
+    resize(m_layout.OpeningSize(m_sizeRemembered, available));
 
     if (auto *refresh = CTemplateBuilder::Control<QPushButton>(this, IDC_REFRESH))
         connect(refresh, &QPushButton::clicked, this, &CHalvorinSetup101Dlg::OnRefresh);
@@ -58,6 +77,13 @@ CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
 
 CHalvorinSetup101Dlg::~CHalvorinSetup101Dlg()
 {
+    if (m_bInitialised) {
+        // The size the user gave it, not that of the maximised window.
+        const QRect normal = normalGeometry();
+        const bool enlarged = isMaximized() || isFullScreen();
+        CWindowSettings::SaveSize(QLatin1String(SETTINGS_GROUP),
+                                  enlarged && normal.isValid() ? normal.size() : size());
+    }
     qApp->removeEventFilter(this);
     m_manager.StopDiscovery();
     m_manager.SetMainWindow(nullptr);
@@ -70,8 +96,64 @@ void CHalvorinSetup101Dlg::showEvent(QShowEvent *event)
     if (!m_bInitialised) {
         m_bInitialised = true;
         OnInitDialog();
+        FitToScreen();
     }
     QDialog::showEvent(event);
+}
+
+// The pages lie on top of each other in a scroll area at the page frame's
+// place: at the default size or larger they fill it exactly; a smaller window
+// scrolls them instead of cutting their buttons off.
+void CHalvorinSetup101Dlg::CreatePageArea()
+{
+    const auto *frame = CTemplateBuilder::Control<QFrame>(this, IDC_PAGE_FRAME);
+    const QRect place = frame ? frame->geometry() : QRect();
+    m_pPageArea = new QScrollArea(this);
+    m_pPageArea->setFrameShape(QFrame::NoFrame);
+    m_pPageArea->setFocusPolicy(Qt::NoFocus);
+    m_pPageArea->setWidgetResizable(true);
+    auto *pages = new QWidget;
+    pages->setMinimumSize(place.size());
+    auto *stack = new QGridLayout(pages);
+    stack->setContentsMargins(0, 0, 0, 0);
+    for (QWidget *page :
+         {static_cast<QWidget *>(&m_mainView), static_cast<QWidget *>(&m_webView)}) {
+        page->hide();
+        stack->addWidget(page, 0, 0);
+    }
+    m_pPageArea->setWidget(pages);
+    m_pPageArea->setGeometry(place);
+}
+
+// Before the window shows, its frame and its screen are known; the size and
+// place chosen without them may reach beyond the screen (a high scale factor,
+// a small screen, a size remembered from a larger one).
+void CHalvorinSetup101Dlg::FitToScreen()
+{
+    const QScreen *shownOn = screen();
+    if (!shownOn)
+        return;
+    const QRect available = shownOn->availableGeometry();
+    const QSize frame = frameGeometry().size() - size();
+    const QSize room = (available.size() - frame).expandedTo(QSize(0, 0));
+    setMinimumSize(m_layout.MinimumSize(room));
+    resize(m_layout.OpeningSize(m_sizeRemembered, room));
+    const QRect outer = frameGeometry();
+    const int x =
+        std::max(available.left(), std::min(outer.left(), available.right() + 1 - outer.width()));
+    const int y =
+        std::max(available.top(), std::min(outer.top(), available.bottom() + 1 - outer.height()));
+    if (QPoint(x, y) != outer.topLeft())
+        move(x, y);
+}
+
+void CHalvorinSetup101Dlg::resizeEvent(QResizeEvent *event)
+{
+    const bool logo = m_layout.Apply(event->size());
+    m_rcLogo = m_layout.LogoRect(event->size());
+    if (auto *frame = CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME))
+        frame->setVisible(logo);
+    QDialog::resizeEvent(event);
 }
 
 void CHalvorinSetup101Dlg::OnInitDialog()
@@ -81,19 +163,11 @@ void CHalvorinSetup101Dlg::OnInitDialog()
     // Before the window shows, so Enter and Escape never reach a control.
     qApp->installEventFilter(this);
 
-    if (auto *logo = CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME))
-        m_rcLogo = logo->geometry();
-    QRect pageArea;
-    if (auto *frame = CTemplateBuilder::Control<QFrame>(this, IDC_PAGE_FRAME)) {
+    m_rcLogo = m_layout.LogoRect(size());
+    if (auto *frame = CTemplateBuilder::Control<QFrame>(this, IDC_PAGE_FRAME))
         frame->hide();
-        pageArea = frame->geometry();
-    }
-    for (QWidget *page :
-         {static_cast<QWidget *>(&m_mainView), static_cast<QWidget *>(&m_webView)}) {
-        page->hide();
-        page->setGeometry(pageArea);
-        page->raise();
-    }
+    m_mainView.hide();
+    m_webView.hide();
 
     g_pSetupManager = &m_manager;
     m_manager.SetMainWindow(this);
@@ -106,8 +180,12 @@ void CHalvorinSetup101Dlg::FillAdapterList()
 {
     const QSignalBlocker blocker(m_pAdapterList);
     m_pAdapterList->clear();
-    m_pAdapterList->addItems(m_manager.GetAdapterDescriptions());
-    m_pAdapterList->setCurrentIndex(0);
+    const QStringList lines = m_manager.GetAdapterDescriptions();
+    m_pAdapterList->addItems(lines);
+    // The line whose address the manager sweeps, which is not always the
+    // first (an adapter with several addresses).
+    m_pAdapterList->setCurrentIndex(
+        std::max(0, static_cast<int>(lines.indexOf(m_manager.GetAdapterDescription()))));
 }
 
 bool CHalvorinSetup101Dlg::IsOwnMessage(const QEvent *event) const
@@ -226,6 +304,9 @@ void CHalvorinSetup101Dlg::ClearForSearch()
 void CHalvorinSetup101Dlg::OnRefresh()
 {
     ClearForSearch();
+    // Adapters come and go, and addresses with them, while the window is open.
+    m_manager.ReadAdaptersAgain();
+    FillAdapterList();
     if (!CanHearPlayers()) {
         FillDeviceList();
         return;
@@ -317,7 +398,7 @@ void CHalvorinSetup101Dlg::paintEvent(QPaintEvent *event)
         // Drawn on every repaint, for the screen the window is on now:
         // the picture is small and nothing is kept.
         const QImage logo = CArtwork::Logo(devicePixelRatioF());
-        if (!logo.isNull()) {
+        if (!logo.isNull() && !m_rcLogo.isNull()) {
             QPainter painter(this);
             painter.drawImage(m_rcLogo.topLeft(), logo);
         }

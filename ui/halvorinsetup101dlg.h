@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QString>
 
+#include "mainwindowlayout.h"
 #include "messagedeferral.h"
 #include "setupmainview.h"
 #include "setupmanager.h"
@@ -13,6 +14,7 @@
 
 class QComboBox;
 class QListWidget;
+class QScrollArea;
 
 // The main window: logo, adapter list, player list, Refresh, and the page
 // area on the right that shows either the device page or the web page view
@@ -36,6 +38,8 @@ public:
     // After a reset or reboot a player needs a few seconds before it answers
     // a probe again.
     static constexpr int DELAYED_REFRESH_MS = 5000;
+    // The group under which the window's size is remembered.
+    static constexpr char SETTINGS_GROUP[] = "mainWindow";
 
     explicit CHalvorinSetup101Dlg(QWidget *parent = nullptr);
     ~CHalvorinSetup101Dlg() override;
@@ -59,6 +63,7 @@ protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -66,6 +71,10 @@ protected:
 
 private:
     void OnInitDialog();
+    void CreatePageArea();
+    // Keeps the window, frame included, inside the available area of its
+    // screen.
+    void FitToScreen();
     void FillAdapterList();
     void Dispatch(const CMessageDeferral::SMessage &message);
     void ReplayHeld();
@@ -89,6 +98,10 @@ private:
     CSetupWebView m_webView;
     QComboBox *m_pAdapterList = nullptr;
     QListWidget *m_pDeviceList = nullptr;
+    QScrollArea *m_pPageArea = nullptr;
+    CMainWindowLayout m_layout;
+    // The size remembered from the last run, invalid when none.
+    QSize m_sizeRemembered;
     QRect m_rcLogo;
     int m_nTimerId = 0;
     bool m_bInitialised = false;

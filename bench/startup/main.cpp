@@ -184,6 +184,9 @@ int main(int argc, char *argv[])
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(KESTAVON_STARTUP_PROBE));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.path());
+    // The window opens at its default size, whatever the user's copy remembers.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       runtimeDir.path() + QStringLiteral("/config"));
     environment.insert(QString::fromLatin1(kInstanceVariable),
                        QStringLiteral("bench-startup-%1").arg(QCoreApplication::applicationPid()));
 

@@ -7,6 +7,8 @@
 #   session_track PID            stops PID when the script ends
 #   session_remove_at_exit PATH  deletes PATH when the script ends
 #   session_runtime_dir          gives Qt a private runtime folder if none is set
+#   session_config_dir           gives the tool an empty configuration folder,
+#                                so it opens at its default size
 #   session_virtual_display      starts Xvfb and exports DISPLAY; fails if it
 #                                did not come up
 
@@ -55,6 +57,12 @@ session_runtime_dir() {
     chmod 700 "$XDG_RUNTIME_DIR"
     export XDG_RUNTIME_DIR
     session_remove_at_exit "$XDG_RUNTIME_DIR"
+}
+
+session_config_dir() {
+    XDG_CONFIG_HOME=$(mktemp -d)
+    export XDG_CONFIG_HOME
+    session_remove_at_exit "$XDG_CONFIG_HOME"
 }
 
 # The display is reached through its local socket only: -nolisten tcp, and

@@ -71,6 +71,11 @@ private slots:
     void listsOnlyIpv4InterfacesLoopbackLast();
     void descriptionFallsBackToName();
     void listingTwiceListsEveryAdapterTwice();
+    void everyAddressIsAChoice_data();
+    void everyAddressIsAChoice();
+    void choicesAreReadAfreshEachTime();
+    void prefixOfAMask_data();
+    void prefixOfAMask();
     void lookupIsExactAndCaseSensitive_data();
     void lookupIsExactAndCaseSensitive();
     void localAddressKeepsLastGoodAnswer();
@@ -201,6 +206,81 @@ void TestNetworkChecker::listingTwiceListsEveryAdapterTwice()
                                 QStringLiteral("eth0"), QStringLiteral("lo")}));
     QCOMPARE(Names(checker), (QStringList{QStringLiteral("eth0"), QStringLiteral("lo"),
                                           QStringLiteral("eth0"), QStringLiteral("lo")}));
+}
+
+void TestNetworkChecker::everyAddressIsAChoice_data()
+{
+    const Ipv4Entry ten{QStringLiteral("10.0.0.2"), QStringLiteral("255.0.0.0")};
+    const Ipv4Entry lan{QStringLiteral("192.168.7.9"), QStringLiteral("255.255.255.0")};
+    const Ipv4Entry loop{QStringLiteral("127.0.0.1"), QStringLiteral("255.0.0.0")};
+    const QString dash = QStringLiteral(" \u2014 ");
+    QTest::addColumn<QList<Record>>("records");
+    // Line, address, mask and whether it is the adapter's own address, by
+    // "|" apart.
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("one address keeps the adapter's line")
+        << QList<Record>{MakeRecord(QStringLiteral("eth0"), QStringLiteral("Wired"), {lan})}
+        << QStringList{QStringLiteral("Wired|192.168.7.9|255.255.255.0|1")};
+    QTest::newRow("two addresses, a line each, the last the adapter's")
+        << QList<Record>{MakeRecord(QStringLiteral("eth0"), QStringLiteral("Wired"), {ten, lan})}
+        << QStringList{QStringLiteral("Wired") + dash +
+                           QStringLiteral("10.0.0.2/8|10.0.0.2|255.0.0.0|0"),
+                       QStringLiteral("Wired") + dash +
+                           QStringLiteral("192.168.7.9/24|192.168.7.9|255.255.255.0|1")};
+    QTest::newRow("loopback last, no IPv4 no line")
+        << QList<Record>{MakeRecord(QStringLiteral("lo"), QStringLiteral("lo"), {loop}, true),
+                         MakeRecord(QStringLiteral("v6only"), QString(), {}),
+                         MakeRecord(QStringLiteral("eth1"), QString(), {ten, lan})}
+        << QStringList{QStringLiteral("eth1") + dash +
+                           QStringLiteral("10.0.0.2/8|10.0.0.2|255.0.0.0|0"),
+                       QStringLiteral("eth1") + dash +
+                           QStringLiteral("192.168.7.9/24|192.168.7.9|255.255.255.0|1"),
+                       QStringLiteral("lo|127.0.0.1|255.0.0.0|1")};
+}
+
+void TestNetworkChecker::everyAddressIsAChoice()
+{
+    QFETCH(QList<Record>, records);
+    QFETCH(QStringList, expected);
+    const CNetworkChecker checker = MakeChecker(records);
+    QStringList choices;
+    for (const CNetworkChecker::SAddressChoice &choice : checker.ReadAddressChoices())
+        choices.append(QStringList{choice.m_strLine, choice.m_strAddress, choice.m_strMask,
+                                   QString::number(int(choice.m_bAdapterAddress))}
+                           .join(QLatin1Char('|')));
+    QCOMPARE(choices, expected);
+    // Nothing is kept: the one-line-per-adapter list stays as it was.
+    QVERIFY(checker.Adapters().empty());
+}
+
+void TestNetworkChecker::choicesAreReadAfreshEachTime()
+{
+    const CNetworkChecker checker =
+        MakeChecker({MakeRecord(QStringLiteral("eth0"), QString(),
+                                {{QStringLiteral("10.0.0.2"), QStringLiteral("255.0.0.0")}})});
+    QCOMPARE(checker.ReadAddressChoices().size(), 1u);
+    QCOMPARE(checker.ReadAddressChoices().size(), 1u);
+}
+
+void TestNetworkChecker::prefixOfAMask_data()
+{
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("/24") << QStringLiteral("255.255.255.0") << QStringLiteral("/24");
+    QTest::newRow("/8") << QStringLiteral("255.0.0.0") << QStringLiteral("/8");
+    QTest::newRow("/32") << QStringLiteral("255.255.255.255") << QStringLiteral("/32");
+    QTest::newRow("/0") << QStringLiteral("0.0.0.0") << QStringLiteral("/0");
+    QTest::newRow("/20") << QStringLiteral("255.255.240.0") << QStringLiteral("/20");
+    QTest::newRow("not contiguous")
+        << QStringLiteral("255.0.255.0") << QStringLiteral("/255.0.255.0");
+    QTest::newRow("not a mask") << QStringLiteral("x") << QStringLiteral("/x");
+}
+
+void TestNetworkChecker::prefixOfAMask()
+{
+    QFETCH(QString, mask);
+    QFETCH(QString, expected);
+    QCOMPARE(CNetworkChecker::PrefixText(mask), expected);
 }
 
 void TestNetworkChecker::lookupIsExactAndCaseSensitive_data()

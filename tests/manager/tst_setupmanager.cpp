@@ -66,6 +66,20 @@ public:
     QList<Record> Interfaces() const override { return {}; }
 };
 
+// One adapter, "lab0", with two addresses.
+class CTwoAddresses : public CAdapterSource
+{
+public:
+    QList<Record> Interfaces() const override
+    {
+        Record record;
+        record.m_strName = QStringLiteral("lab0");
+        record.m_ipv4 = {{QStringLiteral("127.0.5.1"), QStringLiteral("255.255.255.0")},
+                         {QStringLiteral("127.0.6.1"), QStringLiteral("255.255.255.0")}};
+        return {record};
+    }
+};
+
 } // namespace
 
 class TestSetupManager : public QObject
@@ -79,6 +93,8 @@ private slots:
     void refreshListsThePlayersThatAnswer();
     void refreshWithNobodyAnsweringFails();
     void withoutAdaptersNothingRunsAndNothingCrashes();
+    void eachAddressOfAnAdapterCanBeChosen_data();
+    void eachAddressOfAnAdapterCanBeChosen();
     void repeatedAnnouncementsKeepTheFirstEntry();
     void onlyDottedAddressesAreListed_data();
     void onlyDottedAddressesAreListed();
@@ -205,6 +221,37 @@ void TestSetupManager::withoutAdaptersNothingRunsAndNothingCrashes()
     QCOMPARE(Manager()->SelectAdapter(QStringLiteral("eth0")), 1);
     Manager()->StopDiscovery();
     QVERIFY(m_log.entries.isEmpty());
+}
+
+void TestSetupManager::eachAddressOfAnAdapterCanBeChosen_data()
+{
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("first line") << QStringLiteral("lab0 \u2014 127.0.5.1/24")
+                                << QStringLiteral("127.0.5.1");
+    QTest::newRow("second line") << QStringLiteral("lab0 \u2014 127.0.6.1/24")
+                                 << QStringLiteral("127.0.6.1");
+    // What the CLI's --adapter named before: the adapter's last address.
+    QTest::newRow("the adapter") << QStringLiteral("lab0") << QStringLiteral("127.0.6.1");
+    QTest::newRow("none") << QStringLiteral("lab1") << QString();
+}
+
+void TestSetupManager::eachAddressOfAnAdapterCanBeChosen()
+{
+    QFETCH(QString, description);
+    QFETCH(QString, address);
+    Manager()->SetNetworkChecker(
+        CNetworkChecker(std::make_unique<CTwoAddresses>(), [] { return QList<QHostAddress>{}; }));
+    QCOMPARE(Manager()->StartDiscovery(), 1);
+    QCOMPARE(Manager()->GetAdapterDescriptions(),
+             (QStringList{QStringLiteral("lab0 \u2014 127.0.5.1/24"),
+                          QStringLiteral("lab0 \u2014 127.0.6.1/24")}));
+    // At first, what was swept before each address had a line.
+    QCOMPARE(Manager()->GetAdapterDescription(), QStringLiteral("lab0 \u2014 127.0.6.1/24"));
+    QCOMPARE(Manager()->GetLocalIp(), QStringLiteral("127.0.6.1"));
+    QCOMPARE(Manager()->ChooseAdapter(description), !address.isEmpty());
+    QCOMPARE(Manager()->GetLocalIp(), address.isEmpty() ? QStringLiteral("127.0.6.1") : address);
+    Manager()->StopDiscovery();
 }
 
 void TestSetupManager::repeatedAnnouncementsKeepTheFirstEntry()

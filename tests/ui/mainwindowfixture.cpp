@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QScreen>
 #include <QTest>
 #include <QThread>
 
@@ -42,9 +43,20 @@ bool CMainWindowFixture::Start(const QList<CSimPlayerConfig> &players, QString *
     if (!players.isEmpty() && !m_network.Start(players, error))
         return false;
     m_pWindow = std::make_unique<CHalvorinSetup101Dlg>();
+    if (m_pAdapters) {
+        // No host name either: only the given adapters can be swept.
+        m_pWindow->Manager().SetNetworkChecker(
+            CNetworkChecker(std::make_unique<CFakeAdapterSource>(m_pAdapters),
+                            [] { return QList<QHostAddress>(); }));
+    }
     m_pWindow->Manager().SetWaitFunction([](int milliseconds) {
         QThread::msleep(static_cast<unsigned long>(milliseconds / REFRESH_SPEEDUP));
     });
+    if (m_pScreen) {
+        // Placed, or it would open on the screen under the mouse pointer.
+        m_pWindow->setScreen(m_pScreen);
+        m_pWindow->move(m_pScreen->availableGeometry().topLeft());
+    }
     m_pWindow->show();
     return true;
 }

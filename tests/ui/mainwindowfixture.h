@@ -5,12 +5,14 @@
 #include <QList>
 #include <QString>
 
+#include "fakeadaptersource.h"
 #include "halvorinsetup101dlg.h"
 #include "simnetwork.h"
 #include "simplayerconfig.h"
 
 class QComboBox;
 class QListWidget;
+class QScreen;
 
 // A running main window in front of simulated players: the players start,
 // the window opens, and its first search runs as it does for a person, only
@@ -32,6 +34,15 @@ public:
     CMainWindowFixture();
     ~CMainWindowFixture();
 
+    // The screen the window opens on (before Start); the primary one unless
+    // set.
+    void SetScreen(QScreen *screen) { m_pScreen = screen; }
+    // The adapters the window lists (before Start), in place of the
+    // system's; the test may change them later.
+    void SetAdapters(std::shared_ptr<const CFakeAdapterSource::Records> adapters)
+    {
+        m_pAdapters = std::move(adapters);
+    }
     // Starts the players and opens the window; false with error set when the
     // players could not start.
     bool Start(const QList<CSimPlayerConfig> &players, QString *error);
@@ -55,4 +66,6 @@ public:
 private:
     CSimNetwork m_network;
     std::unique_ptr<CHalvorinSetup101Dlg> m_pWindow;
+    QScreen *m_pScreen = nullptr;
+    std::shared_ptr<const CFakeAdapterSource::Records> m_pAdapters;
 };

@@ -1,4 +1,5 @@
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "isolatednetwork.h"
@@ -38,6 +39,9 @@ void TestBrowserStartup::firstNavigationLoadsThePageWithoutWarnings()
 
     QProcess tool;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Nothing of the run is remembered in the user's configuration folder.
+    const QTemporaryDir configuration;
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configuration.path());
     environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(KESTAVON_STARTUP_PROBE));
     environment.insert(QStringLiteral("KESTAVON_PROBE_NAVIGATE"), QStringLiteral("1"));
     environment.insert(

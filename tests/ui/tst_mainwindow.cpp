@@ -42,6 +42,8 @@ private slots:
     void failedRefreshSaysSo();
     void heldAnnouncementPortIsNamedAtOnce();
     void adapterChangeClearsAndSearchesAgain();
+    void adapterWithTwoAddressesOffersEach();
+    void refreshReadsTheAdaptersAgain();
     void messagesDuringAnOperationAreHandledAfterItInOrder();
     void delayedRefreshWaitsThenSearchesAgain();
     void clickDuringTheDelayedRefreshSelectsNothing();
@@ -65,6 +67,25 @@ QStringList Lines(const QListWidget *list)
     for (int line = 0; line < list->count(); ++line)
         lines.append(list->item(line)->text());
     return lines;
+}
+
+QStringList Lines(const QComboBox *list)
+{
+    QStringList lines;
+    for (int line = 0; line < list->count(); ++line)
+        lines.append(list->itemText(line));
+    return lines;
+}
+
+// The players answer on 127.0.0.0/24; 127.0.5.0/24 and 127.0.7.0/24 are
+// networks where nobody does.
+const QString kPlayersNet = QStringLiteral("127.0.0.1");
+const QString kEmptyNet = QStringLiteral("127.0.5.1");
+const QString kOtherEmptyNet = QStringLiteral("127.0.7.1");
+
+QString AddressLine(const QString &adapter, const QString &address)
+{
+    return adapter + QStringLiteral(" \u2014 ") + address + QStringLiteral("/24");
 }
 
 QString LabelText(QWidget *page, int id)
@@ -314,6 +335,75 @@ void TestMainWindow::adapterChangeClearsAndSearchesAgain()
     QTest::keyClick(adapters, Qt::Key_Home);
     QCOMPARE(fixture.Window().Manager().GetAdapterDescription(), loopback);
     QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+}
+
+void TestMainWindow::adapterWithTwoAddressesOffersEach()
+{
+    const QString lab0 = QStringLiteral("lab0");
+    CMainWindowFixture fixture;
+    fixture.SetAdapters(std::make_shared<CFakeAdapterSource::Records>(
+        CFakeAdapterSource::Records{CFakeAdapterSource::Adapter(lab0, {kPlayersNet, kEmptyNet})}));
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    CSetupManager &manager = fixture.Window().Manager();
+
+    // One line per address. The adapter's last address, which stood for the
+    // adapter alone, is chosen at first.
+    QComboBox *adapters = fixture.AdapterList();
+    QCOMPARE(Lines(adapters),
+             (QStringList{AddressLine(lab0, kPlayersNet), AddressLine(lab0, kEmptyNet)}));
+    QCOMPARE(adapters->currentIndex(), 1);
+    QCOMPARE(manager.GetLocalIp(), kEmptyNet);
+
+    // The chosen line's address is the one swept.
+    adapters->setFocus();
+    QTest::keyClick(adapters, Qt::Key_Home);
+    QCOMPARE(manager.GetAdapterDescription(), AddressLine(lab0, kPlayersNet));
+    QCOMPARE(manager.GetDiscover()->SweepAddress(), kPlayersNet);
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+
+    QTest::keyClick(adapters, Qt::Key_End);
+    QCOMPARE(manager.GetDiscover()->SweepAddress(), kEmptyNet);
+    QVERIFY(fixture.Settle());
+    QCOMPARE(fixture.DeviceList()->count(), 0);
+}
+
+void TestMainWindow::refreshReadsTheAdaptersAgain()
+{
+    const QString lab0 = QStringLiteral("lab0");
+    const QString lab1 = QStringLiteral("lab1");
+    auto adapters = std::make_shared<CFakeAdapterSource::Records>(
+        CFakeAdapterSource::Records{CFakeAdapterSource::Adapter(lab0, {kEmptyNet})});
+    CMainWindowFixture fixture;
+    fixture.SetAdapters(adapters);
+    QString error;
+    QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
+    CSetupManager &manager = fixture.Window().Manager();
+    QComboBox *list = fixture.AdapterList();
+    QCOMPARE(Lines(list), QStringList{lab0});
+    auto *refresh = CTemplateBuilder::Control<QPushButton>(&fixture.Window(), 1002);
+
+    // The chosen adapter's address changed and another adapter came.
+    *adapters = {CFakeAdapterSource::Adapter(lab0, {kPlayersNet}),
+                 CFakeAdapterSource::Adapter(lab1, {kOtherEmptyNet})};
+    CMessageBoxRecorder boxes;
+    refresh->click();
+    QCOMPARE(Lines(list), (QStringList{lab0, lab1}));
+    QCOMPARE(list->currentText(), lab0);
+    QCOMPARE(manager.GetLocalIp(), kPlayersNet);
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+
+    // The chosen adapter took a second address: its plain line is gone, and
+    // the address that stands for the adapter is chosen.
+    *adapters = {CFakeAdapterSource::Adapter(lab0, {kEmptyNet, kPlayersNet}),
+                 CFakeAdapterSource::Adapter(lab1, {kOtherEmptyNet})};
+    refresh->click();
+    QCOMPARE(Lines(list),
+             (QStringList{AddressLine(lab0, kEmptyNet), AddressLine(lab0, kPlayersNet), lab1}));
+    QCOMPARE(list->currentIndex(), 1);
+    QCOMPARE(manager.GetDiscover()->SweepAddress(), kPlayersNet);
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    QVERIFY(boxes.Texts().isEmpty());
 }
 
 void TestMainWindow::messagesDuringAnOperationAreHandledAfterItInOrder()
