@@ -1,4 +1,4 @@
-#include "setupmanager.h"
+#include "playersession.h"
 
 #include <utility>
 
@@ -27,16 +27,46 @@ private:
 
 } // namespace
 
-void CSetupManager::BeginUserAction()
+CPlayerSession::CPlayerSession() : m_commander(this) {}
+
+void CPlayerSession::TargetDevice(const QString &ip)
 {
-    // The text shown after a failure must be that failure's, not an old one's.
-    if (!m_bInBatch) {
-        m_errors.clear();
-        m_strUnreached.clear();
-    }
+    ForgetDevice();
+    m_device.ip = ip;
 }
 
-int CSetupManager::SendCommand(qint32 id, const QStringList &arguments)
+void CPlayerSession::ChooseListed(const QString &name, const QString &ip)
+{
+    BeginUserAction();
+    m_strListedName = name;
+    m_strListedIp = ip;
+    ForgetDevice();
+}
+
+// A field the new player does not answer must show empty rather than what
+// another player said, and nothing of that player may be acted on.
+void CPlayerSession::ForgetDevice()
+{
+    m_device = CDevice();
+    m_accessPoints.clear();
+    m_strConnectedEssid.clear();
+    m_readFailures.clear();
+}
+
+void CPlayerSession::BeginUserAction()
+{
+    // The text shown after a failure must be that failure's, not an old one's.
+    if (!m_bInBatch)
+        ForgetErrors();
+}
+
+void CPlayerSession::ForgetErrors()
+{
+    m_errors.clear();
+    m_strUnreached.clear();
+}
+
+int CPlayerSession::SendCommand(qint32 id, const QStringList &arguments)
 {
     const STP_CMD_TAG *entry = FindCommand(id);
     Q_ASSERT(entry);
@@ -53,14 +83,14 @@ int CSetupManager::SendCommand(qint32 id, const QStringList &arguments)
     return result;
 }
 
-QString CSetupManager::DescribeUnreached() const
+QString CPlayerSession::DescribeUnreached() const
 {
     const QString &ip = m_device.ip;
     if (ip.isEmpty())
         return QStringLiteral("No player is chosen: nothing was sent.");
     // The name from the list the user chose from; the one the player told,
     // should the list no longer name the player the commands go to.
-    QString name = m_strSelectedIp == ip ? m_strSelectedName : QString();
+    QString name = m_strListedIp == ip ? m_strListedName : QString();
     if (name.isEmpty())
         name = m_device.devicename;
     if (name.isEmpty())
@@ -68,75 +98,75 @@ QString CSetupManager::DescribeUnreached() const
     return QStringLiteral("The player \"%1\" at %2 could not be reached.").arg(name, ip);
 }
 
-int CSetupManager::SendUserCommand(qint32 id, const QStringList &arguments)
+int CPlayerSession::SendUserCommand(qint32 id, const QStringList &arguments)
 {
     BeginUserAction();
     return SendCommand(id, arguments);
 }
 
-int CSetupManager::GetDeviceName()
+int CPlayerSession::GetDeviceName()
 {
     return SendUserCommand(CMD_GET_DEVICE_NAME);
 }
 
-int CSetupManager::SetDeviceName(const QString &name)
+int CPlayerSession::SetDeviceName(const QString &name)
 {
     return SendUserCommand(CMD_SET_DEVICE_NAME, {name});
 }
 
-int CSetupManager::GetWifiOnOff()
+int CPlayerSession::GetWifiOnOff()
 {
     return SendUserCommand(CMD_GET_WIFI_ON_OFF);
 }
 
-int CSetupManager::SetWifiOnOff(int on)
+int CPlayerSession::SetWifiOnOff(int on)
 {
     return SendUserCommand(CMD_SET_WIFI_ON_OFF,
                            {on ? QStringLiteral("ON") : QStringLiteral("OFF")});
 }
 
-int CSetupManager::GetApList()
+int CPlayerSession::GetApList()
 {
     return SendUserCommand(CMD_GET_AP_LIST);
 }
 
-int CSetupManager::ConnectAp(const QString &essid, const QString &password,
-                             const QString &encryptionkey)
+int CPlayerSession::ConnectAp(const QString &essid, const QString &password,
+                              const QString &encryptionkey)
 {
     return SendUserCommand(CMD_CONNECT_AP, {essid, password, encryptionkey});
 }
 
-int CSetupManager::GetDeviceInfo()
+int CPlayerSession::GetDeviceInfo()
 {
     return SendUserCommand(CMD_GET_DEVICE_INFO);
 }
 
-int CSetupManager::DeleteProfile(const QString &essid)
+int CPlayerSession::DeleteProfile(const QString &essid)
 {
     return SendUserCommand(CMD_DELETE_PROFILE, {essid});
 }
 
-int CSetupManager::GetLanSetup()
+int CPlayerSession::GetLanSetup()
 {
     return SendUserCommand(CMD_GET_LAN_SETUP);
 }
 
-int CSetupManager::GetWifiSetup()
+int CPlayerSession::GetWifiSetup()
 {
     return SendUserCommand(CMD_GET_WIFI_SETUP);
 }
 
-int CSetupManager::SetLanSetup(const QString &setupmode, const QString &ipaddress,
-                               const QString &subnetmask, const QString &defaultgateway,
-                               const QString &primarydns, const QString &seconddns)
+int CPlayerSession::SetLanSetup(const QString &setupmode, const QString &ipaddress,
+                                const QString &subnetmask, const QString &defaultgateway,
+                                const QString &primarydns, const QString &seconddns)
 {
     return SendUserCommand(CMD_SET_LAN_SETUP, {setupmode, ipaddress, subnetmask, defaultgateway,
                                                primarydns, seconddns});
 }
 
-int CSetupManager::SetWifiSetup(const QString &setupmode, const QString &ipaddress,
-                                const QString &subnetmask, const QString &defaultgateway,
-                                const QString &primarydns, const QString &seconddns)
+int CPlayerSession::SetWifiSetup(const QString &setupmode, const QString &ipaddress,
+                                 const QString &subnetmask, const QString &defaultgateway,
+                                 const QString &primarydns, const QString &seconddns)
 {
     return SendUserCommand(CMD_SET_WIFI_SETUP, {setupmode, ipaddress, subnetmask, defaultgateway,
                                                 primarydns, seconddns});
@@ -145,36 +175,36 @@ int CSetupManager::SetWifiSetup(const QString &setupmode, const QString &ipaddre
 // The player fetches from the address it is given; a name would send it to
 // a resolver of its own, so only a dotted address is passed on, like the
 // command channel's own.
-int CSetupManager::UpdateFirmware()
+int CPlayerSession::UpdateFirmware(const QString &downloadIp)
 {
-    if (!CIpv4Text::IsAddress(m_strLocalIp)) {
+    if (!CIpv4Text::IsAddress(downloadIp)) {
         BeginUserAction();
         AddCommandError({1, QStringLiteral("error: socket connection failed")});
         return 0;
     }
-    return SendUserCommand(CMD_UPDATE_FIRMWARE, {m_strLocalIp});
+    return SendUserCommand(CMD_UPDATE_FIRMWARE, {downloadIp});
 }
 
-int CSetupManager::ResetRender()
+int CPlayerSession::ResetRender()
 {
     return SendUserCommand(CMD_RESET_RENDER);
 }
 
-int CSetupManager::RebootDevice()
+int CPlayerSession::RebootDevice()
 {
     return SendUserCommand(CMD_REBOOT_DEVICE);
 }
 
-int CSetupManager::FetchDeviceData()
+int CPlayerSession::FetchDeviceData()
 {
     BeginUserAction();
     CBatchScope batch(m_bInBatch);
     m_readFailures.clear();
-    using Read = int (CSetupManager::*)();
+    using Read = int (CPlayerSession::*)();
     const std::pair<qint32, Read> reads[] = {
-        {CMD_GET_DEVICE_NAME, &CSetupManager::GetDeviceName},
-        {CMD_GET_WIFI_ON_OFF, &CSetupManager::GetWifiOnOff},
-        {CMD_GET_DEVICE_INFO, &CSetupManager::GetDeviceInfo},
+        {CMD_GET_DEVICE_NAME, &CPlayerSession::GetDeviceName},
+        {CMD_GET_WIFI_ON_OFF, &CPlayerSession::GetWifiOnOff},
+        {CMD_GET_DEVICE_INFO, &CPlayerSession::GetDeviceInfo},
     };
     // All three run even after a failure, so every problem is reported.
     int result = 1;
@@ -188,12 +218,12 @@ int CSetupManager::FetchDeviceData()
     return result;
 }
 
-void CSetupManager::AddCommandError(const STP_CMD_ERROR_TAG &record)
+void CPlayerSession::AddCommandError(const STP_CMD_ERROR_TAG &record)
 {
     m_errors.append(record);
 }
 
-QStringList CSetupManager::GetCommandErrors() const
+QStringList CPlayerSession::GetCommandErrors() const
 {
     // Two records are enough to tell the user what went wrong; the same text
     // twice (one cause failing each command of a batch) says nothing more.
@@ -208,7 +238,7 @@ QStringList CSetupManager::GetCommandErrors() const
 }
 
 // One line each: glued together, two texts would read as one garbled one.
-QString CSetupManager::GetCommandErrorText() const
+QString CPlayerSession::GetCommandErrorText() const
 {
     return GetCommandErrors().join(QLatin1Char('\n'));
 }
