@@ -175,9 +175,9 @@ int CCliApplication::RunInventory()
         return *refused;
     const QList<CDeviceSummary> devices = discovery.Devices();
     const CCliPlayerTask task(m_request);
-    CCliBatch batch(
-        [task](CSetupManager &manager, const QString &player) { return task.Run(manager, player); },
-        m_request.m_nParallel, PLAYER_BOUND);
+    CCliBatch batch([task](CPlayerSession &session,
+                           const QString &player) { return task.Run(session, player); },
+                    m_request.m_nParallel, PLAYER_BOUND);
     const QList<CCliFields> rows = CCliInventory::Rows(devices, batch.Run(Configurable(devices)));
     if (m_request.m_bJson)
         PrintJson(CCliInventory::Json(rows));
@@ -363,8 +363,8 @@ QList<CCliPlayerResult> CCliApplication::RunCommand(const QStringList &targets, 
         return {};
     if (m_request.m_command != ECliCommand::Firmware) {
         const CCliPlayerTask task(m_request);
-        CCliBatch batch([task](CSetupManager &manager,
-                               const QString &player) { return task.Run(manager, player); },
+        CCliBatch batch([task](CPlayerSession &session,
+                               const QString &player) { return task.Run(session, player); },
                         m_request.m_nParallel, PLAYER_BOUND);
         return batch.Run(targets);
     }

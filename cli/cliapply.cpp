@@ -6,7 +6,7 @@
 #include "clidiscovery.h"
 #include "clifirmware.h"
 #include "cliplayertask.h"
-#include "setupmanager.h"
+#include "playersession.h"
 
 namespace {
 
@@ -210,8 +210,8 @@ void CCliApply::MatchByLanMac(const QStringList &candidates)
         return;
     const QHash<QString, CCliPlanState> states =
         CliForEach::Run<CCliPlanState>(candidates, m_request.m_nParallel, READ_EXCHANGES,
-                                       [](CSetupManager &manager, const QString &player) {
-                                           return CCliPlanState::Read(manager, player, false);
+                                       [](CPlayerSession &session, const QString &player) {
+                                           return CCliPlanState::Read(session, player, false);
                                        });
     QHash<QString, QStringList> byMac;
     for (const QString &candidate : candidates) {
@@ -247,8 +247,8 @@ QHash<QString, CCliPlanState> CCliApply::ReadAll(const QList<CTarget *> &targets
     }
     return CliForEach::Run<CCliPlanState>(
         players, m_request.m_nParallel, READ_EXCHANGES,
-        [withAccessPoint](CSetupManager &manager, const QString &player) {
-            return CCliPlanState::Read(manager, player, withAccessPoint.contains(player));
+        [withAccessPoint](CPlayerSession &session, const QString &player) {
+            return CCliPlanState::Read(session, player, withAccessPoint.contains(player));
         });
 }
 
@@ -308,29 +308,29 @@ void CCliApply::SendSettings()
     }
     const QHash<QString, CSent> results = CliForEach::Run<CSent>(
         players, m_request.m_nParallel, SEND_EXCHANGES,
-        [entries, changes](CSetupManager &manager, const QString &player) {
-            manager.TargetDevice(player);
+        [entries, changes](CPlayerSession &session, const QString &player) {
+            session.TargetDevice(player);
             const CCliPlanEntry &entry = entries.value(player);
             CSent sent;
             for (const CCliPlanChange &change : changes.value(player)) {
                 sent.m_fields.append(change.m_strField);
                 if (change.m_strField == QLatin1String("name") &&
-                    !manager.SetDeviceName(change.m_strTo))
+                    !session.SetDeviceName(change.m_strTo))
                     sent.m_strError =
                         QStringLiteral("name: ") +
-                        CCliPlayerTask::ErrorText(manager, QStringLiteral("setDeviceName"));
+                        CCliPlayerTask::ErrorText(session, QStringLiteral("setDeviceName"));
                 else if (change.m_strField == QLatin1String("wifi") &&
-                         !manager.SetWifiOnOff(change.m_strTo == QLatin1String("on") ? 1 : 0))
+                         !session.SetWifiOnOff(change.m_strTo == QLatin1String("on") ? 1 : 0))
                     sent.m_strError =
                         QStringLiteral("wifi: ") +
-                        CCliPlayerTask::ErrorText(manager, QStringLiteral("setWifiOnOff"));
+                        CCliPlayerTask::ErrorText(session, QStringLiteral("setWifiOnOff"));
                 else if (change.m_strField == QLatin1String("accessPoint.essid") &&
-                         !manager.ConnectAp(entry.m_accessPoint->m_strEssid,
+                         !session.ConnectAp(entry.m_accessPoint->m_strEssid,
                                             entry.m_accessPoint->m_strPassword,
                                             entry.m_accessPoint->m_strEncryption))
                     sent.m_strError =
                         QStringLiteral("accessPoint: ") +
-                        CCliPlayerTask::ErrorText(manager, QStringLiteral("connectAp"));
+                        CCliPlayerTask::ErrorText(session, QStringLiteral("connectAp"));
                 if (!sent.m_strError.isEmpty())
                     break;
             }
@@ -413,9 +413,9 @@ void CCliApply::SendNetwork()
     QStringList players = byPlayer.keys();
     const QHash<QString, CSent> results = CliForEach::Run<CSent>(
         players, m_request.m_nParallel, NETWORK_EXCHANGES,
-        [byPlayer](CSetupManager &manager, const QString &player) {
+        [byPlayer](CPlayerSession &session, const QString &player) {
             const CTarget &target = byPlayer.value(player);
-            manager.TargetDevice(player);
+            session.TargetDevice(player);
             CSent sent;
             for (const bool wifi : {false, true}) {
                 const QString prefix = wifi ? WLAN : LAN;
@@ -439,26 +439,26 @@ void CCliApply::SendNetwork()
                                            d.lanPrimarydns, d.lanSeconddns};
                 const QString mode = wanted.m_bDhcp ? SETUP_DHCP : SETUP_STATIC;
                 const bool set =
-                    wifi ? manager.SetWifiSetup(mode, addresses.at(0), addresses.at(1),
+                    wifi ? session.SetWifiSetup(mode, addresses.at(0), addresses.at(1),
                                                 addresses.at(2), addresses.at(3), addresses.at(4))
-                         : manager.SetLanSetup(mode, addresses.at(0), addresses.at(1),
+                         : session.SetLanSetup(mode, addresses.at(0), addresses.at(1),
                                                addresses.at(2), addresses.at(3), addresses.at(4));
                 if (!set) {
                     sent.m_strError = prefix + QStringLiteral(": ") +
-                                      CCliPlayerTask::ErrorText(manager, SetupCommand(wifi));
+                                      CCliPlayerTask::ErrorText(session, SetupCommand(wifi));
                     return sent;
                 }
             }
             // What the player stored, in case it is not seen again after the
             // reboot; a reading that fails only leaves that unknown.
             sent.m_stored =
-                CCliPlanState::Read(manager, player, target.m_entry.m_accessPoint.has_value());
-            manager.TargetDevice(player);
+                CCliPlanState::Read(session, player, target.m_entry.m_accessPoint.has_value());
+            session.TargetDevice(player);
             sent.m_fields.append(REBOOT);
-            if (!manager.RebootDevice())
+            if (!session.RebootDevice())
                 sent.m_strError =
                     QStringLiteral("reboot: ") +
-                    CCliPlayerTask::ErrorText(manager, QStringLiteral("rebootDevice"));
+                    CCliPlayerTask::ErrorText(session, QStringLiteral("rebootDevice"));
             return sent;
         });
     for (CTarget *target : targets) {

@@ -9,7 +9,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "setupmanager.h"
+#include "playersession.h"
 
 namespace {
 
@@ -96,9 +96,9 @@ CCliBatch::CCliBatch(Task task, int parallel, std::chrono::milliseconds perPlaye
 void CCliBatch::Work(const std::shared_ptr<CShared> &shared, const Task &task, size_t worker)
 {
     {
-        CSetupManager manager;
+        CPlayerSession session;
         while (const std::optional<qsizetype> index = shared->Take())
-            shared->Store(*index, task(manager, shared->m_players.at(*index)));
+            shared->Store(*index, task(session, shared->m_players.at(*index)));
     }
     shared->Finish(worker);
 }

@@ -11,17 +11,17 @@
 
 #include "cliplayerresult.h"
 
-class CSetupManager;
+class CPlayerSession;
 
 // Runs one task for each of a list of players on worker threads, up to a
-// ceiling at once. Every worker has a manager of its own (and so a command
-// channel of its own), created on that worker's thread. The calling thread
+// ceiling at once. Every worker has a player session of its own (and so a
+// command channel of its own), created on that worker's thread. The calling thread
 // keeps its event loop running meanwhile, so objects living there (a firmware
 // server) go on working.
 class CCliBatch
 {
 public:
-    using Task = std::function<CCliPlayerResult(CSetupManager &manager, const QString &player)>;
+    using Task = std::function<CCliPlayerResult(CPlayerSession &session, const QString &player)>;
 
     // perPlayer bounds one task: a worker still busy after its share of
     // players times this is given up on. Every worker gets a copy of task,

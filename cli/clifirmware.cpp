@@ -71,9 +71,9 @@ std::optional<QList<CCliPlayerResult>> CCliFirmware::Run(const QStringList &play
     }
 
     const CCliPlayerTask task(m_request);
-    CCliBatch batch(
-        [task](CSetupManager &manager, const QString &player) { return task.Run(manager, player); },
-        m_request.m_nParallel, SEND_BOUND);
+    CCliBatch batch([task](CPlayerSession &session,
+                           const QString &player) { return task.Run(session, player); },
+                    m_request.m_nParallel, SEND_BOUND);
     const QList<CCliPlayerResult> sent = batch.Run(players);
     const QDeadlineTimer deadline(m_request.m_nTimeoutMs);
     for (const CCliPlayerResult &result : sent) {

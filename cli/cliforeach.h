@@ -12,7 +12,7 @@
 #include "clibatch.h"
 #include "cliplayertask.h"
 
-class CSetupManager;
+class CPlayerSession;
 
 namespace CliForEach {
 
@@ -41,12 +41,12 @@ private:
 // the result was given up on.
 template <typename T>
 QHash<QString, T> Run(const QStringList &players, int parallel, int exchanges,
-                      std::function<T(CSetupManager &, const QString &)> work)
+                      std::function<T(CPlayerSession &, const QString &)> work)
 {
     auto store = std::make_shared<CByPlayer<T>>();
     CCliBatch batch(
-        [store, work](CSetupManager &manager, const QString &player) {
-            store->Insert(player, work(manager, player));
+        [store, work](CPlayerSession &session, const QString &player) {
+            store->Insert(player, work(session, player));
             return CCliPlayerResult::Success(player);
         },
         parallel, CCliPlayerTask::ExchangesBound(exchanges));

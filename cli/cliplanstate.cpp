@@ -3,7 +3,7 @@
 #include "cliplan.h"
 #include "cliplayertask.h"
 #include "ipv4text.h"
-#include "setupmanager.h"
+#include "playersession.h"
 
 namespace {
 
@@ -39,25 +39,25 @@ void StoreSetup(QHash<QString, QString> &values, const QString &prefix, const QS
 
 } // namespace
 
-CCliPlanState CCliPlanState::Read(CSetupManager &manager, const QString &player,
+CCliPlanState CCliPlanState::Read(CPlayerSession &session, const QString &player,
                                   bool withAccessPoint)
 {
     CCliPlanState state;
     state.m_strPlayer = player;
-    manager.TargetDevice(player);
+    session.TargetDevice(player);
     const auto fail = [&](const QString &operation) {
-        state.m_strError = CCliPlayerTask::ErrorText(manager, operation);
+        state.m_strError = CCliPlayerTask::ErrorText(session, operation);
         return state;
     };
-    if (!manager.FetchDeviceData())
+    if (!session.FetchDeviceData())
         return fail(QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
-    if (!manager.GetLanSetup())
+    if (!session.GetLanSetup())
         return fail(QStringLiteral("getLanSetup"));
     // Both set-ups share the record's setupmode: each is taken as it arrives.
-    const QString lanmode = manager.GetDevice().setupmode;
-    if (!manager.GetWifiSetup())
+    const QString lanmode = session.GetDevice().setupmode;
+    if (!session.GetWifiSetup())
         return fail(QStringLiteral("getWifiSetup"));
-    const CDevice &d = manager.GetDevice();
+    const CDevice &d = session.GetDevice();
     state.m_device = d;
     state.m_strLanMac = d.lanmac.toUpper();
     state.m_values.insert(QStringLiteral("name"), d.devicename);
@@ -71,10 +71,10 @@ CCliPlanState CCliPlanState::Read(CSetupManager &manager, const QString &player,
                {d.wifiIpaddress, d.wifiSubnetmask, d.wifiDefaultgateway, d.wifiPrimarydns,
                 d.wifiSeconddns});
     if (withAccessPoint) {
-        if (!manager.GetApList())
+        if (!session.GetApList())
             return fail(QStringLiteral("getApList"));
         QString connected;
-        for (const CAccessPoint &ap : manager.GetAccessPoints()) {
+        for (const CAccessPoint &ap : session.GetAccessPoints()) {
             if (ap.connected == QLatin1String("1"))
                 connected = ap.essid;
         }

@@ -10,7 +10,7 @@
 #include "device.h"
 
 class CCliPlanEntry;
-class CSetupManager;
+class CPlayerSession;
 
 // One field of a plan that differs from what the player reports.
 class CCliPlanChange
@@ -28,14 +28,14 @@ public:
 using CCliPlanValues = QList<std::pair<QString, QString>>;
 
 // What a player is now, in the plan's field names, read with the device
-// operations. Read on the thread that owns the manager.
+// operations. Read on the thread that owns the session.
 class CCliPlanState
 {
 public:
     // Reads the name, Wi-Fi state, device information and both set-ups, and
     // the connected access point when withAccessPoint. m_bRead is false, with
     // m_strError set, when an operation failed.
-    static CCliPlanState Read(CSetupManager &manager, const QString &player, bool withAccessPoint);
+    static CCliPlanState Read(CPlayerSession &session, const QString &player, bool withAccessPoint);
     static CCliPlanValues Wanted(const CCliPlanEntry &entry);
 
     // Every field of the entry, and whether it differs.

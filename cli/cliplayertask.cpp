@@ -2,15 +2,15 @@
 
 #include <QStringList>
 
-#include "setupmanager.h"
+#include "playersession.h"
 #include "wirevocabulary.h"
 
 namespace {
 
 using namespace WireVocabulary;
 
-using CSetupFunction = int (CSetupManager::*)(const QString &, const QString &, const QString &,
-                                              const QString &, const QString &, const QString &);
+using CSetupFunction = int (CPlayerSession::*)(const QString &, const QString &, const QString &,
+                                               const QString &, const QString &, const QString &);
 
 const QString SETUP_STATIC = QStringLiteral("STATIC");
 const QString SETUP_DHCP = QStringLiteral("DHCP");
@@ -80,66 +80,66 @@ QString ModeText(const QString &setupmode)
 
 CCliPlayerTask::CCliPlayerTask(CCliRequest request) : m_request(std::move(request)) {}
 
-CCliPlayerResult CCliPlayerTask::Run(CSetupManager &manager, const QString &player) const
+CCliPlayerResult CCliPlayerTask::Run(CPlayerSession &session, const QString &player) const
 {
     // Every result names the player the commands went to.
-    manager.TargetDevice(player);
+    session.TargetDevice(player);
     switch (m_request.m_command) {
     case ECliCommand::Info:
-        return Info(manager);
+        return Info(session);
     case ECliCommand::Name:
-        return Name(manager);
+        return Name(session);
     case ECliCommand::Wifi:
-        return Wifi(manager);
+        return Wifi(session);
     case ECliCommand::Aps:
-        return Aps(manager);
+        return Aps(session);
     case ECliCommand::Connect:
-        return Connect(manager);
+        return Connect(session);
     case ECliCommand::Forget:
-        return Forget(manager);
+        return Forget(session);
     case ECliCommand::Lan:
     case ECliCommand::Wlan: {
         const bool wifi = m_request.m_command == ECliCommand::Wlan;
         if (m_request.Setup() == ECliSetup::Show)
-            return ShowSetup(manager, wifi);
-        return ChangeSetup(manager, wifi);
+            return ShowSetup(session, wifi);
+        return ChangeSetup(session, wifi);
     }
     case ECliCommand::Reboot:
-        return Reboot(manager);
+        return Reboot(session);
     case ECliCommand::Reset:
-        return Reset(manager);
+        return Reset(session);
     case ECliCommand::Firmware:
-        return Firmware(manager);
+        return Firmware(session);
     case ECliCommand::Inventory:
-        return Inventory(manager);
+        return Inventory(session);
     default:
         return CCliPlayerResult::Failure(player, QStringLiteral("not a player command"));
     }
 }
 
-CCliPlayerResult CCliPlayerTask::Ok(const CSetupManager &manager, CCliFields fields)
+CCliPlayerResult CCliPlayerTask::Ok(const CPlayerSession &session, CCliFields fields)
 {
-    return CCliPlayerResult::Success(manager.GetDevice().ip, std::move(fields));
+    return CCliPlayerResult::Success(session.GetDevice().ip, std::move(fields));
 }
 
-QString CCliPlayerTask::ErrorText(const CSetupManager &manager, const QString &operation)
+QString CCliPlayerTask::ErrorText(const CPlayerSession &session, const QString &operation)
 {
     // One line per player: the core's texts are joined on it.
-    const QString text = manager.GetCommandErrors().join(QStringLiteral("; "));
+    const QString text = session.GetCommandErrors().join(QStringLiteral("; "));
     return text.isEmpty() ? QStringLiteral("%1 failed").arg(operation) : text;
 }
 
-CCliPlayerResult CCliPlayerTask::Failed(const CSetupManager &manager, const QString &operation)
+CCliPlayerResult CCliPlayerTask::Failed(const CPlayerSession &session, const QString &operation)
 {
-    return CCliPlayerResult::Failure(manager.GetDevice().ip, ErrorText(manager, operation));
+    return CCliPlayerResult::Failure(session.GetDevice().ip, ErrorText(session, operation));
 }
 
-CCliPlayerResult CCliPlayerTask::Info(CSetupManager &manager) const
+CCliPlayerResult CCliPlayerTask::Info(CPlayerSession &session) const
 {
-    if (!manager.FetchDeviceData())
-        return Failed(manager, QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
-    const CDevice &d = manager.GetDevice();
-    return Ok(manager, {{DEVICENAME, d.devicename},
+    if (!session.FetchDeviceData())
+        return Failed(session, QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
+    const CDevice &d = session.GetDevice();
+    return Ok(session, {{DEVICENAME, d.devicename},
                         {WIFIONOFF, d.wifionoff},
                         {LANIP, d.lanip},
                         {WIFIIP, d.wifiip},
@@ -149,119 +149,118 @@ CCliPlayerResult CCliPlayerTask::Info(CSetupManager &manager) const
                         {SERIALNUMBER, d.serialnumber}});
 }
 
-CCliPlayerResult CCliPlayerTask::Name(CSetupManager &manager) const
+CCliPlayerResult CCliPlayerTask::Name(CPlayerSession &session) const
 {
     const QString name = m_request.m_arguments.first();
-    if (!manager.SetDeviceName(name))
-        return Failed(manager, QStringLiteral("setDeviceName"));
-    return Ok(manager, {{DEVICENAME, name}});
+    if (!session.SetDeviceName(name))
+        return Failed(session, QStringLiteral("setDeviceName"));
+    return Ok(session, {{DEVICENAME, name}});
 }
 
-CCliPlayerResult CCliPlayerTask::Wifi(CSetupManager &manager) const
+CCliPlayerResult CCliPlayerTask::Wifi(CPlayerSession &session) const
 {
     const int on = m_request.m_arguments.first() == QLatin1String("on") ? 1 : 0;
-    if (!manager.SetWifiOnOff(on))
-        return Failed(manager, QStringLiteral("setWifiOnOff"));
-    return Ok(manager, {{WIFIONOFF, on}});
+    if (!session.SetWifiOnOff(on))
+        return Failed(session, QStringLiteral("setWifiOnOff"));
+    return Ok(session, {{WIFIONOFF, on}});
 }
 
-CCliPlayerResult CCliPlayerTask::Aps(CSetupManager &manager) const
+CCliPlayerResult CCliPlayerTask::Aps(CPlayerSession &session) const
 {
-    if (!manager.GetApList())
-        return Failed(manager, QStringLiteral("getApList"));
+    if (!session.GetApList())
+        return Failed(session, QStringLiteral("getApList"));
     QList<CCliFields> rows;
-    for (const CAccessPoint &ap : std::as_const(manager.GetAccessPoints()))
+    for (const CAccessPoint &ap : std::as_const(session.GetAccessPoints()))
         rows.append(AccessPointFields(ap, m_request.m_bJson));
-    return CCliPlayerResult::List(manager.GetDevice().ip, rows);
+    return CCliPlayerResult::List(session.GetDevice().ip, rows);
 }
 
-CCliPlayerResult CCliPlayerTask::Connect(CSetupManager &manager) const
+CCliPlayerResult CCliPlayerTask::Connect(CPlayerSession &session) const
 {
     const QStringList &args = m_request.m_arguments;
-    if (!manager.ConnectAp(args.at(0), args.at(1), args.at(2)))
-        return Failed(manager, QStringLiteral("connectAp"));
+    if (!session.ConnectAp(args.at(0), args.at(1), args.at(2)))
+        return Failed(session, QStringLiteral("connectAp"));
     // The password stays out of the output.
-    return Ok(manager, {{ESSID, args.at(0)}, {ENCRYPTIONKEY, args.at(2)}});
+    return Ok(session, {{ESSID, args.at(0)}, {ENCRYPTIONKEY, args.at(2)}});
 }
 
-CCliPlayerResult CCliPlayerTask::Forget(CSetupManager &manager) const
+CCliPlayerResult CCliPlayerTask::Forget(CPlayerSession &session) const
 {
     const QString essid = m_request.m_arguments.first();
-    if (!manager.DeleteProfile(essid))
-        return Failed(manager, QStringLiteral("deleteProfile"));
-    if (m_request.m_bReset && !manager.ResetRender())
-        return Failed(manager, QStringLiteral("resetRender"));
-    return Ok(manager, {{ESSID, essid}, {QStringLiteral("reset"), m_request.m_bReset}});
+    if (!session.DeleteProfile(essid))
+        return Failed(session, QStringLiteral("deleteProfile"));
+    if (m_request.m_bReset && !session.ResetRender())
+        return Failed(session, QStringLiteral("resetRender"));
+    return Ok(session, {{ESSID, essid}, {QStringLiteral("reset"), m_request.m_bReset}});
 }
 
-CCliPlayerResult CCliPlayerTask::ShowSetup(CSetupManager &manager, bool wifi) const
+CCliPlayerResult CCliPlayerTask::ShowSetup(CPlayerSession &session, bool wifi) const
 {
-    if (!(wifi ? manager.GetWifiSetup() : manager.GetLanSetup()))
-        return Failed(manager,
+    if (!(wifi ? session.GetWifiSetup() : session.GetLanSetup()))
+        return Failed(session,
                       wifi ? QStringLiteral("getWifiSetup") : QStringLiteral("getLanSetup"));
-    const CDevice &d = manager.GetDevice();
-    return Ok(manager, SetupFields(d.setupmode, SetupAddresses(d, wifi)));
+    const CDevice &d = session.GetDevice();
+    return Ok(session, SetupFields(d.setupmode, SetupAddresses(d, wifi)));
 }
 
 // As the set-up dialog does it: "dhcp" sends the addresses the player reported,
 // which it keeps for a later switch back to static.
-CCliPlayerResult CCliPlayerTask::ChangeSetup(CSetupManager &manager, bool wifi) const
+CCliPlayerResult CCliPlayerTask::ChangeSetup(CPlayerSession &session, bool wifi) const
 {
     QString setupmode = SETUP_STATIC;
     QStringList addresses = m_request.m_arguments.mid(1);
     if (m_request.Setup() == ECliSetup::Dhcp) {
-        CCliPlayerResult shown = ShowSetup(manager, wifi);
+        CCliPlayerResult shown = ShowSetup(session, wifi);
         if (!shown.m_bOk)
             return shown;
         setupmode = SETUP_DHCP;
-        addresses = SetupAddresses(manager.GetDevice(), wifi);
+        addresses = SetupAddresses(session.GetDevice(), wifi);
     }
-    const CSetupFunction set = wifi ? &CSetupManager::SetWifiSetup : &CSetupManager::SetLanSetup;
-    if (!(manager.*set)(setupmode, addresses.at(0), addresses.at(1), addresses.at(2),
+    const CSetupFunction set = wifi ? &CPlayerSession::SetWifiSetup : &CPlayerSession::SetLanSetup;
+    if (!(session.*set)(setupmode, addresses.at(0), addresses.at(1), addresses.at(2),
                         addresses.at(3), addresses.at(4)))
-        return Failed(manager,
+        return Failed(session,
                       wifi ? QStringLiteral("setWifiSetup") : QStringLiteral("setLanSetup"));
-    if (m_request.m_bReboot && !manager.RebootDevice())
-        return Failed(manager, QStringLiteral("rebootDevice"));
+    if (m_request.m_bReboot && !session.RebootDevice())
+        return Failed(session, QStringLiteral("rebootDevice"));
     CCliFields fields = SetupFields(setupmode, addresses);
     fields.append({QStringLiteral("reboot"), m_request.m_bReboot});
-    return Ok(manager, fields);
+    return Ok(session, fields);
 }
 
-CCliPlayerResult CCliPlayerTask::Reboot(CSetupManager &manager) const
+CCliPlayerResult CCliPlayerTask::Reboot(CPlayerSession &session) const
 {
-    if (!manager.RebootDevice())
-        return Failed(manager, QStringLiteral("rebootDevice"));
-    return Ok(manager);
+    if (!session.RebootDevice())
+        return Failed(session, QStringLiteral("rebootDevice"));
+    return Ok(session);
 }
 
-CCliPlayerResult CCliPlayerTask::Reset(CSetupManager &manager) const
+CCliPlayerResult CCliPlayerTask::Reset(CPlayerSession &session) const
 {
-    if (!manager.ResetRender())
-        return Failed(manager, QStringLiteral("resetRender"));
-    return Ok(manager);
+    if (!session.ResetRender())
+        return Failed(session, QStringLiteral("resetRender"));
+    return Ok(session);
 }
 
-CCliPlayerResult CCliPlayerTask::Firmware(CSetupManager &manager) const
+CCliPlayerResult CCliPlayerTask::Firmware(CPlayerSession &session) const
 {
-    manager.ChooseLocalIp(m_request.m_strDownloadIp);
-    if (!manager.UpdateFirmware())
-        return Failed(manager, QStringLiteral("updateFirmware"));
-    return Ok(manager, {{DOWNLOADIP, m_request.m_strDownloadIp}});
+    if (!session.UpdateFirmware(m_request.m_strDownloadIp))
+        return Failed(session, QStringLiteral("updateFirmware"));
+    return Ok(session, {{DOWNLOADIP, m_request.m_strDownloadIp}});
 }
 
-CCliPlayerResult CCliPlayerTask::Inventory(CSetupManager &manager) const
+CCliPlayerResult CCliPlayerTask::Inventory(CPlayerSession &session) const
 {
-    if (!manager.FetchDeviceData())
-        return Failed(manager, QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
+    if (!session.FetchDeviceData())
+        return Failed(session, QStringLiteral("getDeviceName, getWifiOnOff or getDeviceInfo"));
     // Both set-ups share the record's setupmode: each is taken as it arrives.
-    if (!manager.GetLanSetup())
-        return Failed(manager, QStringLiteral("getLanSetup"));
-    const QString lanmode = ModeText(manager.GetDevice().setupmode);
-    if (!manager.GetWifiSetup())
-        return Failed(manager, QStringLiteral("getWifiSetup"));
-    const CDevice &d = manager.GetDevice();
-    return Ok(manager, {{NAME, d.devicename},
+    if (!session.GetLanSetup())
+        return Failed(session, QStringLiteral("getLanSetup"));
+    const QString lanmode = ModeText(session.GetDevice().setupmode);
+    if (!session.GetWifiSetup())
+        return Failed(session, QStringLiteral("getWifiSetup"));
+    const CDevice &d = session.GetDevice();
+    return Ok(session, {{NAME, d.devicename},
                         {FIRMVERSION, d.firmversion},
                         {SERIALNUMBER, d.serialnumber},
                         {LANMAC, d.lanmac},

@@ -8,9 +8,9 @@
 #include "clirequest.h"
 #include "netcommander.h"
 
-class CSetupManager;
+class CPlayerSession;
 
-// Runs one command line's device operations on one player, through a manager
+// Runs one command line's device operations on one player, through a session
 // that belongs to the calling thread. Keeps no state of its own, so parallel
 // workers share one task. For firmware it only sends
 // "updateFirmware"; the download itself is watched elsewhere.
@@ -33,27 +33,27 @@ public:
 
     explicit CCliPlayerTask(CCliRequest request);
 
-    CCliPlayerResult Run(CSetupManager &manager, const QString &player) const;
+    CCliPlayerResult Run(CPlayerSession &session, const QString &player) const;
     // The core's text of the failure just met; a failure the core gives no
     // text for (a status reply without errcode, a send that broke off) is
     // named after the operation.
-    static QString ErrorText(const CSetupManager &manager, const QString &operation);
+    static QString ErrorText(const CPlayerSession &session, const QString &operation);
 
 private:
-    CCliPlayerResult Info(CSetupManager &manager) const;
-    CCliPlayerResult Name(CSetupManager &manager) const;
-    CCliPlayerResult Wifi(CSetupManager &manager) const;
-    CCliPlayerResult Aps(CSetupManager &manager) const;
-    CCliPlayerResult Connect(CSetupManager &manager) const;
-    CCliPlayerResult Forget(CSetupManager &manager) const;
-    CCliPlayerResult ShowSetup(CSetupManager &manager, bool wifi) const;
-    CCliPlayerResult ChangeSetup(CSetupManager &manager, bool wifi) const;
-    CCliPlayerResult Reboot(CSetupManager &manager) const;
-    CCliPlayerResult Reset(CSetupManager &manager) const;
-    CCliPlayerResult Firmware(CSetupManager &manager) const;
-    CCliPlayerResult Inventory(CSetupManager &manager) const;
-    static CCliPlayerResult Ok(const CSetupManager &manager, CCliFields fields = {});
-    static CCliPlayerResult Failed(const CSetupManager &manager, const QString &operation);
+    CCliPlayerResult Info(CPlayerSession &session) const;
+    CCliPlayerResult Name(CPlayerSession &session) const;
+    CCliPlayerResult Wifi(CPlayerSession &session) const;
+    CCliPlayerResult Aps(CPlayerSession &session) const;
+    CCliPlayerResult Connect(CPlayerSession &session) const;
+    CCliPlayerResult Forget(CPlayerSession &session) const;
+    CCliPlayerResult ShowSetup(CPlayerSession &session, bool wifi) const;
+    CCliPlayerResult ChangeSetup(CPlayerSession &session, bool wifi) const;
+    CCliPlayerResult Reboot(CPlayerSession &session) const;
+    CCliPlayerResult Reset(CPlayerSession &session) const;
+    CCliPlayerResult Firmware(CPlayerSession &session) const;
+    CCliPlayerResult Inventory(CPlayerSession &session) const;
+    static CCliPlayerResult Ok(const CPlayerSession &session, CCliFields fields = {});
+    static CCliPlayerResult Failed(const CPlayerSession &session, const QString &operation);
 
     const CCliRequest m_request;
 };

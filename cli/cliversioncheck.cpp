@@ -5,7 +5,7 @@
 
 #include "clidiscovery.h"
 #include "cliforeach.h"
-#include "setupmanager.h"
+#include "playersession.h"
 #include "wirevocabulary.h"
 
 namespace {
@@ -42,10 +42,10 @@ QList<CCliPlayerResult> CCliVersionCheck::Run(const QList<CCliPlayerResult> &res
             udnByIp.insert(device.ip, device.udn);
         const QHash<QString, QString> versions = CliForEach::Run<QString>(
             udnByIp.keys(), m_request.m_nParallel, READ_EXCHANGES,
-            [](CSetupManager &manager, const QString &player) {
-                manager.TargetDevice(player);
+            [](CPlayerSession &session, const QString &player) {
+                session.TargetDevice(player);
                 // A version is never empty: empty means the read failed.
-                return manager.GetDeviceInfo() ? manager.GetDevice().firmversion : QString();
+                return session.GetDeviceInfo() ? session.GetDevice().firmversion : QString();
             });
         for (auto it = versions.cbegin(); it != versions.cend(); ++it) {
             if (it->isEmpty())
