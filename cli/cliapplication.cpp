@@ -28,6 +28,7 @@
 #include "fileuploader.h"
 #include "netcommander.h"
 #include "networkchecker.h"
+#include "playerkinds.h"
 #include "portholder.h"
 #include "wirevocabulary.h"
 
@@ -36,7 +37,6 @@ namespace {
 constexpr std::chrono::milliseconds PLAYER_BOUND =
     CPlayerTask::ExchangesBound(CPlayerTask::MAX_EXCHANGES);
 // The model class this tool configures; --all skips the others.
-constexpr qint32 CONFIGURABLE_CLASS = 2;
 const QLatin1String PASSWORD_FROM_STDIN("-");
 constexpr qsizetype PASSWORD_ARGUMENT = 1;
 
@@ -166,7 +166,7 @@ QStringList CCliApplication::Configurable(const QList<CDeviceSummary> &devices)
 {
     QStringList players;
     for (const CDeviceSummary &device : devices) {
-        if (device.modelClass == CONFIGURABLE_CLASS)
+        if (device.modelClass == PlayerKinds::DEVICE_PAGE_CLASS)
             players.append(device.ip);
     }
     return players;
@@ -316,7 +316,7 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets, QList<CPla
     for (const CDeviceSummary &device : devices) {
         m_discovered.append(device.ip);
         m_udns.insert(device.ip, device.udn);
-        if (device.modelClass == CONFIGURABLE_CLASS) {
+        if (device.modelClass == PlayerKinds::DEVICE_PAGE_CLASS) {
             targets.append(device.ip);
             continue;
         }

@@ -3,6 +3,7 @@
 #include "clivalues.h"
 #include "ipv4text.h"
 #include "nametext.h"
+#include "playerkinds.h"
 
 namespace {
 
@@ -27,9 +28,7 @@ constexpr qsizetype FIRST_ADDRESS = 1;
 constexpr qsizetype MASK_ARGUMENT = 2;
 constexpr qsizetype FIRST_OPTIONAL_ADDRESS = 3;
 
-const QStringList kEncryptions = {QStringLiteral("OPEN"), QStringLiteral("WEP"),
-                                  QStringLiteral("WPA"), QStringLiteral("WPA2"),
-                                  QStringLiteral("WPA/WPA2")};
+const QStringList kEncryptions = PlayerKinds::EncryptionNames();
 
 } // namespace
 

@@ -10,6 +10,7 @@
 #include "jsonkeys.h"
 #include "ipv4text.h"
 #include "nametext.h"
+#include "playerkinds.h"
 
 namespace {
 
@@ -32,7 +33,6 @@ const QString ENCRYPTION = QStringLiteral("encryption");
 const QString PASSWORD_ENV = QStringLiteral("passwordEnv");
 const QString FILE_KEY = QStringLiteral("file");
 const QString VERSION = QStringLiteral("version");
-const QString OPEN = QStringLiteral("OPEN");
 // Flattened CSV columns join a field and its part with this.
 const QChar CSV_NESTING = u'_';
 
@@ -40,8 +40,7 @@ const QStringList kEntryKeys = {UDN, LANMAC, NAME, WIFI, LAN, WLAN, ACCESS_POINT
 const QStringList kSetupKeys = {MODE, IP, MASK, GATEWAY, DNS1, DNS2};
 const QStringList kAccessPointKeys = {ESSID, ENCRYPTION, PASSWORD_ENV};
 const QStringList kFirmwareKeys = {FILE_KEY, VERSION};
-const QStringList kEncryptions = {OPEN, QStringLiteral("WEP"), QStringLiteral("WPA"),
-                                  QStringLiteral("WPA2"), QStringLiteral("WPA/WPA2")};
+const QStringList kEncryptions = PlayerKinds::EncryptionNames();
 
 QString Dotted(const QString &field, const QString &key)
 {
@@ -339,7 +338,7 @@ bool CPlan::ReadAccessPoint(const QJsonValue &value, std::optional<CPlanAccessPo
                     QStringLiteral("'%1' is not one of %2")
                         .arg(wanted.m_strEncryption, kEncryptions.join(QLatin1String(", "))));
     // An open network needs no password; any other one names where it is.
-    if (wanted.m_strEncryption != OPEN || object.contains(PASSWORD_ENV)) {
+    if (wanted.m_strEncryption != PlayerKinds::OPEN_ENCRYPTION || object.contains(PASSWORD_ENV)) {
         QString variable;
         if (!Text(object, PASSWORD_ENV, Dotted(field, PASSWORD_ENV), variable))
             return false;

@@ -2,16 +2,16 @@
 
 #include <QSet>
 
-#include "playerforeach.h"
-#include "sitediscovery.h"
 #include "firmwarerollout.h"
-#include "playertask.h"
+#include "playerforeach.h"
+#include "playerkinds.h"
 #include "playersession.h"
+#include "playertask.h"
+#include "sitediscovery.h"
 
 namespace {
 
 // The model class this tool configures.
-constexpr qint32 CONFIGURABLE_CLASS = 2;
 // Reading a player: name, Wi-Fi, device information, two set-ups, access points.
 constexpr int READ_EXCHANGES = 6;
 // Sending: name, Wi-Fi and access point; or two set-ups and the reboot.
@@ -179,7 +179,7 @@ void CPlanApply::Match()
     }
     QStringList candidates;
     for (const CDeviceSummary &device : m_pDiscovery->Devices()) {
-        if (device.modelClass == CONFIGURABLE_CLASS && !taken.contains(device.ip))
+        if (device.modelClass == PlayerKinds::DEVICE_PAGE_CLASS && !taken.contains(device.ip))
             candidates.append(device.ip);
     }
     MatchByLanMac(candidates);
@@ -194,7 +194,7 @@ void CPlanApply::Match()
         }
         target.m_outcome.m_strPlayer = target.m_device.ip;
         target.m_outcome.m_strUdn = target.m_device.udn;
-        if (target.m_device.modelClass != CONFIGURABLE_CLASS)
+        if (target.m_device.modelClass != PlayerKinds::DEVICE_PAGE_CLASS)
             Fail(target, QStringLiteral("find"),
                  QStringLiteral("%1 is of model class %2, which this tool does not configure")
                      .arg(target.m_device.model)

@@ -5,9 +5,8 @@
 
 #include "devicediscover.h"
 #include "ipv4text.h"
+#include "playerkinds.h"
 #include "postedmessage.h"
-
-CSetupManager *g_pSetupManager = nullptr;
 
 CSetupManager::CSetupManager()
     : m_wait([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
@@ -253,7 +252,7 @@ int CSetupManager::SelectDevice(const QString &name, const QString &ip)
         return 1; // gone since the list was filled: nothing to show
 
     m_session.TargetDevice(ip);
-    if (modelClass == 2) {
+    if (modelClass == PlayerKinds::DEVICE_PAGE_CLASS) {
         const int result = m_session.FetchDeviceData();
         Post(WM_SHOW_DEVICE_PAGE, 1);
         return result;

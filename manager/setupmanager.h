@@ -200,6 +200,3 @@ private:
     QString &m_strConnectedEssid = m_session.m_strConnectedEssid;
     QList<CAccessPoint> &m_accessPoints = m_session.m_accessPoints;
 };
-
-// How every dialog reaches the one manager; set when the main window starts.
-extern CSetupManager *g_pSetupManager;
