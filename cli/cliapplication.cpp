@@ -4,35 +4,39 @@
 #include <QHostAddress>
 #include <QTextStream>
 
-#include "cliapply.h"
-#include "clibatch.h"
-#include "clidiscovery.h"
-#include "clidoctor.h"
-#include "clifilecheck.h"
+#include "planapply.h"
+#include "playerbatch.h"
+#include "sitediscovery.h"
+#include "doctor.h"
+#include "clidoctorreport.h"
+#include "cliinventoryreport.h"
+#include "cliapplyreport.h"
+#include "filecheck.h"
 #include "cliexitcode.h"
-#include "clifirmware.h"
-#include "cliinventory.h"
+#include "firmwarerollout.h"
+#include "inventory.h"
 #include "clioutput.h"
 #include "cliparser.h"
-#include "cliplan.h"
+#include "cliprogressbars.h"
+#include "plan.h"
 #include "clipasswordreader.h"
-#include "cliplayertask.h"
+#include "playertask.h"
 #include "clitext.h"
 #include "cliusage.h"
-#include "cliversioncheck.h"
+#include "versioncheck.h"
 #include "devicediscover.h"
 #include "fileuploader.h"
 #include "netcommander.h"
 #include "networkchecker.h"
+#include "playerkinds.h"
 #include "portholder.h"
 #include "wirevocabulary.h"
 
 namespace {
 
 constexpr std::chrono::milliseconds PLAYER_BOUND =
-    CCliPlayerTask::ExchangesBound(CCliPlayerTask::MAX_EXCHANGES);
+    CPlayerTask::ExchangesBound(CPlayerTask::MAX_EXCHANGES);
 // The model class this tool configures; --all skips the others.
-constexpr qint32 CONFIGURABLE_CLASS = 2;
 const QLatin1String PASSWORD_FROM_STDIN("-");
 constexpr qsizetype PASSWORD_ARGUMENT = 1;
 
@@ -61,15 +65,15 @@ int CCliApplication::Run(const QStringList &arguments)
         break;
     }
     m_request = parsed.m_request;
-    if (m_request.m_command == ECliCommand::Adapters)
+    if (m_request.m_command == EPlayerCommand::Adapters)
         return RunAdapters();
-    if (m_request.m_command == ECliCommand::Discover)
+    if (m_request.m_command == EPlayerCommand::Discover)
         return RunDiscover();
-    if (m_request.m_command == ECliCommand::Inventory)
+    if (m_request.m_command == EPlayerCommand::Inventory)
         return RunInventory();
-    if (m_request.m_command == ECliCommand::Apply)
+    if (m_request.m_command == EPlayerCommand::Apply)
         return RunApply();
-    if (m_request.m_command == ECliCommand::Doctor)
+    if (m_request.m_command == EPlayerCommand::Doctor)
         return RunDoctor();
     return RunPlayers();
 }
@@ -119,15 +123,15 @@ int CCliApplication::RunAdapters()
 }
 
 // The exit status when the discovery could not run at all.
-std::optional<int> CCliApplication::Discover(CCliDiscovery &discovery)
+std::optional<int> CCliApplication::Discover(CSiteDiscovery &discovery)
 {
     switch (discovery.Run()) {
-    case CCliDiscovery::EOutcome::NoAdapter:
+    case CSiteDiscovery::EOutcome::NoAdapter:
         return Refuse(QStringLiteral("no network adapter to search from"), CliExit::NO_PLAYERS);
-    case CCliDiscovery::EOutcome::UnknownAdapter:
+    case CSiteDiscovery::EOutcome::UnknownAdapter:
         return UsageError(QStringLiteral("no adapter is described as '%1' (see 'adapters')")
                               .arg(m_request.m_strAdapter));
-    case CCliDiscovery::EOutcome::CannotListen: {
+    case CSiteDiscovery::EOutcome::CannotListen: {
         const QString holder = CPortHolder::Find(CDeviceDiscover::ANNOUNCE_PORT);
         // A holder that cannot be named is another user's process, most
         // likely the desktop tool in another session.
@@ -137,7 +141,7 @@ std::optional<int> CCliApplication::Discover(CCliDiscovery &discovery)
                                     : CPortHolder::InUseText(CDeviceDiscover::ANNOUNCE_PORT);
         return Refuse(message, CliExit::FAILED);
     }
-    case CCliDiscovery::EOutcome::Done:
+    case CSiteDiscovery::EOutcome::Done:
         break;
     }
     return std::nullopt;
@@ -145,7 +149,7 @@ std::optional<int> CCliApplication::Discover(CCliDiscovery &discovery)
 
 int CCliApplication::RunDiscover()
 {
-    CCliDiscovery discovery(m_request);
+    CSiteDiscovery discovery(m_request);
     if (const std::optional<int> refused = Discover(discovery))
         return *refused;
     const QList<CDeviceSummary> devices = discovery.Devices();
@@ -162,7 +166,7 @@ QStringList CCliApplication::Configurable(const QList<CDeviceSummary> &devices)
 {
     QStringList players;
     for (const CDeviceSummary &device : devices) {
-        if (device.modelClass == CONFIGURABLE_CLASS)
+        if (device.modelClass == PlayerKinds::DEVICE_PAGE_CLASS)
             players.append(device.ip);
     }
     return players;
@@ -170,67 +174,67 @@ QStringList CCliApplication::Configurable(const QList<CDeviceSummary> &devices)
 
 int CCliApplication::RunInventory()
 {
-    CCliDiscovery discovery(m_request);
+    CSiteDiscovery discovery(m_request);
     if (const std::optional<int> refused = Discover(discovery))
         return *refused;
     const QList<CDeviceSummary> devices = discovery.Devices();
-    const CCliPlayerTask task(m_request);
-    CCliBatch batch(
-        [task](CSetupManager &manager, const QString &player) { return task.Run(manager, player); },
-        m_request.m_nParallel, PLAYER_BOUND);
-    const QList<CCliFields> rows = CCliInventory::Rows(devices, batch.Run(Configurable(devices)));
+    const CPlayerTask task(m_request);
+    CPlayerBatch batch([task](CPlayerSession &session,
+                              const QString &player) { return task.Run(session, player); },
+                       m_request.m_nParallel, PLAYER_BOUND);
+    const QList<CPlayerFields> rows = CInventory::Rows(devices, batch.Run(Configurable(devices)));
     if (m_request.m_bJson)
-        PrintJson(CCliInventory::Json(rows));
+        PrintJson(CCliInventoryReport::Json(rows));
     else if (m_request.m_bCsv)
-        m_out << CCliInventory::Csv(rows);
+        m_out << CCliInventoryReport::Csv(rows);
     else if (!rows.isEmpty())
-        m_out << CCliInventory::Text(rows);
+        m_out << CCliInventoryReport::Text(rows);
     m_out.flush();
     if (devices.isEmpty())
         return NoPlayersAnswered();
-    return CCliInventory::AllRead(rows) ? CliExit::OK : CliExit::FAILED;
+    return CInventory::AllRead(rows) ? CliExit::OK : CliExit::FAILED;
 }
 
 int CCliApplication::RunDoctor()
 {
-    const QList<CCliDoctorFinding> findings = CCliDoctor(CCliFirewall::SystemRunner()).Run();
+    const QList<CDoctorFinding> findings = CDoctor(CFirewallCheck::SystemRunner()).Run();
     if (m_request.m_bJson)
-        PrintJson(CCliDoctor::Json(findings));
+        PrintJson(CCliDoctorReport::Json(findings));
     else
-        m_out << CCliDoctor::Text(findings);
+        m_out << CCliDoctorReport::Text(findings);
     m_out.flush();
     const bool clear = std::all_of(findings.cbegin(), findings.cend(),
-                                   [](const CCliDoctorFinding &finding) { return finding.m_bOk; });
+                                   [](const CDoctorFinding &finding) { return finding.m_bOk; });
     return clear ? CliExit::OK : CliExit::FAILED;
 }
 
 int CCliApplication::RunApply()
 {
     // Passwords come from the environment only, never from the plan.
-    const CCliPlan::Environment environment = [](const QString &name) -> std::optional<QString> {
+    const CPlan::Environment environment = [](const QString &name) -> std::optional<QString> {
         if (name.isEmpty() || !qEnvironmentVariableIsSet(qPrintable(name)))
             return std::nullopt;
         return qEnvironmentVariable(qPrintable(name));
     };
     QString error;
-    const std::optional<QList<CCliPlanEntry>> plan =
-        CCliPlan::Load(m_request.m_arguments.first(), environment, &error);
+    const std::optional<QList<CPlanEntry>> plan =
+        CPlan::Load(m_request.m_arguments.first(), environment, &error);
     if (!plan)
         return Refuse(error, CliExit::USAGE);
-    CCliDiscovery discovery(m_request);
+    CSiteDiscovery discovery(m_request);
     if (const std::optional<int> refused = Discover(discovery))
         return *refused;
-    CCliApply apply(m_request, *plan);
-    const QList<CCliApplyOutcome> outcomes = apply.Run(discovery);
+    CPlanApply apply(m_request, *plan);
+    const QList<CApplyOutcome> outcomes = apply.Run(discovery);
     if (m_request.m_bJson)
-        PrintJson(CCliApplyOutcome::Json(outcomes));
+        PrintJson(CCliApplyReport::Json(outcomes));
     else
-        m_out << CCliApplyOutcome::Text(outcomes, m_request.m_bDryRun);
+        m_out << CCliApplyReport::Text(outcomes, m_request.m_bDryRun);
     m_out.flush();
     if (discovery.Devices().isEmpty())
         return NoPlayersAnswered();
     const bool good =
-        std::all_of(outcomes.cbegin(), outcomes.cend(), [this](const CCliApplyOutcome &outcome) {
+        std::all_of(outcomes.cbegin(), outcomes.cend(), [this](const CApplyOutcome &outcome) {
             return outcome.IsGood(m_request.m_bDryRun);
         });
     return good ? CliExit::OK : CliExit::FAILED;
@@ -241,15 +245,15 @@ int CCliApplication::RunPlayers()
     if (const std::optional<int> refused = PrepareArguments())
         return *refused;
     QStringList targets;
-    QList<CCliPlayerResult> skipped;
+    QList<CPlayerResult> skipped;
     if (const std::optional<int> refused = FindTargets(targets, skipped))
         return *refused;
     bool served = true;
-    QList<CCliPlayerResult> done = RunCommand(targets, served);
+    QList<CPlayerResult> done = RunCommand(targets, served);
     if (!served)
         return CliExit::FAILED;
     if (!m_request.m_strExpectVersion.isEmpty())
-        done = CCliVersionCheck(m_request, *m_pDiscovery).Run(done, m_udns) + m_notFound;
+        done = CVersionCheck(m_request, *m_pDiscovery).Run(done, m_udns) + m_notFound;
     return Report(m_request.m_bAll ? Merge(m_discovered, done, skipped) : done);
 }
 
@@ -257,7 +261,7 @@ int CCliApplication::RunPlayers()
 // discovery or command.
 std::optional<int> CCliApplication::PrepareArguments()
 {
-    if (m_request.m_command == ECliCommand::Firmware) {
+    if (m_request.m_command == EPlayerCommand::Firmware) {
         if (const std::optional<int> refused = CheckFirmwareFile())
             return refused;
         if (m_request.m_strDownloadIp.isEmpty() && !m_request.m_bAll) {
@@ -269,7 +273,7 @@ std::optional<int> CCliApplication::PrepareArguments()
             m_request.m_strDownloadIp = checker.Adapters().front().IpAddress();
         }
     }
-    if (m_request.m_command == ECliCommand::Connect &&
+    if (m_request.m_command == EPlayerCommand::Connect &&
         m_request.m_arguments.at(PASSWORD_ARGUMENT) == PASSWORD_FROM_STDIN) {
         m_err.flush();
         QString error;
@@ -285,14 +289,13 @@ std::optional<int> CCliApplication::CheckFirmwareFile()
 {
     const QString path = m_request.m_arguments.first();
     QString problem;
-    m_pFirmwareImage = CCliFileCheck::LoadFirmware(path, &problem);
+    m_pFirmwareImage = CFileCheck::LoadFirmware(path, &problem);
     if (m_pFirmwareImage)
         return std::nullopt;
     return UsageError(QStringLiteral("firmware file '%1' %2").arg(path, problem));
 }
 
-std::optional<int> CCliApplication::FindTargets(QStringList &targets,
-                                                QList<CCliPlayerResult> &skipped)
+std::optional<int> CCliApplication::FindTargets(QStringList &targets, QList<CPlayerResult> &skipped)
 {
     if (!m_request.m_bAll) {
         targets = m_request.m_players;
@@ -300,8 +303,8 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
             return std::nullopt;
         return FindByAddress(targets);
     }
-    m_pDiscovery = std::make_unique<CCliDiscovery>(m_request);
-    CCliDiscovery &discovery = *m_pDiscovery;
+    m_pDiscovery = std::make_unique<CSiteDiscovery>(m_request);
+    CSiteDiscovery &discovery = *m_pDiscovery;
     if (const std::optional<int> refused = Discover(discovery))
         return refused;
     const QList<CDeviceSummary> devices = discovery.Devices();
@@ -313,14 +316,14 @@ std::optional<int> CCliApplication::FindTargets(QStringList &targets,
     for (const CDeviceSummary &device : devices) {
         m_discovered.append(device.ip);
         m_udns.insert(device.ip, device.udn);
-        if (device.modelClass == CONFIGURABLE_CLASS) {
+        if (device.modelClass == PlayerKinds::DEVICE_PAGE_CLASS) {
             targets.append(device.ip);
             continue;
         }
-        skipped.append(CCliPlayerResult::Skipped(
-            device.ip, {{WireVocabulary::NAME, device.name},
-                        {WireVocabulary::MODEL, device.model},
-                        {QStringLiteral("modelClass"), device.modelClass}}));
+        skipped.append(
+            CPlayerResult::Skipped(device.ip, {{WireVocabulary::NAME, device.name},
+                                               {WireVocabulary::MODEL, device.model},
+                                               {QStringLiteral("modelClass"), device.modelClass}}));
     }
     if (m_request.m_strDownloadIp.isEmpty())
         m_request.m_strDownloadIp = discovery.SweepAddress();
@@ -332,13 +335,13 @@ std::optional<int> CCliApplication::FindByAddress(QStringList &targets)
     QList<quint32> addresses;
     for (const QString &player : std::as_const(targets))
         addresses.append(QHostAddress(player).toIPv4Address());
-    CCliRequest sweep = m_request;
+    CPlayerRequest sweep = m_request;
     sweep.m_subnet = CSweepRange::Covering(addresses);
     if (!sweep.m_subnet)
         return UsageError(QStringLiteral("--expect-version: the players lie too far apart (more "
                                          "than %1 addresses) to be found again; use --all")
                               .arg(CSweepRange::MAX_ADDRESSES));
-    m_pDiscovery = std::make_unique<CCliDiscovery>(sweep);
+    m_pDiscovery = std::make_unique<CSiteDiscovery>(sweep);
     if (const std::optional<int> refused = Discover(*m_pDiscovery))
         return refused;
     for (const CDeviceSummary &device : m_pDiscovery->Devices())
@@ -349,7 +352,7 @@ std::optional<int> CCliApplication::FindByAddress(QStringList &targets)
             found.append(player);
             continue;
         }
-        m_notFound.append(CCliPlayerResult::Failure(
+        m_notFound.append(CPlayerResult::Failure(
             player, QStringLiteral("did not answer a discovery, so it could not be found again "
                                    "after the update; nothing sent")));
     }
@@ -357,20 +360,30 @@ std::optional<int> CCliApplication::FindByAddress(QStringList &targets)
     return std::nullopt;
 }
 
-QList<CCliPlayerResult> CCliApplication::RunCommand(const QStringList &targets, bool &served)
+QList<CPlayerResult> CCliApplication::RunCommand(const QStringList &targets, bool &served)
 {
     if (targets.isEmpty())
         return {};
-    if (m_request.m_command != ECliCommand::Firmware) {
-        const CCliPlayerTask task(m_request);
-        CCliBatch batch([task](CSetupManager &manager,
-                               const QString &player) { return task.Run(manager, player); },
-                        m_request.m_nParallel, PLAYER_BOUND);
+    if (m_request.m_command != EPlayerCommand::Firmware) {
+        const CPlayerTask task(m_request);
+        CPlayerBatch batch([task](CPlayerSession &session,
+                                  const QString &player) { return task.Run(session, player); },
+                           m_request.m_nParallel, PLAYER_BOUND);
         return batch.Run(targets);
     }
-    CCliFirmware firmware(m_request, m_pFirmwareImage, m_bProgressOnTerminal ? &m_err : nullptr);
+    // Bars only on a terminal; a script's log would fill with redrawn lines.
+    std::unique_ptr<CCliProgressBars> bars;
+    CFirmwareRollout::ProgressFunction progress;
+    if (m_bProgressOnTerminal) {
+        progress = [this, &bars](const CUploadMonitor &monitor) {
+            if (!bars)
+                bars = std::make_unique<CCliProgressBars>(m_err, monitor);
+            bars->Update();
+        };
+    }
+    CFirmwareRollout firmware(m_request, m_pFirmwareImage, std::move(progress));
     QString error;
-    const std::optional<QList<CCliPlayerResult>> results = firmware.Run(targets, &error);
+    const std::optional<QList<CPlayerResult>> results = firmware.Run(targets, &error);
     if (!results) {
         served = false;
         Refuse(error, CliExit::FAILED);
@@ -382,23 +395,23 @@ QList<CCliPlayerResult> CCliApplication::RunCommand(const QStringList &targets, 
     return *results;
 }
 
-QList<CCliPlayerResult> CCliApplication::Merge(const QStringList &order,
-                                               const QList<CCliPlayerResult> &done,
-                                               const QList<CCliPlayerResult> &skipped)
+QList<CPlayerResult> CCliApplication::Merge(const QStringList &order,
+                                            const QList<CPlayerResult> &done,
+                                            const QList<CPlayerResult> &skipped)
 {
-    QHash<QString, CCliPlayerResult> byPlayer;
-    for (const CCliPlayerResult &result : done + skipped)
+    QHash<QString, CPlayerResult> byPlayer;
+    for (const CPlayerResult &result : done + skipped)
         byPlayer.insert(result.m_strPlayer, result);
-    QList<CCliPlayerResult> merged;
+    QList<CPlayerResult> merged;
     for (const QString &player : order)
         merged.append(byPlayer.value(player));
     return merged;
 }
 
-int CCliApplication::Report(const QList<CCliPlayerResult> &results)
+int CCliApplication::Report(const QList<CPlayerResult> &results)
 {
     bool allOk = true;
-    for (const CCliPlayerResult &result : results)
+    for (const CPlayerResult &result : results)
         allOk = allOk && result.m_bOk;
     if (m_request.m_bJson) {
         PrintJson(CCliOutput::ResultsJson(results));

@@ -9,12 +9,12 @@
 #include <QString>
 #include <QStringList>
 
-#include "cliplayerresult.h"
+#include "playerresult.h"
 #include "devicesummary.h"
-#include "clirequest.h"
+#include "playerrequest.h"
 
 class QTextStream;
-class CCliDiscovery;
+class CSiteDiscovery;
 class CUploadFile;
 
 // The command-line front end: reads the command line, runs it on the core
@@ -40,7 +40,7 @@ private:
     // let the players in.
     int NoPlayersAnswered();
     int RunAdapters();
-    std::optional<int> Discover(CCliDiscovery &discovery);
+    std::optional<int> Discover(CSiteDiscovery &discovery);
     int RunDiscover();
     int RunPlayers();
     int RunInventory();
@@ -50,29 +50,28 @@ private:
     static QStringList Configurable(const QList<CDeviceSummary> &devices);
     std::optional<int> PrepareArguments();
     std::optional<int> CheckFirmwareFile();
-    std::optional<int> FindTargets(QStringList &targets, QList<CCliPlayerResult> &skipped);
+    std::optional<int> FindTargets(QStringList &targets, QList<CPlayerResult> &skipped);
     // firmware --expect-version on named players: their udns, by a sweep of
     // the smallest network holding them all; the ones not found are dropped
     // from targets and reported.
     std::optional<int> FindByAddress(QStringList &targets);
-    QList<CCliPlayerResult> RunCommand(const QStringList &targets, bool &served);
-    int Report(const QList<CCliPlayerResult> &results);
+    QList<CPlayerResult> RunCommand(const QStringList &targets, bool &served);
+    int Report(const QList<CPlayerResult> &results);
     void PrintJson(const QJsonArray &array);
-    static QList<CCliPlayerResult> Merge(const QStringList &order,
-                                         const QList<CCliPlayerResult> &done,
-                                         const QList<CCliPlayerResult> &skipped);
+    static QList<CPlayerResult> Merge(const QStringList &order, const QList<CPlayerResult> &done,
+                                      const QList<CPlayerResult> &skipped);
 
     QTextStream &m_out;
     QTextStream &m_err;
     const int m_stdinFd;
     const bool m_bProgressOnTerminal;
-    CCliRequest m_request;
+    CPlayerRequest m_request;
     // Discovery order of every player --all found, for the report.
     QStringList m_discovered;
     // The discovery that found the players, kept listening to find them again.
-    std::unique_ptr<CCliDiscovery> m_pDiscovery;
+    std::unique_ptr<CSiteDiscovery> m_pDiscovery;
     QHash<QString, QString> m_udns; // by address
-    QList<CCliPlayerResult> m_notFound;
+    QList<CPlayerResult> m_notFound;
     // The firmware image as it was checked: what every download serves.
     std::shared_ptr<const CUploadFile> m_pFirmwareImage;
 };

@@ -4,8 +4,8 @@
 #include <QJsonObject>
 
 #include "adapterinfo.h"
-#include "clidiscovery.h"
-#include "clirequest.h"
+#include "sitediscovery.h"
+#include "playerrequest.h"
 #include "clitable.h"
 #include "clitext.h"
 #include "devicesummary.h"
@@ -15,7 +15,7 @@ namespace {
 
 const QLatin1String INDENT("  ");
 
-QJsonObject ToObject(const CCliFields &fields)
+QJsonObject ToObject(const CPlayerFields &fields)
 {
     QJsonObject object;
     for (const auto &[name, value] : fields)
@@ -23,7 +23,7 @@ QJsonObject ToObject(const CCliFields &fields)
     return object;
 }
 
-QString SkippedText(const CCliPlayerResult &result)
+QString SkippedText(const CPlayerResult &result)
 {
     QString model;
     QString modelClass;
@@ -71,7 +71,7 @@ QString CCliOutput::AdaptersText(const std::vector<CAdapterInfo> &adapters)
 
 QJsonArray CCliOutput::DevicesJson(const QList<CDeviceSummary> &devices)
 {
-    const QSet<QString> twice = CCliDiscovery::DuplicateUdns(devices);
+    const QSet<QString> twice = CSiteDiscovery::DuplicateUdns(devices);
     QJsonArray array;
     for (const CDeviceSummary &device : devices) {
         array.append(QJsonObject{{WireVocabulary::NAME, device.name},
@@ -86,7 +86,7 @@ QJsonArray CCliOutput::DevicesJson(const QList<CDeviceSummary> &devices)
 
 QString CCliOutput::DevicesText(const QList<CDeviceSummary> &devices)
 {
-    const QSet<QString> twice = CCliDiscovery::DuplicateUdns(devices);
+    const QSet<QString> twice = CSiteDiscovery::DuplicateUdns(devices);
     QStringList header = {QStringLiteral("NAME"), QStringLiteral("MODEL"), QStringLiteral("IP"),
                           QStringLiteral("UDN"), QStringLiteral("CLASS")};
     // The mark only when there is something to mark.
@@ -103,10 +103,10 @@ QString CCliOutput::DevicesText(const QList<CDeviceSummary> &devices)
     return table.Text();
 }
 
-QJsonArray CCliOutput::ResultsJson(const QList<CCliPlayerResult> &results)
+QJsonArray CCliOutput::ResultsJson(const QList<CPlayerResult> &results)
 {
     QJsonArray array;
-    for (const CCliPlayerResult &result : results) {
+    for (const CPlayerResult &result : results) {
         array.append(
             QJsonObject{{QStringLiteral("player"), result.m_strPlayer},
                         {QStringLiteral("ok"), result.m_bOk},
@@ -118,13 +118,13 @@ QJsonArray CCliOutput::ResultsJson(const QList<CCliPlayerResult> &results)
     return array;
 }
 
-QJsonValue CCliOutput::ResultJson(const CCliPlayerResult &result)
+QJsonValue CCliOutput::ResultJson(const CPlayerResult &result)
 {
     if (!result.m_bOk)
         return QJsonValue::Null;
     if (result.m_bList) {
         QJsonArray rows;
-        for (const CCliFields &row : result.m_rows)
+        for (const CPlayerFields &row : result.m_rows)
             rows.append(ToObject(row));
         return rows;
     }
@@ -133,17 +133,17 @@ QJsonValue CCliOutput::ResultJson(const CCliPlayerResult &result)
     return ToObject(result.m_fields);
 }
 
-QString CCliOutput::ResultsText(const CCliRequest &request, const QList<CCliPlayerResult> &results)
+QString CCliOutput::ResultsText(const CPlayerRequest &request, const QList<CPlayerResult> &results)
 {
     QString text;
-    for (const CCliPlayerResult &result : results) {
+    for (const CPlayerResult &result : results) {
         if (result.m_bOk)
             text += ResultText(request, result);
     }
     return text;
 }
 
-QString CCliOutput::ResultText(const CCliRequest &request, const CCliPlayerResult &result)
+QString CCliOutput::ResultText(const CPlayerRequest &request, const CPlayerResult &result)
 {
     if (result.m_bSkipped)
         return SkippedText(result);
@@ -158,7 +158,7 @@ QString CCliOutput::ResultText(const CCliRequest &request, const CCliPlayerResul
     return player + QLatin1Char('\n') + FieldsText(result.m_fields);
 }
 
-QString CCliOutput::FieldsText(const CCliFields &fields)
+QString CCliOutput::FieldsText(const CPlayerFields &fields)
 {
     qsizetype width = 0;
     for (const auto &[name, value] : fields)
@@ -170,7 +170,7 @@ QString CCliOutput::FieldsText(const CCliFields &fields)
     return text;
 }
 
-QString CCliOutput::RowsText(const QList<CCliFields> &rows)
+QString CCliOutput::RowsText(const QList<CPlayerFields> &rows)
 {
     if (rows.isEmpty())
         return INDENT + QLatin1String("(none)\n");
@@ -178,7 +178,7 @@ QString CCliOutput::RowsText(const QList<CCliFields> &rows)
     for (const auto &[name, value] : rows.first())
         header.append(name);
     CCliTable table(header, INDENT);
-    for (const CCliFields &row : rows) {
+    for (const CPlayerFields &row : rows) {
         QStringList cells;
         for (const auto &[name, value] : row)
             cells.append(ValueText(value));
@@ -196,10 +196,10 @@ QString CCliOutput::ValueText(const QJsonValue &value)
     return value.toString();
 }
 
-QString CCliOutput::FailuresText(const QList<CCliPlayerResult> &results)
+QString CCliOutput::FailuresText(const QList<CPlayerResult> &results)
 {
     QString text;
-    for (const CCliPlayerResult &result : results) {
+    for (const CPlayerResult &result : results) {
         if (!result.m_bOk)
             text += CCliText::Escaped(result.m_strPlayer) + QLatin1String(": ") +
                     CCliText::Escaped(result.m_strError) + QLatin1Char('\n');

@@ -7,10 +7,10 @@
 #include <QList>
 #include <QString>
 
-#include "cliplayerresult.h"
+#include "playerresult.h"
 
 class CAdapterInfo;
-class CCliRequest;
+class CPlayerRequest;
 class CDeviceSummary;
 
 // How results look: a JSON document for scripts, readable text for people.
@@ -27,16 +27,16 @@ public:
     static QJsonArray DevicesJson(const QList<CDeviceSummary> &devices);
     static QString DevicesText(const QList<CDeviceSummary> &devices);
 
-    static QJsonArray ResultsJson(const QList<CCliPlayerResult> &results);
+    static QJsonArray ResultsJson(const QList<CPlayerResult> &results);
     // Standard output: the players that succeeded or were skipped.
-    static QString ResultsText(const CCliRequest &request, const QList<CCliPlayerResult> &results);
+    static QString ResultsText(const CPlayerRequest &request, const QList<CPlayerResult> &results);
     // Standard error: one line per failed player.
-    static QString FailuresText(const QList<CCliPlayerResult> &results);
+    static QString FailuresText(const QList<CPlayerResult> &results);
 
 private:
-    static QJsonValue ResultJson(const CCliPlayerResult &result);
-    static QString ResultText(const CCliRequest &request, const CCliPlayerResult &result);
-    static QString FieldsText(const CCliFields &fields);
-    static QString RowsText(const QList<CCliFields> &rows);
+    static QJsonValue ResultJson(const CPlayerResult &result);
+    static QString ResultText(const CPlayerRequest &request, const CPlayerResult &result);
+    static QString FieldsText(const CPlayerFields &fields);
+    static QString RowsText(const QList<CPlayerFields> &rows);
     static QString ValueText(const QJsonValue &value);
 };

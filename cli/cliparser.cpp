@@ -3,6 +3,7 @@
 #include "clivalues.h"
 #include "ipv4text.h"
 #include "nametext.h"
+#include "playerkinds.h"
 
 namespace {
 
@@ -27,9 +28,7 @@ constexpr qsizetype FIRST_ADDRESS = 1;
 constexpr qsizetype MASK_ARGUMENT = 2;
 constexpr qsizetype FIRST_OPTIONAL_ADDRESS = 3;
 
-const QStringList kEncryptions = {QStringLiteral("OPEN"), QStringLiteral("WEP"),
-                                  QStringLiteral("WPA"), QStringLiteral("WPA2"),
-                                  QStringLiteral("WPA/WPA2")};
+const QStringList kEncryptions = PlayerKinds::EncryptionNames();
 
 } // namespace
 
@@ -202,8 +201,8 @@ bool CCliParser::ParseCommandWord()
     if (m_nIndex >= m_arguments.size() || m_arguments.at(m_nIndex) == END_OF_OPTIONS)
         return Fail(QStringLiteral("no command given"));
     const QString word = m_arguments.at(m_nIndex++);
-    m_request.m_command = CCliRequest::CommandFromName(word);
-    if (m_request.m_command == ECliCommand::None)
+    m_request.m_command = CPlayerRequest::CommandFromName(word);
+    if (m_request.m_command == EPlayerCommand::None)
         return Fail(QStringLiteral("unknown command '%1'").arg(word));
     return true;
 }
@@ -227,7 +226,7 @@ bool CCliParser::ParseCommandTail()
 
 bool CCliParser::ParseTailOption(const QString &name, const QString &token)
 {
-    const ECliCommand command = m_request.m_command;
+    const EPlayerCommand command = m_request.m_command;
     QString value;
     if (name == QLatin1String("--json")) {
         m_request.m_bJson = true;
@@ -237,11 +236,11 @@ bool CCliParser::ParseTailOption(const QString &name, const QString &token)
         m_request.m_bCsv = true;
         return true;
     }
-    if (command == ECliCommand::Apply && name == QLatin1String("--dry-run")) {
+    if (command == EPlayerCommand::Apply && name == QLatin1String("--dry-run")) {
         m_request.m_bDryRun = true;
         return true;
     }
-    if (command == ECliCommand::Firmware && name == QLatin1String("--expect-version")) {
+    if (command == EPlayerCommand::Firmware && name == QLatin1String("--expect-version")) {
         if (!TakeValue(token, value))
             return false;
         if (value.trimmed().isEmpty())
@@ -251,23 +250,23 @@ bool CCliParser::ParseTailOption(const QString &name, const QString &token)
     }
     if (m_request.IsSiteCommand() && name == QLatin1String("--parallel"))
         return ParseParallel(token);
-    if ((command == ECliCommand::Firmware || command == ECliCommand::Apply) &&
+    if ((command == EPlayerCommand::Firmware || command == EPlayerCommand::Apply) &&
         name == QLatin1String("--timeout"))
         return ParseTimeout(token);
-    if (command == ECliCommand::Discover || m_request.IsSiteCommand()) {
+    if (command == EPlayerCommand::Discover || m_request.IsSiteCommand()) {
         bool handled = false;
         if (!ParseSweepOption(name, token, handled))
             return false;
         if (handled)
             return true;
-    } else if (command == ECliCommand::Forget && name == QLatin1String("--reset")) {
+    } else if (command == EPlayerCommand::Forget && name == QLatin1String("--reset")) {
         m_request.m_bReset = true;
         return true;
-    } else if ((command == ECliCommand::Lan || command == ECliCommand::Wlan) &&
+    } else if ((command == EPlayerCommand::Lan || command == EPlayerCommand::Wlan) &&
                name == QLatin1String("--reboot")) {
         m_request.m_bReboot = true;
         return true;
-    } else if (command == ECliCommand::Firmware && name == QLatin1String("--local-ip")) {
+    } else if (command == EPlayerCommand::Firmware && name == QLatin1String("--local-ip")) {
         if (!TakeValue(token, value))
             return false;
         if (!CIpv4Text::IsAddress(value))
@@ -281,14 +280,14 @@ bool CCliParser::ParseTailOption(const QString &name, const QString &token)
 
 bool CCliParser::CheckTargets()
 {
-    const CCliRequest &r = m_request;
+    const CPlayerRequest &r = m_request;
     if (!r.m_strAdapter.isEmpty() && !r.m_strSweepIp.isEmpty())
         return Fail(QStringLiteral("--adapter and --local-ip cannot be used together"));
     if (r.m_subnet && (!r.m_strAdapter.isEmpty() || !r.m_strSweepIp.isEmpty()))
         return Fail(QStringLiteral("--subnet cannot be used with --adapter or --local-ip"));
     if (r.m_bCsv && r.m_bJson)
         return Fail(QStringLiteral("--json and --csv cannot be used together"));
-    if (r.m_bCsv && r.m_command != ECliCommand::Inventory)
+    if (r.m_bCsv && r.m_command != EPlayerCommand::Inventory)
         return Fail(QStringLiteral("--csv applies only to 'inventory'"));
     if (r.IsSiteCommand()) {
         if (r.m_bAll || !r.m_players.isEmpty())
@@ -302,7 +301,7 @@ bool CCliParser::CheckTargets()
             return Fail(QStringLiteral("'%1' works on no player: --player, --all and --parallel "
                                        "do not apply")
                             .arg(r.CommandName()));
-        if (r.m_command != ECliCommand::Discover && m_bSweepOptions)
+        if (r.m_command != EPlayerCommand::Discover && m_bSweepOptions)
             return Fail(QStringLiteral("'%1' takes no discovery option").arg(r.CommandName()));
         return true;
     }
@@ -330,19 +329,19 @@ bool CCliParser::CheckArguments()
 {
     const QStringList &args = m_request.m_arguments;
     switch (m_request.m_command) {
-    case ECliCommand::Name:
+    case EPlayerCommand::Name:
         if (!CheckArity(1))
             return false;
         if (args.first().isEmpty())
             return Fail(QStringLiteral("the new name is empty"));
         return CheckName(QStringLiteral("the new name"),
                          CNameText::DeviceNameProblem(args.first()));
-    case ECliCommand::Wifi:
+    case EPlayerCommand::Wifi:
         if (!CheckArity(1))
             return false;
         return args.first() == QLatin1String("on") || args.first() == QLatin1String("off") ||
                Fail(QStringLiteral("'wifi' takes on or off, not '%1'").arg(args.first()));
-    case ECliCommand::Connect:
+    case EPlayerCommand::Connect:
         if (!CheckArity(3))
             return false;
         if (args.first().isEmpty())
@@ -352,18 +351,18 @@ bool CCliParser::CheckArguments()
         return kEncryptions.contains(args.at(2)) ||
                Fail(QStringLiteral("unknown encryption '%1': use one of %2")
                         .arg(args.at(2), kEncryptions.join(QLatin1String(", "))));
-    case ECliCommand::Forget:
+    case EPlayerCommand::Forget:
         if (!CheckArity(1))
             return false;
         return !args.first().isEmpty() || Fail(QStringLiteral("the ESSID is empty"));
-    case ECliCommand::Lan:
-    case ECliCommand::Wlan:
+    case EPlayerCommand::Lan:
+    case EPlayerCommand::Wlan:
         return CheckIpSetup();
-    case ECliCommand::Apply:
+    case EPlayerCommand::Apply:
         if (!CheckArity(1))
             return false;
         return !args.first().isEmpty() || Fail(QStringLiteral("the plan file name is empty"));
-    case ECliCommand::Firmware:
+    case EPlayerCommand::Firmware:
         if (!CheckArity(1))
             return false;
         return !args.first().isEmpty() || Fail(QStringLiteral("the firmware file name is empty"));

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "clirequest.h"
+#include "playerrequest.h"
 
 // The outcome of reading a command line.
 class CCliParseResult
@@ -20,7 +20,7 @@ public:
     };
 
     EStatus m_status = EStatus::UsageError;
-    CCliRequest m_request;
+    CPlayerRequest m_request;
     QString m_strError; // for UsageError: what is wrong, in one line
 };
 
@@ -64,7 +64,7 @@ private:
 
     const QStringList m_arguments;
     qsizetype m_nIndex = 0;
-    CCliRequest m_request;
+    CPlayerRequest m_request;
     QString m_strError;
     bool m_bSweepOptions = false;
     bool m_bParallelGiven = false;

@@ -3,7 +3,7 @@
 #include <QTextStream>
 
 #include "clitext.h"
-#include "cliuploadmonitor.h"
+#include "uploadmonitor.h"
 #include "fileuploader.h"
 
 namespace {
@@ -15,16 +15,16 @@ constexpr int PERCENT_WIDTH = 3;
 const QLatin1String CURSOR_UP("\x1b[%1A");
 const QLatin1String CLEAR_LINE("\r\x1b[2K");
 
-QString StatusOf(CCliUploadMonitor::EState state)
+QString StatusOf(CUploadMonitor::EState state)
 {
     switch (state) {
-    case CCliUploadMonitor::EState::Complete:
+    case CUploadMonitor::EState::Complete:
         return QStringLiteral("done");
-    case CCliUploadMonitor::EState::Failed:
+    case CUploadMonitor::EState::Failed:
         return QStringLiteral("failed");
-    case CCliUploadMonitor::EState::NotSent:
+    case CUploadMonitor::EState::NotSent:
         return QStringLiteral("not sent");
-    case CCliUploadMonitor::EState::Waiting:
+    case CUploadMonitor::EState::Waiting:
         break;
     }
     return {};
@@ -32,7 +32,7 @@ QString StatusOf(CCliUploadMonitor::EState state)
 
 } // namespace
 
-CCliProgressBars::CCliProgressBars(QTextStream &stream, const CCliUploadMonitor &monitor)
+CCliProgressBars::CCliProgressBars(QTextStream &stream, const CUploadMonitor &monitor)
     : m_stream(stream), m_monitor(monitor)
 {}
 

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 class QTextStream;
-class CCliUploadMonitor;
+class CUploadMonitor;
 
 // One line per player on a terminal, redrawn in place as downloads advance.
 class CCliProgressBars
@@ -15,7 +15,7 @@ public:
     // stays within an 80-column terminal.
     static constexpr int BAR_WIDTH = 40;
 
-    CCliProgressBars(QTextStream &stream, const CCliUploadMonitor &monitor);
+    CCliProgressBars(QTextStream &stream, const CUploadMonitor &monitor);
 
     // Redraws when any line would look different from the last drawing.
     void Update();
@@ -26,7 +26,7 @@ private:
     QString LineOf(const QString &player) const;
 
     QTextStream &m_stream;
-    const CCliUploadMonitor &m_monitor;
+    const CUploadMonitor &m_monitor;
     QHash<QString, QString> m_drawn;
     bool m_bDrawnOnce = false;
 };

@@ -6,7 +6,7 @@
 // doctor reports) shown in a terminal: every character a terminal or a text
 // viewer could take as a command or as a reordering is shown as an escape
 // instead, so the text can only ever be read. JSON escapes them by itself;
-// CSV keeps the full value and only defuses formulas (CCliCsv).
+// CSV keeps the full value and only defuses formulas (CCsv).
 class CCliText
 {
 public:

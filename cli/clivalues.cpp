@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "clirequest.h"
+#include "playerrequest.h"
 
 std::optional<int> CCliValues::ParseSeconds(const QString &text, int maxSeconds)
 {
@@ -10,7 +10,7 @@ std::optional<int> CCliValues::ParseSeconds(const QString &text, int maxSeconds)
     const double seconds = text.toDouble(&ok);
     if (!ok || !std::isfinite(seconds) || seconds <= 0 || seconds > maxSeconds)
         return std::nullopt;
-    const int milliseconds = static_cast<int>(std::lround(seconds * CCliRequest::MS_PER_SECOND));
+    const int milliseconds = static_cast<int>(std::lround(seconds * CPlayerRequest::MS_PER_SECOND));
     return milliseconds > 0 ? std::optional<int>(milliseconds) : std::nullopt;
 }
 

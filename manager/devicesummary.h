@@ -10,8 +10,8 @@ public:
     CDeviceSummary(QString name, QString model, QString ip, QString udn);
     virtual ~CDeviceSummary() = default;
 
-    // 2 for the players this tool configures itself; the other classes are
-    // shown through their own web page.
+    // PlayerKinds::DEVICE_PAGE_CLASS for the players this tool configures
+    // itself; the other classes are shown through their own web page.
     static qint32 ModelClass(const QString &model);
 
     QString name;

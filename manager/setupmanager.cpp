@@ -5,12 +5,11 @@
 
 #include "devicediscover.h"
 #include "ipv4text.h"
+#include "playerkinds.h"
 #include "postedmessage.h"
 
-CSetupManager *g_pSetupManager = nullptr;
-
 CSetupManager::CSetupManager()
-    : m_wait([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }), m_commander(this)
+    : m_wait([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
 {}
 
 CSetupManager::~CSetupManager()
@@ -81,8 +80,7 @@ void CSetupManager::StopDiscovery()
     m_adapterDescriptions.clear();
     m_adapterChoices.clear();
     ClearDeviceList();
-    m_errors.clear();
-    m_strUnreached.clear();
+    m_session.ForgetErrors();
 }
 
 void CSetupManager::ClearDeviceList()
@@ -115,7 +113,7 @@ bool CSetupManager::AddDevice(QString model, QString name, QString ip, QString u
 
 int CSetupManager::RefreshDevices()
 {
-    m_strSelectedName.clear();
+    m_session.ForgetListedName();
     ClearDeviceList();
     if (!m_pDiscover)
         return 0;
@@ -236,28 +234,9 @@ bool CSetupManager::SweepNow(const std::optional<CSweepRange> &range)
     return true;
 }
 
-void CSetupManager::TargetDevice(const QString &ip)
-{
-    ForgetDevice();
-    m_device.ip = ip;
-}
-
-// A field the new player does not answer must show empty rather than what
-// another player said, and nothing of that player may be acted on.
-void CSetupManager::ForgetDevice()
-{
-    m_device = CDevice();
-    m_accessPoints.clear();
-    m_strConnectedEssid.clear();
-    m_readFailures.clear();
-}
-
 int CSetupManager::SelectDevice(const QString &name, const QString &ip)
 {
-    BeginUserAction();
-    m_strSelectedName = name;
-    m_strSelectedIp = ip;
-    ForgetDevice();
+    m_session.ChooseListed(name, ip);
 
     qint32 modelClass = -1;
     {
@@ -272,9 +251,9 @@ int CSetupManager::SelectDevice(const QString &name, const QString &ip)
     if (modelClass < 0)
         return 1; // gone since the list was filled: nothing to show
 
-    m_device.ip = ip;
-    if (modelClass == 2) {
-        const int result = FetchDeviceData();
+    m_session.TargetDevice(ip);
+    if (modelClass == PlayerKinds::DEVICE_PAGE_CLASS) {
+        const int result = m_session.FetchDeviceData();
         Post(WM_SHOW_DEVICE_PAGE, 1);
         return result;
     }

@@ -16,8 +16,8 @@
 #include "device.h"
 #include "devicesink.h"
 #include "devicesummary.h"
-#include "netcommander.h"
 #include "networkchecker.h"
+#include "playersession.h"
 #include "readfailure.h"
 #include "resultstore.h"
 #include "stpcmderrortag.h"
@@ -26,8 +26,8 @@
 class CDeviceDiscover;
 
 // The one controller: it owns the adapters, the discovery thread, the list of
-// discovered players, the selected player's data, the command channel and the
-// errors of failed commands, and offers one operation per user action. The
+// discovered players and the selected player's session (its data, command
+// channel and errors), and offers one operation per user action. The
 // operations run one at a time, on the front end's thread or on a worker it
 // hands each call to, never two at once; AddDevice alone is called by the
 // announcement threads, under the discovery lock.
@@ -68,43 +68,56 @@ public:
     int SelectDevice(const QString &name, const QString &ip);
     void UpdateDeviceName(int index, const QString &name);
     QString GetAdapterDescription() const { return m_strAdapterDescription; }
-    QString GetSelectedDeviceIp() const { return m_strSelectedIp; }
+    QString GetSelectedDeviceIp() const { return m_session.GetListedIp(); }
     QString GetDeviceIp(int index) const;
     // A copy of the discovered players, taken under the device list's lock.
     QList<CDeviceSummary> GetDevices() const;
 
-    // Result store
-    void StoreResult(const STP_CMD_RESULT_TAG &result) override;
+    // Result store: a reply for the selected player.
+    void StoreResult(const STP_CMD_RESULT_TAG &result) override { m_session.StoreResult(result); }
 
-    // Device operations: 1 on success, 0 on failure with the error recorded.
-    int GetDeviceName();
-    int SetDeviceName(const QString &name);
-    int GetWifiOnOff();
-    int SetWifiOnOff(int on);
-    int GetApList();
-    int ConnectAp(const QString &essid, const QString &password, const QString &encryptionkey);
-    int GetDeviceInfo();
-    int DeleteProfile(const QString &essid);
-    int GetLanSetup();
-    int GetWifiSetup();
+    // Device operations, aimed at the selected player: 1 on success, 0 on
+    // failure with the error recorded.
+    int GetDeviceName() { return m_session.GetDeviceName(); }
+    int SetDeviceName(const QString &name) { return m_session.SetDeviceName(name); }
+    int GetWifiOnOff() { return m_session.GetWifiOnOff(); }
+    int SetWifiOnOff(int on) { return m_session.SetWifiOnOff(on); }
+    int GetApList() { return m_session.GetApList(); }
+    int ConnectAp(const QString &essid, const QString &password, const QString &encryptionkey)
+    {
+        return m_session.ConnectAp(essid, password, encryptionkey);
+    }
+    int GetDeviceInfo() { return m_session.GetDeviceInfo(); }
+    int DeleteProfile(const QString &essid) { return m_session.DeleteProfile(essid); }
+    int GetLanSetup() { return m_session.GetLanSetup(); }
+    int GetWifiSetup() { return m_session.GetWifiSetup(); }
     int SetLanSetup(const QString &setupmode, const QString &ipaddress, const QString &subnetmask,
                     const QString &defaultgateway, const QString &primarydns,
-                    const QString &seconddns);
+                    const QString &seconddns)
+    {
+        return m_session.SetLanSetup(setupmode, ipaddress, subnetmask, defaultgateway, primarydns,
+                                     seconddns);
+    }
     int SetWifiSetup(const QString &setupmode, const QString &ipaddress, const QString &subnetmask,
                      const QString &defaultgateway, const QString &primarydns,
-                     const QString &seconddns);
-    int UpdateFirmware();
-    int ResetRender();
-    int RebootDevice();
-    int FetchDeviceData();
-    void AddCommandError(const STP_CMD_ERROR_TAG &record);
+                     const QString &seconddns)
+    {
+        return m_session.SetWifiSetup(setupmode, ipaddress, subnetmask, defaultgateway, primarydns,
+                                      seconddns);
+    }
+    // The player fetches from the address whose /24 is swept.
+    int UpdateFirmware() { return m_session.UpdateFirmware(m_strLocalIp); }
+    int ResetRender() { return m_session.ResetRender(); }
+    int RebootDevice() { return m_session.RebootDevice(); }
+    int FetchDeviceData() { return m_session.FetchDeviceData(); }
+    void AddCommandError(const STP_CMD_ERROR_TAG &record) { m_session.AddCommandError(record); }
     // The distinct texts of the first two failures, and them one a line.
-    QStringList GetCommandErrors() const;
-    QString GetCommandErrorText() const;
+    QStringList GetCommandErrors() const { return m_session.GetCommandErrors(); }
+    QString GetCommandErrorText() const { return m_session.GetCommandErrorText(); }
     // When a command of the current user action never reached its player
     // (no connection, the request not sent): a sentence naming that player by
     // name and address; empty otherwise. The cause is in the error texts.
-    QString GetUnreachedText() const { return m_strUnreached; }
+    QString GetUnreachedText() const { return m_session.GetUnreachedText(); }
 
     // What both front ends need besides the operations: where to search
     // from, chosen without the refresh's wait; a sweep started at once; the
@@ -134,22 +147,18 @@ public:
     bool SweepNow(const std::optional<CSweepRange> &range = std::nullopt);
     // Aims the device operations at the player at ip, forgetting what was
     // read from the one before.
-    void TargetDevice(const QString &ip);
-    const CDevice &GetDevice() const { return m_device; }
+    void TargetDevice(const QString &ip) { m_session.TargetDevice(ip); }
+    const CDevice &GetDevice() const { return m_session.GetDevice(); }
     // Shows a record read earlier again, e.g. after the page was rebuilt.
-    void SetDevice(const CDevice &device)
-    {
-        m_device = device;
-        m_readFailures.clear();
-    }
+    void SetDevice(const CDevice &device) { m_session.SetDevice(device); }
     // The reads of the last FetchDeviceData that failed, in the order sent;
     // empty after a selection whose reads all succeeded.
-    const QList<CReadFailure> &GetReadFailures() const { return m_readFailures; }
-    const QList<CAccessPoint> &GetAccessPoints() const { return m_accessPoints; }
-    QString GetConnectedEssid() const { return m_strConnectedEssid; }
-    QString GetSelectedName() const { return m_strSelectedName; }
-    void ClearSelectedIp() { m_strSelectedIp.clear(); }
-    const QList<STP_CMD_ERROR_TAG> &GetErrorRecords() const { return m_errors; }
+    const QList<CReadFailure> &GetReadFailures() const { return m_session.GetReadFailures(); }
+    const QList<CAccessPoint> &GetAccessPoints() const { return m_session.GetAccessPoints(); }
+    QString GetConnectedEssid() const { return m_session.GetConnectedEssid(); }
+    QString GetSelectedName() const { return m_session.GetListedName(); }
+    void ClearSelectedIp() { m_session.ForgetListedIp(); }
+    const QList<STP_CMD_ERROR_TAG> &GetErrorRecords() const { return m_session.GetErrorRecords(); }
     // Empties the list of discovered players, as a refresh does first.
     void ClearDevices() { ClearDeviceList(); }
     // For tests and benchmarks that watch discovery from inside.
@@ -168,12 +177,6 @@ private:
     // neither.
     QString AdapterAddress(const QString &description) const;
     void ClearDeviceList();
-    void BeginUserAction();
-    // Empties everything read from a player, before another one is aimed at.
-    void ForgetDevice();
-    QString DescribeUnreached() const;
-    int SendCommand(qint32 id, const QStringList &arguments = {});
-    int SendUserCommand(qint32 id, const QStringList &arguments = {});
     void Post(int message, qint64 wParam = 0) const;
 
     std::atomic<QObject *> m_pMainWindow = nullptr;
@@ -181,27 +184,19 @@ private:
     // Guards the device list while no discovery thread (and so no lock of its
     // own) exists.
     mutable QMutex m_fallbackLock;
-    // While FetchDeviceData runs, its three commands report together.
-    bool m_bInBatch = false;
 
     CNetworkChecker m_networkChecker;
     std::vector<CNetworkChecker::SAddressChoice> m_adapterChoices;
     CDeviceDiscover *m_pDiscover = nullptr;
-    CNetCommander m_commander;
     QString m_strLocalIp;
     QString m_strAdapterDescription;
-    QString m_strSelectedName;
-    QString m_strSelectedIp;
-    QString m_strConnectedEssid;
-    CDevice m_device;
     QStringList m_adapterDescriptions;
     QList<CDeviceSummary> m_devices;
-    QList<CAccessPoint> m_accessPoints;
     std::array<QString, MAX_DEVICES> m_deviceIps;
-    QList<STP_CMD_ERROR_TAG> m_errors;
-    QString m_strUnreached;
-    QList<CReadFailure> m_readFailures;
+    // The selected player's: every device operation goes to it.
+    CPlayerSession m_session;
+    // Its cases set the selected player's records directly.
+    CDevice &m_device = m_session.m_device;
+    QString &m_strConnectedEssid = m_session.m_strConnectedEssid;
+    QList<CAccessPoint> &m_accessPoints = m_session.m_accessPoints;
 };
-
-// How every dialog reaches the one manager; set when the main window starts.
-extern CSetupManager *g_pSetupManager;

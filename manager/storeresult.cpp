@@ -1,4 +1,4 @@
-#include "setupmanager.h"
+#include "playersession.h"
 
 #include <utility>
 
@@ -62,7 +62,7 @@ CAccessPoint MakeAccessPoint(const CMapStringToString &item)
 
 } // namespace
 
-void CSetupManager::StoreResult(const STP_CMD_RESULT_TAG &result)
+void CPlayerSession::StoreResult(const STP_CMD_RESULT_TAG &result)
 {
     const QList<CMapStringToString> &items = result.listItems;
     switch (result.nCmdId) {

@@ -1,5 +1,7 @@
 #include "apsettingdlg.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -23,9 +25,12 @@ const QString &YesText()
 
 const std::array<QString, CAPSettingDlg::ENCRYPTION_COUNT> &CAPSettingDlg::EncryptionNames()
 {
-    static const std::array<QString, ENCRYPTION_COUNT> names = {
-        QStringLiteral("OPEN"), QStringLiteral("WEP"), QStringLiteral("WPA"),
-        QStringLiteral("WPA2"), QStringLiteral("WPA/WPA2")};
+    static const std::array<QString, ENCRYPTION_COUNT> names = [] {
+        std::array<QString, ENCRYPTION_COUNT> spelt;
+        std::copy(PlayerKinds::ENCRYPTIONS.cbegin(), PlayerKinds::ENCRYPTIONS.cend(),
+                  spelt.begin());
+        return spelt;
+    }();
     return names;
 }
 

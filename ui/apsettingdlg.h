@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "modaldialog.h"
+#include "playerkinds.h"
 
 class QCheckBox;
 class QComboBox;
@@ -41,7 +42,7 @@ public:
     static constexpr int RESULT_REMOVED = 5; // a saved, not connected one removed
 
     // The encryptions a player knows, as it names them.
-    static constexpr int ENCRYPTION_COUNT = 5;
+    static constexpr int ENCRYPTION_COUNT = int(PlayerKinds::ENCRYPTIONS.size());
     static const std::array<QString, ENCRYPTION_COUNT> &EncryptionNames();
 
     // Other-access-point mode.

@@ -87,8 +87,6 @@ CHalvorinSetup101Dlg::~CHalvorinSetup101Dlg()
     qApp->removeEventFilter(this);
     m_manager.StopDiscovery();
     m_manager.SetMainWindow(nullptr);
-    if (g_pSetupManager == &m_manager)
-        g_pSetupManager = nullptr;
 }
 
 void CHalvorinSetup101Dlg::showEvent(QShowEvent *event)
@@ -169,7 +167,6 @@ void CHalvorinSetup101Dlg::OnInitDialog()
     m_mainView.hide();
     m_webView.hide();
 
-    g_pSetupManager = &m_manager;
     m_manager.SetMainWindow(this);
     m_manager.StartDiscovery();
     FillAdapterList();

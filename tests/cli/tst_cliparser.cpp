@@ -7,7 +7,7 @@
 namespace {
 
 // The parts of a request a test cares about, in one comparable line.
-QString Describe(const CCliRequest &r)
+QString Describe(const CPlayerRequest &r)
 {
     return QStringLiteral("%1 players=%2 all=%3 json=%4 parallel=%5 args=[%6] wait=%7 adapter=%8 "
                           "sweep=%9")

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "clicsv.h"
+#include "csv.h"
 #include "clitable.h"
 #include "clitext.h"
 #include "isolatednetwork.h"
@@ -166,7 +166,7 @@ void TestCliText::csvDefusesFormulas()
 {
     QFETCH(QString, field);
     QFETCH(QString, written);
-    QCOMPARE(CCliCsv::Record({field, QStringLiteral("x")}), written + QStringLiteral(",x\r\n"));
+    QCOMPARE(CCsv::Record({field, QStringLiteral("x")}), written + QStringLiteral(",x\r\n"));
 }
 
 KESTAVON_TEST_MAIN(TestCliText)

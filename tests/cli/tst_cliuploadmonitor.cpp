@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "cliprogressbars.h"
-#include "cliuploadmonitor.h"
+#include "uploadmonitor.h"
 #include "isolatednetwork.h"
 #include "postedmessage.h"
 
@@ -17,7 +17,7 @@ constexpr qint64 HALF = 250;
 
 // As an uploader thread delivers it: posted with the player's address as a
 // number, then handled by the owner's loop.
-void Deliver(CCliUploadMonitor &monitor, int message, qint64 wParam, const QString &player,
+void Deliver(CUploadMonitor &monitor, int message, qint64 wParam, const QString &player,
              const QString &text = {})
 {
     const qint64 address = player.isEmpty() ? 0 : QHostAddress(player).toIPv4Address();
@@ -42,21 +42,21 @@ private slots:
 
 void TestCliUploadMonitor::progressIsKeptPerNamedPlayer()
 {
-    CCliUploadMonitor monitor({PLAYER_A, PLAYER_B});
-    QSignalSpy settled(&monitor, &CCliUploadMonitor::Settled);
+    CUploadMonitor monitor({PLAYER_A, PLAYER_B});
+    QSignalSpy settled(&monitor, &CUploadMonitor::Settled);
 
     Deliver(monitor, WM_UPLOAD_PROGRESS, HALF, PLAYER_A);
     Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, PLAYER_B);
     QCOMPARE(monitor.Progress(PLAYER_A), HALF);
-    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
-    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Complete);
+    QCOMPARE(monitor.State(PLAYER_A), CUploadMonitor::EState::Waiting);
+    QCOMPARE(monitor.State(PLAYER_B), CUploadMonitor::EState::Complete);
     QVERIFY(!monitor.AllSettled());
     QCOMPARE(settled.count(), 0);
 
     // A stranger's download and a second download of a finished player change nothing.
     Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QStringLiteral("127.0.0.9"));
     Deliver(monitor, WM_UPLOAD_PROGRESS, 1, PLAYER_B);
-    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
+    QCOMPARE(monitor.State(PLAYER_A), CUploadMonitor::EState::Waiting);
     QCOMPARE(monitor.Progress(PLAYER_B), COMPLETE);
 
     Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, PLAYER_A);
@@ -66,46 +66,46 @@ void TestCliUploadMonitor::progressIsKeptPerNamedPlayer()
 
 void TestCliUploadMonitor::messagesWithoutAPlayerGoToTheOnlyOneWaiting()
 {
-    CCliUploadMonitor monitor({PLAYER_A, PLAYER_B});
+    CUploadMonitor monitor({PLAYER_A, PLAYER_B});
     Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, PLAYER_A);
     Deliver(monitor, WM_UPLOAD_PROGRESS, HALF, QString());
     QCOMPARE(monitor.Progress(PLAYER_B), HALF);
     Deliver(monitor, WM_UPLOAD_PROGRESS, COMPLETE, QString());
-    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Complete);
+    QCOMPARE(monitor.State(PLAYER_B), CUploadMonitor::EState::Complete);
 }
 
 void TestCliUploadMonitor::failures()
 {
-    CCliUploadMonitor monitor({PLAYER_A, PLAYER_B});
+    CUploadMonitor monitor({PLAYER_A, PLAYER_B});
     const QString sendFailed = QStringLiteral("Server Socket failed to send: 104");
     // Nobody named while two wait, or a stranger: kept for the report only.
     Deliver(monitor, WM_UPLOAD_FAILED, 0, QString(), sendFailed);
     Deliver(monitor, WM_UPLOAD_FAILED, 0, QStringLiteral("127.0.0.9"), sendFailed);
     QCOMPARE(monitor.UnattributedFailures(), (QStringList{sendFailed, sendFailed}));
-    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
+    QCOMPARE(monitor.State(PLAYER_A), CUploadMonitor::EState::Waiting);
 
     Deliver(monitor, WM_UPLOAD_FAILED, 0, PLAYER_B, sendFailed);
-    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::Failed);
+    QCOMPARE(monitor.State(PLAYER_B), CUploadMonitor::EState::Failed);
     QCOMPARE(monitor.Failure(PLAYER_B), sendFailed);
-    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Waiting);
+    QCOMPARE(monitor.State(PLAYER_A), CUploadMonitor::EState::Waiting);
 
     // With one left waiting, an unnamed failure is its.
     Deliver(monitor, WM_UPLOAD_FAILED, 0, QString(), QStringLiteral("File open fail:"));
-    QCOMPARE(monitor.State(PLAYER_A), CCliUploadMonitor::EState::Failed);
+    QCOMPARE(monitor.State(PLAYER_A), CUploadMonitor::EState::Failed);
     QCOMPARE(monitor.Failure(PLAYER_A), QStringLiteral("File open fail:"));
     QVERIFY(monitor.AllSettled());
 }
 
 void TestCliUploadMonitor::playersNeverToldSettleAtOnce()
 {
-    CCliUploadMonitor monitor({PLAYER_A, PLAYER_B});
-    QSignalSpy settled(&monitor, &CCliUploadMonitor::Settled);
+    CUploadMonitor monitor({PLAYER_A, PLAYER_B});
+    QSignalSpy settled(&monitor, &CUploadMonitor::Settled);
     monitor.MarkNotSent(PLAYER_A);
     QVERIFY(!monitor.AllSettled());
     monitor.MarkNotSent(PLAYER_B);
     QVERIFY(monitor.AllSettled());
     QCOMPARE(settled.count(), 1);
-    QCOMPARE(monitor.State(PLAYER_B), CCliUploadMonitor::EState::NotSent);
+    QCOMPARE(monitor.State(PLAYER_B), CUploadMonitor::EState::NotSent);
 }
 
 void TestCliUploadMonitor::progressLine_data()

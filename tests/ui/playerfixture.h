@@ -9,9 +9,8 @@
 #include "simplayerconfig.h"
 
 // One simulated player selected in a setup manager of its own, for dialogs
-// that are given the manager. The process-wide g_pSetupManager stays null, so
-// a dialog that reached for it instead would find nothing. Whatever the dialogs post to
-// the main window is posted to this fixture, which keeps the message numbers.
+// that are given the manager. Whatever the dialogs post to the main window is
+// posted to this fixture, which keeps the message numbers.
 class CPlayerFixture : public QObject
 {
 public:
