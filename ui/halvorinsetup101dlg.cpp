@@ -498,16 +498,16 @@ void CHalvorinSetup101Dlg::keyPressEvent(QKeyEvent *event)
 }
 
 // The window's menu of its own: the about box, as the title bar's menu offers
-// it elsewhere.
+// it elsewhere, and the status line's two ways to search further.
 void CHalvorinSetup101Dlg::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (m_strAboutMenu.isEmpty())
-        return;
     QMenu menu(this);
+    if (!m_strAboutMenu.isEmpty()) {
+        menu.addAction(m_strAboutMenu, this, &CHalvorinSetup101Dlg::OnAboutBox);
+        menu.addSeparator();
+    }
     menu.addAction(QStringLiteral("&Diagnose\u2026"), this, &CHalvorinSetup101Dlg::OnDiagnose);
     menu.addAction(QStringLiteral("&Scan range\u2026"), this, &CHalvorinSetup101Dlg::OnScanRange);
-    menu.addSeparator();
-    menu.addAction(m_strAboutMenu, this, &CHalvorinSetup101Dlg::OnAboutBox);
     menu.exec(event->globalPos());
 }
 
