@@ -122,12 +122,14 @@ void CDiagnoseDlg::ShowFindings()
             ++problems;
         m_pRowLayout->insertWidget(index, FindingRow(m_findings[index], index));
     }
-    m_pSummary->setText(problems == 0 ? QStringLiteral("All checks passed.")
-                        : problems == 1
-                            ? QStringLiteral("1 problem found; its fix is shown with it.")
-                            : QStringLiteral("%1 problems found; each fix is shown with "
-                                             "its problem.")
-                                  .arg(problems));
+    m_pSummary->setText(
+        problems == 0   ? QStringLiteral("All checks passed: nothing on this computer "
+                                           "keeps players from answering. Players on "
+                                           "another network answer to Scan range.")
+        : problems == 1 ? QStringLiteral("1 problem found; its fix is shown with it.")
+                        : QStringLiteral("%1 problems found; each fix is shown with "
+                                         "its problem.")
+                              .arg(problems));
 }
 
 // A process may give itself any name and an adapter any description: every

@@ -7,9 +7,19 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// About one sentence of the explanation a line.
+constexpr int MIN_WIDTH_CHARS = 64;
+
+} // namespace
+
 CScanRangeDlg::CScanRangeDlg(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Scan range"));
+    // Wrapped text takes its height from the width: without a width of its
+    // own the dialog would open too narrow for its sentences.
+    setMinimumWidth(fontMetrics().averageCharWidth() * MIN_WIDTH_CHARS);
 
     auto *intro = new QLabel(
         QStringLiteral("Players on another network answer only when that network is searched. "
@@ -60,6 +70,10 @@ void CScanRangeDlg::accept()
     if (!m_range) {
         m_pProblem->setText(QStringLiteral("Network: %1.").arg(error));
         m_pProblem->show();
+        // Room for the whole explanation, however long.
+        layout()->activate();
+        resize(width(),
+               heightForWidth(width()) > 0 ? heightForWidth(width()) : sizeHint().height());
         m_pNetwork->setFocus();
         m_pNetwork->selectAll();
         return;

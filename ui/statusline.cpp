@@ -27,6 +27,9 @@ CStatusLine::CStatusLine(QWidget *parent) : QWidget(parent)
     m_pText->setTextFormat(Qt::PlainText);
     m_pText->setAccessibleName(QStringLiteral("Status"));
     m_pText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long adapter name is cut off at the buttons instead of pushing them
+    // out of the window; the tooltip holds the whole sentence.
+    m_pText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_pDiagnose = new QPushButton(QStringLiteral("&Diagnose\u2026"), this);
     m_pDiagnose->setAccessibleName(QStringLiteral("Diagnose"));
     m_pDiagnose->setAccessibleDescription(
