@@ -4,13 +4,17 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QNetworkProxy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "busyrunner.h"
+#include "devicediscover.h"
 #include "diagnosedlg.h"
 #include "mainwindowfixture.h"
+#include "portholder.h"
 #include "messageboxrecorder.h"
 #include "scanrangedlg.h"
 #include "statusline.h"
@@ -30,6 +34,7 @@ private slots:
     void searchingThenTheCount_data();
     void searchingThenTheCount();
     void nobodyAnsweredIsSaidAtOnceWithDiagnose();
+    void heldAnnouncementPortIsSaidInTheLine();
     void diagnoseRunsTheChecksAndListensAgain();
     void scanRangeRefusesBadInputThenSweepsAGoodOne();
     void pageAreaSaysWhichPlayerIsReadMeanwhile();
@@ -144,6 +149,25 @@ void TestMainWindowStatus::nobodyAnsweredIsSaidAtOnceWithDiagnose()
     QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("failed device discovery")});
     QCOMPARE(line.Text(), nobody);
     QVERIFY(line.IsDiagnoseOffered());
+}
+
+void TestMainWindowStatus::heldAnnouncementPortIsSaidInTheLine()
+{
+    QTcpServer holder;
+    holder.setProxy(QNetworkProxy::NoProxy);
+    QVERIFY(holder.listen(QHostAddress::AnyIPv4, CDeviceDiscover::ANNOUNCE_PORT));
+    CMessageBoxRecorder boxes;
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY(fixture.Start({}, &error));
+    CStatusLine &line = fixture.Window().StatusLine();
+    QTRY_VERIFY_WITH_TIMEOUT(line.IsDiagnoseOffered(), WAIT_MS);
+    // The holder as the system names it (process names are cut at 15 bytes).
+    QCOMPARE(line.Text(), QStringLiteral("No player can answer: TCP port 10014 is held by %1.")
+                              .arg(CPortHolder::Find(CDeviceDiscover::ANNOUNCE_PORT)));
+    QVERIFY(
+        line.Text().contains(QStringLiteral("(pid %1)").arg(QCoreApplication::applicationPid())));
+    QCOMPARE(boxes.Texts().size(), 1);
 }
 
 void TestMainWindowStatus::diagnoseRunsTheChecksAndListensAgain()
