@@ -9,13 +9,13 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QLabel>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QThread>
