@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
@@ -18,6 +19,7 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QThread>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include "aboutdlg.h"
@@ -25,11 +27,15 @@
 #include "busyrunner.h"
 #include "commanderror.h"
 #include "devicediscover.h"
+#include "diagnosedlg.h"
 #include "fileuploader.h"
 #include "messagebox.h"
 #include "portholder.h"
 #include "postedmessage.h"
 #include "resourcestrings.h"
+#include "scanrangedlg.h"
+#include "statusline.h"
+#include "sweeprange.h"
 #include "templatebuilder.h"
 #include "windowsettings.h"
 
@@ -46,8 +52,9 @@ CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
         button->setAutoDefault(false);
 
     CreatePageArea();
+    CreateStatusLine();
     m_layout.Capture(this, m_pDeviceList, m_pPageArea,
-                     CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME));
+                     CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME), m_pStatusLine);
     // The template's size is where the window starts, not a limit: it may
     // grow, and shrinks below it only on a screen that cannot hold it.
     setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -119,8 +126,40 @@ void CHalvorinSetup101Dlg::CreatePageArea()
         page->hide();
         stack->addWidget(page, 0, 0);
     }
+    // While a chosen player's settings are read, this stands in for its page.
+    m_pLoading = new QLabel(pages);
+    m_pLoading->setTextFormat(Qt::PlainText);
+    m_pLoading->setAlignment(Qt::AlignCenter);
+    m_pLoading->setWordWrap(true);
+    m_pLoading->setAccessibleName(QStringLiteral("Loading"));
+    m_pLoading->hide();
+    stack->addWidget(m_pLoading, 0, 0);
     m_pPageArea->setWidget(pages);
     m_pPageArea->setGeometry(place);
+}
+
+// Along the bottom, as wide as the column and the page area together: the
+// template leaves no room there, so the window's default grows by the line.
+void CHalvorinSetup101Dlg::CreateStatusLine()
+{
+    m_pStatusLine = new CStatusLine(this);
+    const QRect page = m_pPageArea->geometry();
+    const auto *logo = CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME);
+    const int left = logo ? logo->geometry().left() : m_pDeviceList->geometry().left();
+    const int margin = height() - page.bottom() - 1;
+    const int lineHeight = m_pStatusLine->sizeHint().height();
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(width(), page.bottom() + 1 + STATUS_LINE_GAP + lineHeight + margin);
+    m_pStatusLine->setGeometry(left, page.bottom() + 1 + STATUS_LINE_GAP, page.right() + 1 - left,
+                               lineHeight);
+    connect(m_pStatusLine, &CStatusLine::DiagnoseRequested, this,
+            &CHalvorinSetup101Dlg::OnDiagnose);
+    connect(m_pStatusLine, &CStatusLine::ScanRangeRequested, this,
+            &CHalvorinSetup101Dlg::OnScanRange);
+    m_pScanTimer = new QTimer(this);
+    m_pScanTimer->setSingleShot(true);
+    connect(m_pScanTimer, &QTimer::timeout, this, &CHalvorinSetup101Dlg::ShowSearchEnded);
 }
 
 // Before the window shows, its frame and its screen are known; the size and
@@ -252,8 +291,10 @@ void CHalvorinSetup101Dlg::OnFirstRefresh()
 {
     if (!CanHearPlayers())
         return;
+    ShowSearchStarted();
     CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
     FillDeviceList();
+    ShowSearchEnded();
 }
 
 // Players answer a search by connecting to the announcement port; while
@@ -267,6 +308,8 @@ bool CHalvorinSetup101Dlg::CanHearPlayers()
     const QString holder = CPortHolder::Find(port);
     const QString who =
         holder.isEmpty() ? QStringLiteral("another program, perhaps another user's") : holder;
+    m_pStatusLine->ShowProblem(
+        QStringLiteral("No player can answer: TCP port %1 is held by %2.").arg(port).arg(who));
     CMessageBox::Show(QStringLiteral("No player can be found: TCP port %1, to which players "
                                      "answer a search, is held by %2.\nClose it, then press "
                                      "Refresh.")
@@ -285,6 +328,7 @@ void CHalvorinSetup101Dlg::FillDeviceList()
         line->setToolTip(device.model + QLatin1Char('\n') + device.ip);
     }
     m_manager.ClearSelectedIp();
+    ShowCount();
 }
 
 void CHalvorinSetup101Dlg::ClearForSearch()
@@ -295,6 +339,10 @@ void CHalvorinSetup101Dlg::ClearForSearch()
     }
     m_mainView.hide();
     m_webView.hide();
+    m_pLoading->hide();
+    // A refresh or another adapter ends the search of a range.
+    m_pScanTimer->stop();
+    m_strScanRange.clear();
     repaint();
 }
 
@@ -308,8 +356,12 @@ void CHalvorinSetup101Dlg::OnRefresh()
         FillDeviceList();
         return;
     }
+    ShowSearchStarted();
     const int result = CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
     FillDeviceList();
+    // The line says at once that nobody answered and what to do; the box
+    // follows.
+    ShowSearchEnded();
     if (!result)
         CMessageBox::Show(QStringLiteral("failed device discovery"));
 }
@@ -326,8 +378,10 @@ void CHalvorinSetup101Dlg::OnAdapterChanged()
         FillDeviceList();
         return;
     }
+    ShowSearchStarted();
     CBusyRunner::Run([this, description] { return m_manager.SelectAdapter(description); });
     FillDeviceList();
+    ShowSearchEnded();
 }
 
 void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
@@ -344,6 +398,7 @@ void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
     // read, its values would pass for the new player's.
     m_mainView.hide();
     m_webView.hide();
+    ShowLoading(name, ip);
     // The page is shown when the manager's WM_SHOW_DEVICE_PAGE arrives, after
     // this handler has returned.
     if (!CBusyRunner::Run([this, name, ip] { return m_manager.SelectDevice(name, ip); }))
@@ -352,6 +407,7 @@ void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
 
 void CHalvorinSetup101Dlg::OnShowDevicePage(qint64 deviceView)
 {
+    m_pLoading->hide();
     if (deviceView) {
         m_webView.hide();
         m_mainView.show();
@@ -439,13 +495,16 @@ void CHalvorinSetup101Dlg::keyPressEvent(QKeyEvent *event)
 }
 
 // The window's menu of its own: the about box, as the title bar's menu offers
-// it elsewhere.
+// it elsewhere, and the status line's two ways to search further.
 void CHalvorinSetup101Dlg::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (m_strAboutMenu.isEmpty())
-        return;
     QMenu menu(this);
-    menu.addAction(m_strAboutMenu, this, &CHalvorinSetup101Dlg::OnAboutBox);
+    if (!m_strAboutMenu.isEmpty()) {
+        menu.addAction(m_strAboutMenu, this, &CHalvorinSetup101Dlg::OnAboutBox);
+        menu.addSeparator();
+    }
+    menu.addAction(QStringLiteral("&Diagnose\u2026"), this, &CHalvorinSetup101Dlg::OnDiagnose);
+    menu.addAction(QStringLiteral("&Scan range\u2026"), this, &CHalvorinSetup101Dlg::OnScanRange);
     menu.exec(event->globalPos());
 }
 
@@ -469,4 +528,104 @@ void CHalvorinSetup101Dlg::OnAboutBox()
 {
     CAboutDlg about(this);
     about.exec();
+}
+
+QString CHalvorinSetup101Dlg::SearchedAdapter() const
+{
+    // A line of an adapter with several addresses names the address too; the
+    // network says it already.
+    const QString adapter =
+        m_manager.GetAdapterDescription().section(QStringLiteral(" \u2014 "), 0, 0);
+    return adapter.isEmpty() ? QStringLiteral("this computer") : adapter;
+}
+
+QString CHalvorinSetup101Dlg::SearchedSubnet() const
+{
+    // A refresh sweeps the /24 around the local address.
+    const std::optional<CSweepRange> swept =
+        CSweepRange::Parse(m_manager.GetLocalIp() + QStringLiteral("/24"), nullptr);
+    return swept ? swept->Text() : m_manager.GetLocalIp();
+}
+
+void CHalvorinSetup101Dlg::ShowSearchStarted()
+{
+    m_bSearching = true;
+    if (m_strScanRange.isEmpty())
+        m_pStatusLine->ShowSearching(SearchedAdapter(), SearchedSubnet());
+    else
+        m_pStatusLine->ShowSearchingRange(m_strScanRange);
+}
+
+void CHalvorinSetup101Dlg::ShowSearchEnded()
+{
+    m_bSearching = false;
+    const int count = m_pDeviceList->count();
+    if (count > 0)
+        m_pStatusLine->ShowFound(count);
+    else if (m_strScanRange.isEmpty())
+        m_pStatusLine->ShowNobody(SearchedAdapter(), SearchedSubnet());
+    else
+        m_pStatusLine->ShowNobodyInRange(m_strScanRange);
+}
+
+void CHalvorinSetup101Dlg::ShowCount()
+{
+    // A search in progress says so until it ends; afterwards a latecomer's
+    // announcement updates the count.
+    if (!m_bSearching && m_pDeviceList->count() > 0)
+        m_pStatusLine->ShowFound(m_pDeviceList->count());
+}
+
+void CHalvorinSetup101Dlg::ShowLoading(const QString &name, const QString &ip)
+{
+    m_pLoading->setText(QStringLiteral("Reading %1 (%2)\u2026").arg(name, ip));
+    m_pLoading->show();
+    m_pLoading->repaint();
+}
+
+// The window's own discovery holds the announcement port; the checks need
+// it free, to see whether anything else holds it and for their own test
+// announcement. Discovery is back, on the same adapter, once the checks close.
+void CHalvorinSetup101Dlg::OnDiagnose()
+{
+    const QString adapter = m_manager.GetAdapterDescription();
+    ClearForSearch();
+    m_manager.StopDiscovery();
+    {
+        CDiagnoseDlg dialog(CFirewallCheck::SystemRunner(), this);
+        dialog.exec();
+    }
+    m_manager.StartDiscovery();
+    m_manager.ChooseAdapter(adapter);
+    FillAdapterList();
+    FillDeviceList();
+    m_pStatusLine->ShowText(QStringLiteral("Press Refresh to search again."));
+}
+
+// Players on a routed network beyond the adapter's own answer a sweep of
+// that network; their announcements fill the list as they come.
+void CHalvorinSetup101Dlg::OnScanRange()
+{
+    CScanRangeDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Range())
+        return;
+    const CSweepRange range = *dialog.Range();
+    ClearForSearch();
+    if (!CanHearPlayers()) {
+        FillDeviceList();
+        return;
+    }
+    m_manager.ClearDevices();
+    m_manager.ClearSelectedIp();
+    m_strScanRange = range.Text();
+    FillDeviceList();
+    ShowSearchStarted();
+    if (!m_manager.SweepNow(range)) {
+        m_strScanRange.clear();
+        m_bSearching = false;
+        m_pStatusLine->ShowProblem(QStringLiteral("Searching is not possible: discovery does "
+                                                  "not run."));
+        return;
+    }
+    m_pScanTimer->start(m_nScanRangeMs);
 }

@@ -12,9 +12,12 @@
 #include "setupmanager.h"
 #include "setupwebview.h"
 
+class CStatusLine;
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QScrollArea;
+class QTimer;
 
 // The main window: logo, adapter list, player list, Refresh, and the page
 // area on the right that shows either the device page or the web page view
@@ -38,6 +41,12 @@ public:
     // After a reset or reboot a player needs a few seconds before it answers
     // a probe again.
     static constexpr int DELAYED_REFRESH_MS = 5000;
+    // Between the page area and the status line below it.
+    static constexpr int STATUS_LINE_GAP = 4;
+    // A sweep of a range the user gave is as long as a refresh's full wait;
+    // players answering later still join the list.
+    static constexpr int SCAN_RANGE_MS =
+        CSetupManager::REFRESH_POLLS * CSetupManager::REFRESH_POLL_MS;
     // The group under which the window's size is remembered.
     static constexpr char SETTINGS_GROUP[] = "mainWindow";
 
@@ -54,6 +63,11 @@ public:
     CSetupManager &Manager() { return m_manager; }
     CSetupMainView &MainView() { return m_mainView; }
     CSetupWebView &WebView() { return m_webView; }
+    CStatusLine &StatusLine() { return *m_pStatusLine; }
+    // Shows, in the page area, which player is being read.
+    QLabel *LoadingLabel() const { return m_pLoading; }
+    // Tests shorten the wait before a range's search counts its players.
+    void SetScanRangeMs(int milliseconds) { m_nScanRangeMs = milliseconds; }
     // Tests shorten the wait of a delayed refresh.
     void SetDelayedRefreshMs(int milliseconds) { m_nDelayedRefreshMs = milliseconds; }
     // Whether messages that came during an operation still wait to be handled.
@@ -87,7 +101,19 @@ private:
     void OnShowDevicePage(qint64 deviceView);
     void OnDelayedRefresh();
     void OnAboutBox();
+    void OnDiagnose();
+    void OnScanRange();
     void ClearForSearch();
+    // The status line along the bottom; the window grows by its height.
+    void CreateStatusLine();
+    // The adapter and the network a refresh sweeps, as the status line names them.
+    QString SearchedAdapter() const;
+    QString SearchedSubnet() const;
+    void ShowSearchStarted();
+    void ShowSearchEnded();
+    // After the list changed outside a search.
+    void ShowCount();
+    void ShowLoading(const QString &name, const QString &ip);
     // False, having told the user why, when no search could hear a player.
     [[nodiscard]] bool CanHearPlayers();
     bool IsEnterOrEscape(const QEvent *event) const;
@@ -99,6 +125,14 @@ private:
     QComboBox *m_pAdapterList = nullptr;
     QListWidget *m_pDeviceList = nullptr;
     QScrollArea *m_pPageArea = nullptr;
+    QLabel *m_pLoading = nullptr;
+    CStatusLine *m_pStatusLine = nullptr;
+    // Ends the search of a range the user gave.
+    QTimer *m_pScanTimer = nullptr;
+    // The range being searched; empty when none is.
+    QString m_strScanRange;
+    bool m_bSearching = false;
+    int m_nScanRangeMs = SCAN_RANGE_MS;
     CMainWindowLayout m_layout;
     // The size remembered from the last run, invalid when none.
     QSize m_sizeRemembered;

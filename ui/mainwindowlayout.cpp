@@ -3,7 +3,7 @@
 #include <algorithm>
 
 void CMainWindowLayout::Capture(const QWidget *window, QWidget *list, QWidget *pageArea,
-                                QWidget *logo)
+                                QWidget *logo, QWidget *statusLine)
 {
     m_defaultSize = window->size();
     m_rcList = list->geometry();
@@ -18,6 +18,8 @@ void CMainWindowLayout::Capture(const QWidget *window, QWidget *list, QWidget *p
         place.m_rcDefault = child->geometry();
         if (child == list)
             place.m_role = ERole::List;
+        else if (child == statusLine)
+            place.m_role = ERole::Bottom;
         else if (place.m_rcDefault.left() >= m_rcPage.left())
             place.m_role = ERole::Page;
         else if (place.m_rcDefault.top() > m_rcList.bottom())
@@ -99,6 +101,10 @@ bool CMainWindowLayout::Apply(const QSize &size) const
         case ERole::Page:
             rect.setWidth(std::max(0, rect.width() + dw));
             rect.setHeight(std::max(0, rect.height() + dh));
+            break;
+        case ERole::Bottom:
+            rect.translate(0, dh);
+            rect.setWidth(std::max(0, rect.width() + dw));
             break;
         }
         place.m_pWidget->setGeometry(rect);

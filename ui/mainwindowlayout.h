@@ -12,7 +12,8 @@
 // and to the page area (both ways); the column on the left keeps its width
 // and the Refresh button stays at the bottom. A screen too small for the
 // default (a high scale factor) takes room from the same two first; when even
-// the smallest device list does not fit, the logo gives up its place.
+// the smallest device list does not fit, the logo gives up its place. The
+// status line, when there is one, stays along the bottom at full width.
 class CMainWindowLayout
 {
 public:
@@ -25,8 +26,10 @@ public:
     // window's present (template) size. The list and the page area are the
     // two that grow; a child to the right of the page area's left edge grows
     // with it, one under the list moves down with its bottom. logo names the
-    // frame the logo is drawn in.
-    void Capture(const QWidget *window, QWidget *list, QWidget *pageArea, QWidget *logo);
+    // frame the logo is drawn in; statusLine, when given, keeps to the bottom
+    // and grows in width.
+    void Capture(const QWidget *window, QWidget *list, QWidget *pageArea, QWidget *logo,
+                 QWidget *statusLine = nullptr);
 
     QSize DefaultSize() const { return m_defaultSize; }
     // The least size at which every control keeps room of its own.
@@ -51,7 +54,8 @@ private:
         Fixed,
         List,
         Below,
-        Page
+        Page,
+        Bottom
     };
     struct SPlace
     {

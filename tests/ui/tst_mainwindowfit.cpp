@@ -14,6 +14,7 @@
 #include "isolatednetwork.h"
 #include "mainwindowlayout.h"
 #include "mainwindowfixture.h"
+#include "statusline.h"
 #include "templatebuilder.h"
 #include "windowsettings.h"
 
@@ -82,6 +83,14 @@ QSize TemplateSize()
 {
     const std::optional<CDialogTemplate> main = CDialogTemplate::Load(CHalvorinSetup101Dlg::IDD);
     return CTemplateBuilder::Units(*main).ToPixels(main->m_sizeDialogUnits);
+}
+
+// The template leaves no room for the status line: the window's default is
+// the template's size and the line's height below the page area.
+QSize DefaultSize(CHalvorinSetup101Dlg &window)
+{
+    return TemplateSize() +
+           QSize(0, window.StatusLine().height() + CHalvorinSetup101Dlg::STATUS_LINE_GAP);
 }
 
 QWidget *Control(CMainWindowFixture &fixture, int id)
@@ -205,13 +214,16 @@ void TestMainWindowFit::largerWindowGrowsThePageAreaAndTheList()
     QVERIFY2(fixture.Start({}, &error), qPrintable(error));
     CHalvorinSetup101Dlg &window = fixture.Window();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    // Where the template fits, its size is the default and the least.
-    QCOMPARE(window.size(), TemplateSize());
-    QCOMPARE(window.minimumSize(), TemplateSize());
+    // Where the template fits, its size (and the status line's) is the
+    // default and the least.
+    QCOMPARE(window.size(), DefaultSize(window));
+    QCOMPARE(window.minimumSize(), DefaultSize(window));
     QScrollArea *area = PageArea(fixture);
     QVERIFY(area);
     QWidget *list = Control(fixture, CHalvorinSetup101Dlg::IDC_DEVICE_LIST);
     QWidget *refresh = Control(fixture, CHalvorinSetup101Dlg::IDC_REFRESH);
+    QWidget *status = &window.StatusLine();
+    const QRect statusBefore = status->geometry();
     const QRect areaBefore = area->geometry();
     const QRect listBefore = list->geometry();
     const QRect refreshBefore = refresh->geometry();
@@ -219,13 +231,16 @@ void TestMainWindowFit::largerWindowGrowsThePageAreaAndTheList()
     QCOMPARE(area->widget()->size(), areaBefore.size());
 
     window.resize(window.size() + growth);
-    QCOMPARE(window.size(), TemplateSize() + growth);
+    QCOMPARE(window.size(), DefaultSize(window) + growth);
     QCOMPARE(area->geometry(), areaBefore.adjusted(0, 0, growth.width(), growth.height()));
     QCOMPARE(area->widget()->size(), area->geometry().size());
     // The column on the left keeps its width; its list takes the new height
     // and Refresh stays at the bottom.
     QCOMPARE(list->geometry(), listBefore.adjusted(0, 0, 0, growth.height()));
     QCOMPARE(refresh->geometry(), refreshBefore.translated(0, growth.height()));
+    // The status line stays along the bottom, as wide as the window allows.
+    QCOMPARE(status->geometry(),
+             statusBefore.translated(0, growth.height()).adjusted(0, 0, growth.width(), 0));
     QVERIFY(fixture.Settle());
 }
 
