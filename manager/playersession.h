@@ -93,8 +93,8 @@ public:
     QString GetConnectedEssid() const { return m_strConnectedEssid; }
 
 private:
-    // The manager's tests reach the selected player's records through it.
-    friend class CSetupManager;
+    // Its cases start from records no reply could leave behind.
+    friend class TestStoreResult;
 
     void BeginUserAction();
     // Empties everything read from a player, before another one is aimed at.

@@ -166,9 +166,6 @@ public:
     void SetNetworkChecker(CNetworkChecker checker) { m_networkChecker = std::move(checker); }
 
 private:
-    // Its cases start from records no reply could leave behind.
-    friend class TestStoreResult;
-
     QMutex &DeviceListLock() const;
     void ReadAdapters();
     // The first adapter's address that the CLI's adapter list shows.
@@ -195,8 +192,4 @@ private:
     std::array<QString, MAX_DEVICES> m_deviceIps;
     // The selected player's: every device operation goes to it.
     CPlayerSession m_session;
-    // Its cases set the selected player's records directly.
-    CDevice &m_device = m_session.m_device;
-    QString &m_strConnectedEssid = m_session.m_strConnectedEssid;
-    QList<CAccessPoint> &m_accessPoints = m_session.m_accessPoints;
 };

@@ -2,7 +2,7 @@
 
 #include "commandcatalogue.h"
 #include "isolatednetwork.h"
-#include "setupmanager.h"
+#include "playersession.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ void TestStoreResult::wifiOnOff()
 {
     QFETCH(QList<CMapStringToString>, items);
     QFETCH(int, flag);
-    CSetupManager manager;
+    CPlayerSession manager;
     manager.m_device.wifionoff = 7;
     manager.StoreResult(Result(CMD_GET_WIFI_ON_OFF, items));
     QCOMPARE(manager.GetDevice().wifionoff, flag);
@@ -86,7 +86,7 @@ void TestStoreResult::singleValues()
     QFETCH(QList<CMapStringToString>, items);
     QFETCH(QString, name);
     QFETCH(QString, essid);
-    CSetupManager manager;
+    CPlayerSession manager;
     manager.m_device.devicename = kKeep;
     manager.m_strConnectedEssid = kKeep;
     manager.StoreResult(Result(id, items));
@@ -96,7 +96,7 @@ void TestStoreResult::singleValues()
 
 void TestStoreResult::deviceInfoKeepsMissingFields()
 {
-    CSetupManager manager;
+    CPlayerSession manager;
     manager.m_device.serialnumber = kKeep;
     manager.m_device.wifimac = kKeep;
     manager.StoreResult(Result(CMD_GET_DEVICE_INFO,
@@ -122,7 +122,7 @@ void TestStoreResult::setupModeFollowsTheLastQuery()
                           {QStringLiteral("primarydns"), QStringLiteral("d1")},
                           {QStringLiteral("seconddns"), QStringLiteral("d2")}})};
     };
-    CSetupManager manager;
+    CPlayerSession manager;
     manager.StoreResult(Result(CMD_GET_LAN_SETUP, setup("STATIC", "10.0.0.5")));
     manager.StoreResult(Result(CMD_GET_WIFI_SETUP, setup("DHCP", "10.0.1.5")));
     const CDevice &device = manager.GetDevice();
@@ -137,7 +137,7 @@ void TestStoreResult::setupModeFollowsTheLastQuery()
 
 void TestStoreResult::accessPointListIsRebuilt()
 {
-    CSetupManager manager;
+    CPlayerSession manager;
     manager.StoreResult(
         Result(CMD_GET_AP_LIST, {Map({{QStringLiteral("essid"), QStringLiteral("A")},
                                       {QStringLiteral("encryptionkey"), QStringLiteral("WPA2")},
@@ -160,7 +160,7 @@ void TestStoreResult::accessPointListIsRebuilt()
 
 void TestStoreResult::otherCommandsChangeNothing()
 {
-    CSetupManager manager;
+    CPlayerSession manager;
     manager.m_device.devicename = kKeep;
     manager.m_accessPoints.append(CAccessPoint(kKeep, {}, {}, {}, {}));
     for (const int id :
