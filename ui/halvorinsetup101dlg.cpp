@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
@@ -17,7 +18,9 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QTableView>
 #include <QThread>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include "aboutdlg.h"
@@ -27,6 +30,7 @@
 #include "devicediscover.h"
 #include "fileuploader.h"
 #include "messagebox.h"
+#include "overviewpage.h"
 #include "portholder.h"
 #include "postedmessage.h"
 #include "resourcestrings.h"
@@ -46,6 +50,8 @@ CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
         button->setAutoDefault(false);
 
     CreatePageArea();
+    CreateOverview();
+    CreateAllPlayersButton();
     m_layout.Capture(this, m_pDeviceList, m_pPageArea,
                      CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME));
     // The template's size is where the window starts, not a limit: it may
@@ -83,7 +89,11 @@ CHalvorinSetup101Dlg::~CHalvorinSetup101Dlg()
         const bool enlarged = isMaximized() || isFullScreen();
         CWindowSettings::SaveSize(QLatin1String(SETTINGS_GROUP),
                                   enlarged && normal.isValid() ? normal.size() : size());
+        CWindowSettings::SaveState(QLatin1String(SETTINGS_GROUP), QStringLiteral("overview"),
+                                   m_pOverview->HeaderState());
     }
+    if (m_pSeenSave->isActive())
+        m_seenPlayers.Save();
     qApp->removeEventFilter(this);
     m_manager.StopDiscovery();
     m_manager.SetMainWindow(nullptr);
@@ -168,6 +178,8 @@ void CHalvorinSetup101Dlg::OnInitDialog()
         frame->hide();
     m_mainView.hide();
     m_webView.hide();
+    m_pOverview->show();
+    LoadSeenPlayers();
 
     g_pSetupManager = &m_manager;
     m_manager.SetMainWindow(this);
@@ -206,6 +218,10 @@ bool CHalvorinSetup101Dlg::event(QEvent *event)
 {
     if (!IsOwnMessage(event))
         return QDialog::event(event);
+    // The overview takes every announcement at once, even while an
+    // operation holds the list's refill back.
+    if (event->type() == WM_DEVICE_LIST_CHANGED)
+        ScheduleOverviewUpdate();
     if (event->type() == QEvent::Timer) {
         // The start-up timer fires once, even when its handling has to wait.
         killTimer(m_nTimerId);
@@ -255,8 +271,10 @@ void CHalvorinSetup101Dlg::OnFirstRefresh()
 {
     if (!CanHearPlayers())
         return;
+    BeginOverviewSearch();
     CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
     FillDeviceList();
+    EndOverviewSearch();
 }
 
 // Players answer a search by connecting to the announcement port; while
@@ -288,6 +306,7 @@ void CHalvorinSetup101Dlg::FillDeviceList()
         line->setToolTip(device.model + QLatin1Char('\n') + device.ip);
     }
     m_manager.ClearSelectedIp();
+    UpdateOverview();
 }
 
 void CHalvorinSetup101Dlg::ClearForSearch()
@@ -298,6 +317,7 @@ void CHalvorinSetup101Dlg::ClearForSearch()
     }
     m_mainView.hide();
     m_webView.hide();
+    m_pOverview->show();
     repaint();
 }
 
@@ -311,8 +331,10 @@ void CHalvorinSetup101Dlg::OnRefresh()
         FillDeviceList();
         return;
     }
+    BeginOverviewSearch();
     const int result = CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
     FillDeviceList();
+    EndOverviewSearch();
     if (!result)
         CMessageBox::Show(QStringLiteral("failed device discovery"));
 }
@@ -329,8 +351,10 @@ void CHalvorinSetup101Dlg::OnAdapterChanged()
         FillDeviceList();
         return;
     }
+    BeginOverviewSearch();
     CBusyRunner::Run([this, description] { return m_manager.SelectAdapter(description); });
     FillDeviceList();
+    EndOverviewSearch();
 }
 
 void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
@@ -347,6 +371,7 @@ void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
     // read, its values would pass for the new player's.
     m_mainView.hide();
     m_webView.hide();
+    m_pOverview->hide();
     // The page is shown when the manager's WM_SHOW_DEVICE_PAGE arrives, after
     // this handler has returned.
     if (!CBusyRunner::Run([this, name, ip] { return m_manager.SelectDevice(name, ip); }))
@@ -355,6 +380,7 @@ void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
 
 void CHalvorinSetup101Dlg::OnShowDevicePage(qint64 deviceView)
 {
+    m_pOverview->hide();
     if (deviceView) {
         m_webView.hide();
         m_mainView.show();
@@ -426,6 +452,11 @@ bool CHalvorinSetup101Dlg::eventFilter(QObject *watched, QEvent *event)
     const bool enter = static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape;
     if (enter && m_webView.Explorer().Contains(watched))
         return QDialog::eventFilter(watched, event);
+    // Escape leaves the chosen player for the overview, closing nothing.
+    if (!enter && !CBusyRunner::IsBusy())
+        ShowOverview();
+    if (enter)
+        OverviewTakesEnter(watched);
     return true;
 }
 

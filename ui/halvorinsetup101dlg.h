@@ -8,13 +8,19 @@
 
 #include "mainwindowlayout.h"
 #include "messagedeferral.h"
+#include "overviewmodel.h"
+#include "overviewreader.h"
+#include "seenplayers.h"
 #include "setupmainview.h"
 #include "setupmanager.h"
 #include "setupwebview.h"
 
+class COverviewPage;
 class QComboBox;
 class QListWidget;
+class QPushButton;
 class QScrollArea;
+class QTimer;
 
 // The main window: logo, adapter list, player list, Refresh, and the page
 // area on the right that shows either the device page or the web page view
@@ -40,6 +46,9 @@ public:
     static constexpr int DELAYED_REFRESH_MS = 5000;
     // The group under which the window's size is remembered.
     static constexpr char SETTINGS_GROUP[] = "mainWindow";
+    // What is remembered between runs is written this long after the last
+    // change, so a search that hears hundreds of players writes once.
+    static constexpr int SEEN_SAVE_DELAY_MS = 1000;
 
     explicit CHalvorinSetup101Dlg(QWidget *parent = nullptr);
     ~CHalvorinSetup101Dlg() override;
@@ -54,6 +63,12 @@ public:
     CSetupManager &Manager() { return m_manager; }
     CSetupMainView &MainView() { return m_mainView; }
     CSetupWebView &WebView() { return m_webView; }
+    COverviewPage &Overview() { return *m_pOverview; }
+    COverviewModel &OverviewModel() { return m_overviewModel; }
+    CSeenPlayers &SeenPlayers() { return m_seenPlayers; }
+    QPushButton *AllPlayersButton() const { return m_pAllPlayers; }
+    // No player chosen: the overview of all of them shows.
+    void ShowOverview();
     // Tests shorten the wait of a delayed refresh.
     void SetDelayedRefreshMs(int milliseconds) { m_nDelayedRefreshMs = milliseconds; }
     // Whether messages that came during an operation still wait to be handled.
@@ -92,6 +107,21 @@ private:
     [[nodiscard]] bool CanHearPlayers();
     bool IsEnterOrEscape(const QEvent *event) const;
 
+    // The overview of every player and the players remembered between runs.
+    void CreateOverview();
+    void CreateAllPlayersButton();
+    void LoadSeenPlayers();
+    void BeginOverviewSearch();
+    void EndOverviewSearch();
+    void ScheduleOverviewUpdate();
+    void UpdateOverview();
+    void OnOverviewRead(int generation, const QString &key, const CCliPlayerResult &result);
+    void OnOverviewPlayerChosen(const QString &ip);
+    void OnForgetPlayers(const QStringList &keys);
+    void SaveSeenPlayersSoon();
+    // Enter on the overview's table chooses its current row; true when taken.
+    bool OverviewTakesEnter(QObject *watched);
+
     QIcon m_icon;
     CSetupManager m_manager;
     CSetupMainView m_mainView;
@@ -108,4 +138,11 @@ private:
     QString m_strAboutMenu;
     int m_nDelayedRefreshMs = DELAYED_REFRESH_MS;
     CMessageDeferral m_deferral;
+    COverviewModel m_overviewModel;
+    COverviewReader m_overviewReader;
+    CSeenPlayers m_seenPlayers;
+    COverviewPage *m_pOverview = nullptr;
+    QPushButton *m_pAllPlayers = nullptr;
+    QTimer *m_pSeenSave = nullptr;
+    bool m_bOverviewPending = false;
 };

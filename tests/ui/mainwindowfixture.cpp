@@ -68,7 +68,7 @@ bool CMainWindowFixture::WaitForDevices(int count) const
         return false;
     // Each player's announcement was posted before its line could show.
     QCoreApplication::sendPostedEvents(m_pWindow.get());
-    return Settle();
+    return Settle() && WaitForOverviewReads();
 }
 
 bool CMainWindowFixture::Settle() const
@@ -76,6 +76,12 @@ bool CMainWindowFixture::Settle() const
     const CHalvorinSetup101Dlg *window = m_pWindow.get();
     return QTest::qWaitFor(
         [window] { return !CBusyRunner::IsBusy() && !window->HasHeldMessages(); }, WAIT_MS);
+}
+
+bool CMainWindowFixture::WaitForOverviewReads() const
+{
+    const COverviewModel &model = m_pWindow->OverviewModel();
+    return QTest::qWaitFor([&model] { return model.ReadsPending() == 0; }, WAIT_MS);
 }
 
 QListWidget *CMainWindowFixture::DeviceList() const
