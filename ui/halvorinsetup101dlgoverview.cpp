@@ -41,9 +41,11 @@ void CHalvorinSetup101Dlg::CreateOverview()
     // Room for typical values at the window's default size; the user's own
     // widths, once set, are remembered instead.
     const QFontMetrics metrics(m_pOverview->font());
-    const QStringList samples = {QStringLiteral("Living Room Player"), QStringLiteral("KS-210"),
+    const QStringList samples = {QStringLiteral("Living Room Player"),
+                                 QStringLiteral("KS-210"),
                                  QStringLiteral("192.168.100.200"),
-                                 QStringLiteral("00:00:00:00:00:00"), QStringLiteral("1.2.345"),
+                                 QStringLiteral("00:00:00:00:00:00"),
+                                 QStringLiteral("1.2.345"),
                                  QStringLiteral("Wi-Fi")};
     QHeaderView *header = m_pOverview->Table()->horizontalHeader();
     for (int column = 0; column < samples.size(); ++column)
@@ -56,8 +58,7 @@ void CHalvorinSetup101Dlg::CreateOverview()
     m_pSeenSave->setSingleShot(true);
     m_pSeenSave->setInterval(SEEN_SAVE_DELAY_MS);
     connect(m_pSeenSave, &QTimer::timeout, this, [this] { m_seenPlayers.Save(); });
-    connect(&m_overviewReader, &COverviewReader::Done, this,
-            &CHalvorinSetup101Dlg::OnOverviewRead);
+    connect(&m_overviewReader, &COverviewReader::Done, this, &CHalvorinSetup101Dlg::OnOverviewRead);
     connect(m_pOverview, &COverviewPage::PlayerChosen, this,
             &CHalvorinSetup101Dlg::OnOverviewPlayerChosen);
     connect(m_pOverview, &COverviewPage::ForgetRequested, this,
@@ -79,8 +80,7 @@ void CHalvorinSetup101Dlg::CreateAllPlayersButton()
         if (label->text() == QLatin1String("Device List"))
             caption = label->geometry();
     }
-    const int width =
-        std::min(list.width() / 2 + 1, m_pAllPlayers->sizeHint().width());
+    const int width = std::min(list.width() / 2 + 1, m_pAllPlayers->sizeHint().width());
     const int top = caption.top() - caption.height() / 2;
     m_pAllPlayers->setGeometry(list.right() + 1 - width, top, width, list.top() - 1 - top);
     // Between the adapter list and the device list in the tab order.

@@ -68,16 +68,14 @@ COverviewPage::COverviewPage(COverviewModel *model, QWidget *parent)
 
     connect(m_pFilter, &QLineEdit::textChanged, m_pProxy,
             &QSortFilterProxyModel::setFilterFixedString);
-    for (const auto signal :
-         {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_pProxy, signal, this, &COverviewPage::UpdateCount);
     connect(m_pProxy, &QAbstractItemModel::modelReset, this, &COverviewPage::UpdateCount);
     connect(m_pProxy, &QAbstractItemModel::layoutChanged, this, &COverviewPage::UpdateCount);
     connect(m_pTable, &QTableView::doubleClicked, this, &COverviewPage::Activate);
     connect(m_pTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &COverviewPage::UpdateForget);
-    connect(m_pTable, &QWidget::customContextMenuRequested, this,
-            &COverviewPage::ShowContextMenu);
+    connect(m_pTable, &QWidget::customContextMenuRequested, this, &COverviewPage::ShowContextMenu);
     connect(m_pForget, &QPushButton::clicked, this, &COverviewPage::RequestForget);
     auto *find = new QShortcut(QKeySequence::Find, this, nullptr, nullptr, Qt::WindowShortcut);
     connect(find, &QShortcut::activated, this, [this] {

@@ -59,7 +59,8 @@ public:
         if (!receiver)
             return;
         QMetaObject::invokeMethod(
-            receiver, [receiver, generation, key, result] { emit receiver->Done(generation, key, result); },
+            receiver,
+            [receiver, generation, key, result] { emit receiver->Done(generation, key, result); },
             Qt::QueuedConnection);
     }
 

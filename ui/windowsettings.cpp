@@ -44,8 +44,7 @@ QByteArray CWindowSettings::LoadState(const QString &window, const QString &part
     return settings.value(window + QLatin1Char('/') + part).toByteArray();
 }
 
-void CWindowSettings::SaveState(const QString &window, const QString &part,
-                                const QByteArray &state)
+void CWindowSettings::SaveState(const QString &window, const QString &part, const QByteArray &state)
 {
     QSettings settings(FilePath(), QSettings::IniFormat);
     settings.setValue(window + QLatin1Char('/') + part, state);
