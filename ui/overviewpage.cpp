@@ -68,10 +68,15 @@ COverviewPage::COverviewPage(COverviewModel *model, QWidget *parent)
 
     connect(m_pFilter, &QLineEdit::textChanged, m_pProxy,
             &QSortFilterProxyModel::setFilterFixedString);
-    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(m_pProxy, signal, this, &COverviewPage::UpdateCount);
-    connect(m_pProxy, &QAbstractItemModel::modelReset, this, &COverviewPage::UpdateCount);
-    connect(m_pProxy, &QAbstractItemModel::layoutChanged, this, &COverviewPage::UpdateCount);
+    // The source's own signals too: the view drops removed rows before the
+    // source has lost them.
+    for (QAbstractItemModel *counted : {static_cast<QAbstractItemModel *>(m_pProxy),
+                                        static_cast<QAbstractItemModel *>(m_pModel)}) {
+        connect(counted, &QAbstractItemModel::rowsInserted, this, &COverviewPage::UpdateCount);
+        connect(counted, &QAbstractItemModel::rowsRemoved, this, &COverviewPage::UpdateCount);
+        connect(counted, &QAbstractItemModel::modelReset, this, &COverviewPage::UpdateCount);
+        connect(counted, &QAbstractItemModel::layoutChanged, this, &COverviewPage::UpdateCount);
+    }
     connect(m_pTable, &QTableView::doubleClicked, this, &COverviewPage::Activate);
     connect(m_pTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &COverviewPage::UpdateForget);
