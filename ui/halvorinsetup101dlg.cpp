@@ -271,10 +271,7 @@ void CHalvorinSetup101Dlg::OnFirstRefresh()
 {
     if (!CanHearPlayers())
         return;
-    BeginOverviewSearch();
-    CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
-    FillDeviceList();
-    EndOverviewSearch();
+    StartSearch(false);
 }
 
 // Players answer a search by connecting to the announcement port; while
@@ -331,12 +328,7 @@ void CHalvorinSetup101Dlg::OnRefresh()
         FillDeviceList();
         return;
     }
-    BeginOverviewSearch();
-    const int result = CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
-    FillDeviceList();
-    EndOverviewSearch();
-    if (!result)
-        CMessageBox::Show(QStringLiteral("failed device discovery"));
+    StartSearch(true);
 }
 
 void CHalvorinSetup101Dlg::OnAdapterChanged()
@@ -351,6 +343,12 @@ void CHalvorinSetup101Dlg::OnAdapterChanged()
         FillDeviceList();
         return;
     }
+    if (m_manager.ChooseAdapter(description)) {
+        StartSearch(false);
+        return;
+    }
+    // A line no adapter has (any more): searched from no address, as the
+    // manager does.
     BeginOverviewSearch();
     CBusyRunner::Run([this, description] { return m_manager.SelectAdapter(description); });
     FillDeviceList();

@@ -1,6 +1,8 @@
 // CHalvorinSetup101Dlg: the main window: adapter list, player list, the page area.
 #pragma once
 
+#include <algorithm>
+
 #include <QDialog>
 #include <QIcon>
 #include <QRect>
@@ -69,6 +71,11 @@ public:
     QPushButton *AllPlayersButton() const { return m_pAllPlayers; }
     // No player chosen: the overview of all of them shows.
     void ShowOverview();
+    // Whether a search waits for the players' answers; the window takes
+    // input meanwhile.
+    bool IsSearching() const;
+    // Tests make the search's waits this many times shorter.
+    void SetSearchSpeedup(int factor) { m_nSearchSpeedup = std::max(1, factor); }
     // Tests shorten the wait of a delayed refresh.
     void SetDelayedRefreshMs(int milliseconds) { m_nDelayedRefreshMs = milliseconds; }
     // Whether messages that came during an operation still wait to be handled.
@@ -122,6 +129,13 @@ private:
     // Enter on the overview's table chooses its current row; true when taken.
     bool OverviewTakesEnter(QObject *watched);
 
+    // A search that waits for answers without holding the window: the list
+    // and the overview fill as players answer. sayWhenNobody: a search the
+    // user asked for ends in a message when nobody answered.
+    void StartSearch(bool sayWhenNobody);
+    void OnSearchTick();
+    void EndSearch(bool found);
+
     QIcon m_icon;
     CSetupManager m_manager;
     CSetupMainView m_mainView;
@@ -145,4 +159,9 @@ private:
     QPushButton *m_pAllPlayers = nullptr;
     QTimer *m_pSeenSave = nullptr;
     bool m_bOverviewPending = false;
+    QTimer *m_pSearchTimer = nullptr;
+    int m_nSearchPollsLeft = 0;
+    bool m_bSearchSettling = false;
+    bool m_bSayWhenNobody = false;
+    int m_nSearchSpeedup = 1;
 };

@@ -52,6 +52,7 @@ bool CMainWindowFixture::Start(const QList<CSimPlayerConfig> &players, QString *
     m_pWindow->Manager().SetWaitFunction([](int milliseconds) {
         QThread::msleep(static_cast<unsigned long>(milliseconds / REFRESH_SPEEDUP));
     });
+    m_pWindow->SetSearchSpeedup(REFRESH_SPEEDUP);
     if (m_pScreen) {
         // Placed, or it would open on the screen under the mouse pointer.
         m_pWindow->setScreen(m_pScreen);
@@ -75,7 +76,10 @@ bool CMainWindowFixture::Settle() const
 {
     const CHalvorinSetup101Dlg *window = m_pWindow.get();
     return QTest::qWaitFor(
-        [window] { return !CBusyRunner::IsBusy() && !window->HasHeldMessages(); }, WAIT_MS);
+        [window] {
+            return !CBusyRunner::IsBusy() && !window->HasHeldMessages() && !window->IsSearching();
+        },
+        WAIT_MS);
 }
 
 bool CMainWindowFixture::WaitForOverviewReads() const

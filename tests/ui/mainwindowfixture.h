@@ -53,7 +53,8 @@ public:
     bool WaitForDevices(int count) const;
     // Waits until the overview has every read it started back.
     bool WaitForOverviewReads() const;
-    // Waits until no operation runs and no message waits to be handled.
+    // Waits until no operation or search runs and no message waits to be
+    // handled.
     bool Settle() const;
 
     CHalvorinSetup101Dlg &Window() { return *m_pWindow; }

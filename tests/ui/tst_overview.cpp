@@ -35,7 +35,7 @@ class TestOverview : public QObject
 
 private slots:
     void init();
-    void rowsAppearBeforeTheSearchEnds();
+    void rowsAppearWhileTheSearchWaits();
     void readsFillTheRowsIn();
     void aFailingPlayersRowSaysWhatFailed();
     void filterNarrowsTheTableAndTheCount();
@@ -71,26 +71,30 @@ void TestOverview::init()
     QFile::remove(CWindowSettings::FilePath());
 }
 
-void TestOverview::rowsAppearBeforeTheSearchEnds()
+void TestOverview::rowsAppearWhileTheSearchWaits()
 {
     CMainWindowFixture fixture;
     QString error;
     QVERIFY2(fixture.Start(CMainWindowFixture::DemoPlayers(), &error), qPrintable(error));
     // A search that waits long after the players have answered.
-    fixture.Window().Manager().SetWaitFunction(
-        [](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds / 4)); });
+    fixture.Window().SetSearchSpeedup(2);
     const COverviewModel &model = fixture.Window().OverviewModel();
     QVERIFY(fixture.Window().Overview().isVisible());
     int rowsWhileSearching = 0;
+    int listWhileSearching = 0;
     QTimer sampler;
     connect(&sampler, &QTimer::timeout, this, [&] {
-        if (CBusyRunner::IsBusy() && fixture.DeviceList()->count() == 0)
+        if (fixture.Window().IsSearching())
             rowsWhileSearching = std::max(rowsWhileSearching, model.rowCount());
+        if (fixture.Window().IsSearching())
+            listWhileSearching = std::max(listWhileSearching, fixture.DeviceList()->count());
     });
     sampler.start(5);
     QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
     sampler.stop();
     QCOMPARE(rowsWhileSearching, DEMO_PLAYERS);
+    // The list fills meanwhile too, line i the manager's player i.
+    QCOMPARE(listWhileSearching, DEMO_PLAYERS);
     QCOMPARE(model.rowCount(), DEMO_PLAYERS);
     QCOMPARE(fixture.Window().Overview().CountLabel()->text(), u"5 players"_s);
 }
