@@ -6,6 +6,7 @@
 #include <QHostAddress>
 #include <QLocale>
 #include <QPalette>
+#include <QSet>
 
 #include "wirevocabulary.h"
 
@@ -129,6 +130,8 @@ QVariant COverviewModel::data(const QModelIndex &index, int role) const
         if (index.column() == COL_ADDRESS)
             return QHostAddress(row.m_strIp).toIPv4Address();
         return Display(row, index.column());
+    case FilterRole:
+        return row.m_strFilterText;
     case KeyRole:
         return row.m_strKey;
     case AnsweringIpRole:
@@ -163,6 +166,7 @@ QList<CDeviceSummary> COverviewModel::Announce(const QList<CDeviceSummary> &devi
 {
     QList<CDeviceSummary> fresh;
     QList<SRow> added;
+    QSet<QString> addedKeys;
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const CDeviceSummary &device : devices) {
         const QString key = Key(device);
@@ -174,11 +178,9 @@ QList<CDeviceSummary> COverviewModel::Announce(const QList<CDeviceSummary> &devi
                 continue; // already heard in this search
         } else {
             // Two announcements of one key in one list: the first counts.
-            bool seen = false;
-            for (const SRow &other : added)
-                seen = seen || other.m_strKey == key;
-            if (seen)
+            if (addedKeys.contains(key))
                 continue;
+            addedKeys.insert(key);
             added.append(SRow());
             row = &added.last();
             row->m_strKey = key;
@@ -200,6 +202,7 @@ QList<CDeviceSummary> COverviewModel::Announce(const QList<CDeviceSummary> &devi
         const int first = static_cast<int>(m_rows.size());
         beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
         for (SRow &row : added) {
+            UpdateFilterText(row);
             m_rowOfKey.insert(row.m_strKey, static_cast<int>(m_rows.size()));
             m_rows.append(std::move(row));
         }
@@ -263,6 +266,7 @@ void COverviewModel::AddRemembered(const QList<CSeenPlayers::SPlayer> &players)
     const int first = static_cast<int>(m_rows.size());
     beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
     for (SRow &row : added) {
+        UpdateFilterText(row);
         m_rowOfKey.insert(row.m_strKey, static_cast<int>(m_rows.size()));
         m_rows.append(std::move(row));
     }
@@ -306,8 +310,18 @@ int COverviewModel::ReadsPending() const
     }));
 }
 
+void COverviewModel::UpdateFilterText(SRow &row) const
+{
+    QStringList texts;
+    for (int column = 0; column < COLUMN_COUNT; ++column)
+        texts.append(Display(row, column).toString());
+    // A separator no typed text holds, so a match never spans two columns.
+    row.m_strFilterText = texts.join(QChar(0x1F));
+}
+
 void COverviewModel::RowChanged(int row)
 {
+    UpdateFilterText(m_rows[row]);
     emit dataChanged(index(row, 0), index(row, COLUMN_COUNT - 1));
 }
 

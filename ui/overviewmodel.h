@@ -51,6 +51,9 @@ public:
     static constexpr int AnsweringIpRole = Qt::UserRole + 2;
     // What a column sorts by: addresses by their number, texts as shown.
     static constexpr int SortRole = Qt::UserRole + 3;
+    // Every column's text in one, for a filter over all columns that looks
+    // at each row once per keystroke.
+    static constexpr int FilterRole = Qt::UserRole + 4;
 
     explicit COverviewModel(QObject *parent = nullptr);
 
@@ -103,11 +106,13 @@ private:
         // The search in which it last answered; 0 for none of this run.
         int m_nGeneration = 0;
         qint32 m_nModelClass = 0;
+        QString m_strFilterText;
     };
 
     QString StatusText(const SRow &row) const;
     QVariant Display(const SRow &row, int column) const;
     void RowChanged(int row);
+    void UpdateFilterText(SRow &row) const;
     void Reindex();
 
     QList<SRow> m_rows;

@@ -23,7 +23,8 @@ COverviewPage::COverviewPage(COverviewModel *model, QWidget *parent)
     setAccessibleName(QStringLiteral("All players"));
     m_pProxy->setSourceModel(m_pModel);
     // Every column is searched: a name, a model, part of an address or MAC.
-    m_pProxy->setFilterKeyColumn(-1);
+    m_pProxy->setFilterRole(COverviewModel::FilterRole);
+    m_pProxy->setFilterKeyColumn(0);
     m_pProxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
     m_pProxy->setSortRole(COverviewModel::SortRole);
     m_pProxy->setSortCaseSensitivity(Qt::CaseInsensitive);

@@ -239,7 +239,7 @@ void TestOverviewModel::filterSearchesEveryColumn()
     COverviewModel model;
     QSortFilterProxyModel proxy;
     proxy.setSourceModel(&model);
-    proxy.setFilterKeyColumn(-1);
+    proxy.setFilterRole(COverviewModel::FilterRole);
     proxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
     QAbstractItemModelTester tester(&proxy, QAbstractItemModelTester::FailureReportingMode::QtTest);
     const int generation = model.BeginSearch();
