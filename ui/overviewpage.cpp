@@ -20,7 +20,7 @@ COverviewPage::COverviewPage(COverviewModel *model, QWidget *parent)
       m_pFilter(new QLineEdit(this)), m_pCount(new QLabel(this)), m_pTable(new QTableView(this)),
       m_pForget(new QPushButton(QStringLiteral("&Forget"), this))
 {
-    setAccessibleName(QStringLiteral("All players"));
+    setAccessibleName(QStringLiteral("Player overview"));
     m_pProxy->setSourceModel(m_pModel);
     // Every column is searched: a name, a model, part of an address or MAC.
     m_pProxy->setFilterRole(COverviewModel::FilterRole);
