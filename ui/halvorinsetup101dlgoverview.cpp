@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 
@@ -38,19 +39,27 @@ void CHalvorinSetup101Dlg::CreateOverview()
         stack->addWidget(m_pOverview, 0, 0);
     m_pOverview->hide();
 
-    // Room for typical values at the window's default size; the user's own
-    // widths, once set, are remembered instead.
+    // Room for typical values (or the caption, when wider) at the window's
+    // default size; the user's own widths, once set, are remembered instead.
     const QFontMetrics metrics(m_pOverview->font());
-    const QStringList samples = {QStringLiteral("Living Room Player"),
+    const QStringList samples = {QStringLiteral("Living Room"),
                                  QStringLiteral("KS-210"),
-                                 QStringLiteral("192.168.100.200"),
+                                 QStringLiteral("192.168.10.200"),
                                  QStringLiteral("00:00:00:00:00:00"),
-                                 QStringLiteral("1.2.345"),
-                                 QStringLiteral("Wi-Fi")};
+                                 QString(),
+                                 QString()};
     QHeaderView *header = m_pOverview->Table()->horizontalHeader();
-    for (int column = 0; column < samples.size(); ++column)
-        header->resizeSection(column, metrics.horizontalAdvance(samples.at(column)) +
-                                          metrics.averageCharWidth() * 2);
+    const QFontMetrics headerMetrics(header->font());
+    for (int column = 0; column < samples.size(); ++column) {
+        const QString caption = m_overviewModel.headerData(column, Qt::Horizontal).toString();
+        const int width = std::max(metrics.horizontalAdvance(samples.at(column)),
+                                   headerMetrics.horizontalAdvance(caption) +
+                                       header->style()->pixelMetric(QStyle::PM_HeaderMargin) * 2);
+        header->resizeSection(column, width + metrics.averageCharWidth() * 2);
+    }
+    // A line a row: a site has many players to see at once.
+    m_pOverview->Table()->verticalHeader()->setDefaultSectionSize(metrics.height() +
+                                                                  metrics.height() / 2);
     m_pOverview->RestoreHeaderState(
         CWindowSettings::LoadState(QLatin1String(SETTINGS_GROUP), HEADER_PART));
 
