@@ -25,6 +25,10 @@ namespace {
 
 constexpr int WAIT_MS = CMainWindowFixture::WAIT_MS;
 constexpr int DEMO_PLAYERS = 5;
+// Far longer than reading every other player takes, far below the command
+// channel's time-outs.
+constexpr int SLOW_PLAYER_MS = 3000;
+constexpr int LATE_ANNOUNCEMENT_MS = 300;
 
 } // namespace
 
@@ -38,6 +42,7 @@ private slots:
     void rowsAppearWhileTheSearchWaits();
     void readsFillTheRowsIn();
     void aFailingPlayersRowSaysWhatFailed();
+    void aSlowPlayerHoldsNoOtherRow();
     void filterNarrowsTheTableAndTheCount();
     void headerSortsAndTheOrderIsRemembered();
     void orderIsStableAcrossARefresh();
@@ -142,6 +147,34 @@ void TestOverview::aFailingPlayersRowSaysWhatFailed()
     QVERIFY2(status.startsWith(u"Reading failed: "_s) && status.size() > 20, qPrintable(status));
     // The other player was read all the same.
     QCOMPARE(model.State(RowOf(model, u"Living Room"_s)), COverviewModel::EState::Read);
+}
+
+void TestOverview::aSlowPlayerHoldsNoOtherRow()
+{
+    QList<CSimPlayerConfig> players = CMainWindowFixture::DemoPlayers();
+    // Kitchen answers its first read only after a long pause.
+    players[1].m_faults = {CSimFault{.m_kind = CSimFault::EKind::Delay,
+                                     .m_strOperation = u"getDeviceName"_s,
+                                     .m_count = 1,
+                                     .m_delayMs = SLOW_PLAYER_MS}};
+    // Living Room answers the search after it, so one read after another
+    // would reach Living Room only when Kitchen is done.
+    players[0].m_faults = {
+        CSimFault{.m_kind = CSimFault::EKind::AnnounceDelay, .m_delayMs = LATE_ANNOUNCEMENT_MS}};
+    CMainWindowFixture fixture;
+    QString error;
+    QVERIFY2(fixture.Start(players, &error), qPrintable(error));
+    const COverviewModel &model = fixture.Window().OverviewModel();
+    const auto state = [&model](const QString &name) {
+        const int row = RowOf(model, name);
+        return row < 0 ? COverviewModel::EState::Announced : model.State(row);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(state(u"Living Room"_s) == COverviewModel::EState::Read, WAIT_MS);
+    // Read while the slow one still waits; and the window is not held.
+    QCOMPARE(state(u"Kitchen"_s), COverviewModel::EState::Reading);
+    QVERIFY(!CBusyRunner::IsBusy());
+    QVERIFY(fixture.WaitForDevices(DEMO_PLAYERS));
+    QCOMPARE(state(u"Kitchen"_s), COverviewModel::EState::Read);
 }
 
 void TestOverview::filterNarrowsTheTableAndTheCount()
