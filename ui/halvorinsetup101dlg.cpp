@@ -9,7 +9,6 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
@@ -18,7 +17,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
-#include <QTableView>
 #include <QThread>
 #include <QTimer>
 #include <QTimerEvent>
