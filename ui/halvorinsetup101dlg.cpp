@@ -30,6 +30,7 @@
 #include "diagnosedlg.h"
 #include "fileuploader.h"
 #include "messagebox.h"
+#include "overviewpage.h"
 #include "portholder.h"
 #include "postedmessage.h"
 #include "resourcestrings.h"
@@ -53,6 +54,8 @@ CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
 
     CreatePageArea();
     CreateStatusLine();
+    CreateOverview();
+    CreateAllPlayersButton();
     m_layout.Capture(this, m_pDeviceList, m_pPageArea,
                      CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME), m_pStatusLine);
     // The template's size is where the window starts, not a limit: it may
@@ -90,7 +93,11 @@ CHalvorinSetup101Dlg::~CHalvorinSetup101Dlg()
         const bool enlarged = isMaximized() || isFullScreen();
         CWindowSettings::SaveSize(QLatin1String(SETTINGS_GROUP),
                                   enlarged && normal.isValid() ? normal.size() : size());
+        CWindowSettings::SaveState(QLatin1String(SETTINGS_GROUP), QStringLiteral("overview"),
+                                   m_pOverview->HeaderState());
     }
+    if (m_pSeenSave->isActive())
+        m_seenPlayers.Save();
     qApp->removeEventFilter(this);
     m_manager.StopDiscovery();
     m_manager.SetMainWindow(nullptr);
@@ -157,9 +164,6 @@ void CHalvorinSetup101Dlg::CreateStatusLine()
             &CHalvorinSetup101Dlg::OnDiagnose);
     connect(m_pStatusLine, &CStatusLine::ScanRangeRequested, this,
             &CHalvorinSetup101Dlg::OnScanRange);
-    m_pScanTimer = new QTimer(this);
-    m_pScanTimer->setSingleShot(true);
-    connect(m_pScanTimer, &QTimer::timeout, this, &CHalvorinSetup101Dlg::ShowSearchEnded);
 }
 
 // Before the window shows, its frame and its screen are known; the size and
@@ -205,6 +209,8 @@ void CHalvorinSetup101Dlg::OnInitDialog()
         frame->hide();
     m_mainView.hide();
     m_webView.hide();
+    m_pOverview->show();
+    LoadSeenPlayers();
 
     m_manager.SetMainWindow(this);
     m_manager.StartDiscovery();
@@ -242,6 +248,10 @@ bool CHalvorinSetup101Dlg::event(QEvent *event)
 {
     if (!IsOwnMessage(event))
         return QDialog::event(event);
+    // The overview takes every announcement at once, even while an
+    // operation holds the list's refill back.
+    if (event->type() == WM_DEVICE_LIST_CHANGED)
+        ScheduleOverviewUpdate();
     if (event->type() == QEvent::Timer) {
         // The start-up timer fires once, even when its handling has to wait.
         killTimer(m_nTimerId);
@@ -291,10 +301,7 @@ void CHalvorinSetup101Dlg::OnFirstRefresh()
 {
     if (!CanHearPlayers())
         return;
-    ShowSearchStarted();
-    CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
-    FillDeviceList();
-    ShowSearchEnded();
+    StartSearch(false);
 }
 
 // Players answer a search by connecting to the announcement port; while
@@ -329,6 +336,7 @@ void CHalvorinSetup101Dlg::FillDeviceList()
     }
     m_manager.ClearSelectedIp();
     ShowCount();
+    UpdateOverview();
 }
 
 void CHalvorinSetup101Dlg::ClearForSearch()
@@ -340,8 +348,8 @@ void CHalvorinSetup101Dlg::ClearForSearch()
     m_mainView.hide();
     m_webView.hide();
     m_pLoading->hide();
+    m_pOverview->show();
     // A refresh or another adapter ends the search of a range.
-    m_pScanTimer->stop();
     m_strScanRange.clear();
     repaint();
 }
@@ -356,14 +364,7 @@ void CHalvorinSetup101Dlg::OnRefresh()
         FillDeviceList();
         return;
     }
-    ShowSearchStarted();
-    const int result = CBusyRunner::Run([this] { return m_manager.RefreshDevices(); });
-    FillDeviceList();
-    // The line says at once that nobody answered and what to do; the box
-    // follows.
-    ShowSearchEnded();
-    if (!result)
-        CMessageBox::Show(QStringLiteral("failed device discovery"));
+    StartSearch(true);
 }
 
 void CHalvorinSetup101Dlg::OnAdapterChanged()
@@ -378,10 +379,16 @@ void CHalvorinSetup101Dlg::OnAdapterChanged()
         FillDeviceList();
         return;
     }
-    ShowSearchStarted();
+    if (m_manager.ChooseAdapter(description)) {
+        StartSearch(false);
+        return;
+    }
+    // A line no adapter has (any more): searched from no address, as the
+    // manager does.
+    BeginOverviewSearch();
     CBusyRunner::Run([this, description] { return m_manager.SelectAdapter(description); });
     FillDeviceList();
-    ShowSearchEnded();
+    EndOverviewSearch();
 }
 
 void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
@@ -399,6 +406,7 @@ void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
     m_mainView.hide();
     m_webView.hide();
     ShowLoading(name, ip);
+    m_pOverview->hide();
     // The page is shown when the manager's WM_SHOW_DEVICE_PAGE arrives, after
     // this handler has returned.
     if (!CBusyRunner::Run([this, name, ip] { return m_manager.SelectDevice(name, ip); }))
@@ -408,6 +416,7 @@ void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
 void CHalvorinSetup101Dlg::OnShowDevicePage(qint64 deviceView)
 {
     m_pLoading->hide();
+    m_pOverview->hide();
     if (deviceView) {
         m_webView.hide();
         m_mainView.show();
@@ -479,6 +488,11 @@ bool CHalvorinSetup101Dlg::eventFilter(QObject *watched, QEvent *event)
     const bool enter = static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape;
     if (enter && m_webView.Explorer().Contains(watched))
         return QDialog::eventFilter(watched, event);
+    // Escape leaves the chosen player for the overview, closing nothing.
+    if (!enter && !CBusyRunner::IsBusy())
+        ShowOverview();
+    if (enter)
+        OverviewTakesEnter(watched);
     return true;
 }
 
@@ -549,7 +563,6 @@ QString CHalvorinSetup101Dlg::SearchedSubnet() const
 
 void CHalvorinSetup101Dlg::ShowSearchStarted()
 {
-    m_bSearching = true;
     if (m_strScanRange.isEmpty())
         m_pStatusLine->ShowSearching(SearchedAdapter(), SearchedSubnet());
     else
@@ -558,7 +571,6 @@ void CHalvorinSetup101Dlg::ShowSearchStarted()
 
 void CHalvorinSetup101Dlg::ShowSearchEnded()
 {
-    m_bSearching = false;
     const int count = m_pDeviceList->count();
     if (count > 0)
         m_pStatusLine->ShowFound(count);
@@ -572,7 +584,7 @@ void CHalvorinSetup101Dlg::ShowCount()
 {
     // A search in progress says so until it ends; afterwards a latecomer's
     // announcement updates the count.
-    if (!m_bSearching && m_pDeviceList->count() > 0)
+    if (!IsSearching() && m_pDeviceList->count() > 0)
         m_pStatusLine->ShowFound(m_pDeviceList->count());
 }
 
@@ -585,7 +597,8 @@ void CHalvorinSetup101Dlg::ShowLoading(const QString &name, const QString &ip)
 
 // The window's own discovery holds the announcement port; the checks need
 // it free, to see whether anything else holds it and for their own test
-// announcement. Discovery is back, on the same adapter, once the checks close.
+// announcement. Discovery is back, on the same adapter, once the checks
+// close, and searches again.
 void CHalvorinSetup101Dlg::OnDiagnose()
 {
     const QString adapter = m_manager.GetAdapterDescription();
@@ -599,7 +612,9 @@ void CHalvorinSetup101Dlg::OnDiagnose()
     m_manager.ChooseAdapter(adapter);
     FillAdapterList();
     FillDeviceList();
-    m_pStatusLine->ShowText(QStringLiteral("Press Refresh to search again."));
+    // Whatever the user changed while reading the checks is tried at once.
+    if (CanHearPlayers())
+        StartSearch(false);
 }
 
 // Players on a routed network beyond the adapter's own answer a sweep of
@@ -615,17 +630,8 @@ void CHalvorinSetup101Dlg::OnScanRange()
         FillDeviceList();
         return;
     }
-    m_manager.ClearDevices();
     m_manager.ClearSelectedIp();
     m_strScanRange = range.Text();
     FillDeviceList();
-    ShowSearchStarted();
-    if (!m_manager.SweepNow(range)) {
-        m_strScanRange.clear();
-        m_bSearching = false;
-        m_pStatusLine->ShowProblem(QStringLiteral("Searching is not possible: discovery does "
-                                                  "not run."));
-        return;
-    }
-    m_pScanTimer->start(m_nScanRangeMs);
+    StartSearch(false, range);
 }

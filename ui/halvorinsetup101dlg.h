@@ -1,6 +1,8 @@
 // CHalvorinSetup101Dlg: the main window: adapter list, player list, the page area.
 #pragma once
 
+#include <algorithm>
+
 #include <QDialog>
 #include <QIcon>
 #include <QRect>
@@ -8,14 +10,19 @@
 
 #include "mainwindowlayout.h"
 #include "messagedeferral.h"
+#include "overviewmodel.h"
+#include "overviewreader.h"
+#include "seenplayers.h"
 #include "setupmainview.h"
 #include "setupmanager.h"
 #include "setupwebview.h"
 
+class COverviewPage;
 class CStatusLine;
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QPushButton;
 class QScrollArea;
 class QTimer;
 
@@ -43,12 +50,11 @@ public:
     static constexpr int DELAYED_REFRESH_MS = 5000;
     // Between the page area and the status line below it.
     static constexpr int STATUS_LINE_GAP = 4;
-    // A sweep of a range the user gave is as long as a refresh's full wait;
-    // players answering later still join the list.
-    static constexpr int SCAN_RANGE_MS =
-        CSetupManager::REFRESH_POLLS * CSetupManager::REFRESH_POLL_MS;
     // The group under which the window's size is remembered.
     static constexpr char SETTINGS_GROUP[] = "mainWindow";
+    // What is remembered between runs is written this long after the last
+    // change, so a search that hears hundreds of players writes once.
+    static constexpr int SEEN_SAVE_DELAY_MS = 1000;
 
     explicit CHalvorinSetup101Dlg(QWidget *parent = nullptr);
     ~CHalvorinSetup101Dlg() override;
@@ -66,8 +72,17 @@ public:
     CStatusLine &StatusLine() { return *m_pStatusLine; }
     // Shows, in the page area, which player is being read.
     QLabel *LoadingLabel() const { return m_pLoading; }
-    // Tests shorten the wait before a range's search counts its players.
-    void SetScanRangeMs(int milliseconds) { m_nScanRangeMs = milliseconds; }
+    COverviewPage &Overview() { return *m_pOverview; }
+    COverviewModel &OverviewModel() { return m_overviewModel; }
+    CSeenPlayers &SeenPlayers() { return m_seenPlayers; }
+    QPushButton *AllPlayersButton() const { return m_pAllPlayers; }
+    // No player chosen: the overview of all of them shows.
+    void ShowOverview();
+    // Whether a search waits for the players' answers; the window takes
+    // input meanwhile.
+    bool IsSearching() const;
+    // Tests make the search's waits this many times shorter.
+    void SetSearchSpeedup(int factor) { m_nSearchSpeedup = std::max(1, factor); }
     // Tests shorten the wait of a delayed refresh.
     void SetDelayedRefreshMs(int milliseconds) { m_nDelayedRefreshMs = milliseconds; }
     // Whether messages that came during an operation still wait to be handled.
@@ -118,6 +133,29 @@ private:
     [[nodiscard]] bool CanHearPlayers();
     bool IsEnterOrEscape(const QEvent *event) const;
 
+    // The overview of every player and the players remembered between runs.
+    void CreateOverview();
+    void CreateAllPlayersButton();
+    void LoadSeenPlayers();
+    void BeginOverviewSearch();
+    void EndOverviewSearch();
+    void ScheduleOverviewUpdate();
+    void UpdateOverview();
+    void OnOverviewRead(int generation, const QString &key, const CPlayerResult &result);
+    void OnOverviewPlayerChosen(const QString &ip);
+    void OnForgetPlayers(const QStringList &keys);
+    void SaveSeenPlayersSoon();
+    // Enter on the overview's table chooses its current row; true when taken.
+    bool OverviewTakesEnter(QObject *watched);
+
+    // A search that waits for answers without holding the window: the list
+    // and the overview fill as players answer. sayWhenNobody: a search the
+    // user asked for ends in a message when nobody answered.
+    // A sweep of range, or of the adapter's /24 when none is given.
+    void StartSearch(bool sayWhenNobody, const std::optional<CSweepRange> &range = std::nullopt);
+    void OnSearchTick();
+    void EndSearch(bool found);
+
     QIcon m_icon;
     CSetupManager m_manager;
     CSetupMainView m_mainView;
@@ -128,11 +166,8 @@ private:
     QLabel *m_pLoading = nullptr;
     CStatusLine *m_pStatusLine = nullptr;
     // Ends the search of a range the user gave.
-    QTimer *m_pScanTimer = nullptr;
     // The range being searched; empty when none is.
     QString m_strScanRange;
-    bool m_bSearching = false;
-    int m_nScanRangeMs = SCAN_RANGE_MS;
     CMainWindowLayout m_layout;
     // The size remembered from the last run, invalid when none.
     QSize m_sizeRemembered;
@@ -142,4 +177,16 @@ private:
     QString m_strAboutMenu;
     int m_nDelayedRefreshMs = DELAYED_REFRESH_MS;
     CMessageDeferral m_deferral;
+    COverviewModel m_overviewModel;
+    COverviewReader m_overviewReader;
+    CSeenPlayers m_seenPlayers;
+    COverviewPage *m_pOverview = nullptr;
+    QPushButton *m_pAllPlayers = nullptr;
+    QTimer *m_pSeenSave = nullptr;
+    bool m_bOverviewPending = false;
+    QTimer *m_pSearchTimer = nullptr;
+    int m_nSearchPollsLeft = 0;
+    bool m_bSearchSettling = false;
+    bool m_bSayWhenNobody = false;
+    int m_nSearchSpeedup = 1;
 };

@@ -37,3 +37,15 @@ void CWindowSettings::SaveSize(const QString &window, const QSize &size)
     QSettings settings(FilePath(), QSettings::IniFormat);
     settings.setValue(SizeKey(window), size);
 }
+
+QByteArray CWindowSettings::LoadState(const QString &window, const QString &part)
+{
+    const QSettings settings(FilePath(), QSettings::IniFormat);
+    return settings.value(window + QLatin1Char('/') + part).toByteArray();
+}
+
+void CWindowSettings::SaveState(const QString &window, const QString &part, const QByteArray &state)
+{
+    QSettings settings(FilePath(), QSettings::IniFormat);
+    settings.setValue(window + QLatin1Char('/') + part, state);
+}

@@ -187,6 +187,9 @@ int main(int argc, char *argv[])
     // The window opens at its default size, whatever the user's copy remembers.
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                        runtimeDir.path() + QStringLiteral("/config"));
+    // Nor does it show the players the user's copy has seen.
+    environment.insert(QStringLiteral("XDG_DATA_HOME"),
+                       runtimeDir.path() + QStringLiteral("/data"));
     environment.insert(QString::fromLatin1(kInstanceVariable),
                        QStringLiteral("bench-startup-%1").arg(QCoreApplication::applicationPid()));
 

@@ -63,6 +63,10 @@ session_config_dir() {
     XDG_CONFIG_HOME=$(mktemp -d)
     export XDG_CONFIG_HOME
     session_remove_at_exit "$XDG_CONFIG_HOME"
+    # The players seen are remembered there too, not among the user's.
+    XDG_DATA_HOME=$(mktemp -d)
+    export XDG_DATA_HOME
+    session_remove_at_exit "$XDG_DATA_HOME"
 }
 
 # The display is reached through its local socket only: -nolisten tcp, and

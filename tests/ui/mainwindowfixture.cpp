@@ -52,6 +52,7 @@ bool CMainWindowFixture::Start(const QList<CSimPlayerConfig> &players, QString *
     m_pWindow->Manager().SetWaitFunction([](int milliseconds) {
         QThread::msleep(static_cast<unsigned long>(milliseconds / REFRESH_SPEEDUP));
     });
+    m_pWindow->SetSearchSpeedup(REFRESH_SPEEDUP);
     if (m_pScreen) {
         // Placed, or it would open on the screen under the mouse pointer.
         m_pWindow->setScreen(m_pScreen);
@@ -68,14 +69,23 @@ bool CMainWindowFixture::WaitForDevices(int count) const
         return false;
     // Each player's announcement was posted before its line could show.
     QCoreApplication::sendPostedEvents(m_pWindow.get());
-    return Settle();
+    return Settle() && WaitForOverviewReads();
 }
 
 bool CMainWindowFixture::Settle() const
 {
     const CHalvorinSetup101Dlg *window = m_pWindow.get();
     return QTest::qWaitFor(
-        [window] { return !CBusyRunner::IsBusy() && !window->HasHeldMessages(); }, WAIT_MS);
+        [window] {
+            return !CBusyRunner::IsBusy() && !window->HasHeldMessages() && !window->IsSearching();
+        },
+        WAIT_MS);
+}
+
+bool CMainWindowFixture::WaitForOverviewReads() const
+{
+    const COverviewModel &model = m_pWindow->OverviewModel();
+    return QTest::qWaitFor([&model] { return model.ReadsPending() == 0; }, WAIT_MS);
 }
 
 QListWidget *CMainWindowFixture::DeviceList() const

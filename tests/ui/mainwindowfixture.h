@@ -47,9 +47,14 @@ public:
     // players could not start.
     bool Start(const QList<CSimPlayerConfig> &players, QString *error);
     // Waits until the device list shows count lines and every announcement
-    // that led there has been handled, so no late refill clears a selection.
+    // that led there has been handled, so no late refill clears a selection,
+    // and the overview's reads of them are over, so they do not mix with
+    // what a test sends.
     bool WaitForDevices(int count) const;
-    // Waits until no operation runs and no message waits to be handled.
+    // Waits until the overview has every read it started back.
+    bool WaitForOverviewReads() const;
+    // Waits until no operation or search runs and no message waits to be
+    // handled.
     bool Settle() const;
 
     CHalvorinSetup101Dlg &Window() { return *m_pWindow; }

@@ -42,6 +42,7 @@ void TestBrowserStartup::firstNavigationLoadsThePageWithoutWarnings()
     // Nothing of the run is remembered in the user's configuration folder.
     const QTemporaryDir configuration;
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configuration.path());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), configuration.path());
     environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(KESTAVON_STARTUP_PROBE));
     environment.insert(QStringLiteral("KESTAVON_PROBE_NAVIGATE"), QStringLiteral("1"));
     environment.insert(

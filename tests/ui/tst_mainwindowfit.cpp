@@ -301,6 +301,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", (QStringLiteral("offscreen:configfile=") + screens).toLocal8Bit());
     qputenv("QT_SCALE_FACTOR", QByteArray::number(SCALE));
     qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
     CHalvorinSetup101App::PrepareEnvironment(argc, argv);
     QApplication app(argc, argv);
     CBrowserLoader::SetLibraryPath(QStringLiteral(KESTAVON_BROWSER_LIBRARY));
