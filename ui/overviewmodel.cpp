@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QPalette>
 #include <QSet>
+#include <QTextDocument>
 
 #include "wirevocabulary.h"
 
@@ -119,8 +120,11 @@ QVariant COverviewModel::data(const QModelIndex &index, int role) const
     const SRow &row = m_rows.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return Display(row, index.column());
+    case Qt::ToolTipRole:
+        // A tip that looks like markup is drawn as markup; what a player
+        // announced is shown as written.
+        return Qt::convertFromPlainText(Display(row, index.column()).toString());
     case Qt::ForegroundRole:
         // A player not seen in this search is greyed: its values are old.
         if (row.m_state == EState::NotSeen)

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextDocument>
 
 namespace {
 
@@ -96,7 +97,8 @@ void CStatusLine::ShowText(const QString &text, bool busy)
 void CStatusLine::Show(const QString &text, bool busy, bool offerDiagnose)
 {
     m_pText->setText(text);
-    m_pText->setToolTip(text);
+    // The line may name another program or adapter: shown as written.
+    m_pText->setToolTip(Qt::convertFromPlainText(text));
     m_pBusy->setVisible(busy);
     m_bDiagnoseOffered = offerDiagnose;
     // The way to the checks stands out while nobody answers.

@@ -1,6 +1,7 @@
 #include <QAbstractItemModelTester>
 #include <QSortFilterProxyModel>
 #include <QTest>
+#include <QTextDocument>
 
 #include "overviewmodel.h"
 #include "uitestmain.h"
@@ -18,6 +19,8 @@ private slots:
     void announcementsMakeRowsAtOnce();
     void readsFillTheRowsIn();
     void aFailedReadSaysWhatFailed();
+    void playerTextInATooltipIsShownAsWritten_data();
+    void playerTextInATooltipIsShownAsWritten();
     void aResultOfAnOlderSearchIsDropped();
     void orderIsStableAcrossSearches();
     void rememberedPlayersShowWhenLastSeen();
@@ -134,6 +137,32 @@ void TestOverviewModel::aFailedReadSaysWhatFailed()
     QCOMPARE(model.State(0), COverviewModel::EState::Failed);
     // The other player is untouched.
     QCOMPARE(model.State(1), COverviewModel::EState::Announced);
+}
+
+// A tooltip with markup in it is drawn as rich text: a player's name must
+// read as it was announced, never lay out the tip or fetch a picture.
+void TestOverviewModel::playerTextInATooltipIsShownAsWritten_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("bold") << QStringLiteral("<b>Kitchen</b>");
+    QTest::newRow("picture") << QStringLiteral("<img src=\"file:///etc/hostname\">");
+    QTest::newRow("table") << QStringLiteral("<table><tr><td>x</td></tr></table> & more");
+    QTest::newRow("plain") << QStringLiteral("Living Room");
+}
+
+void TestOverviewModel::playerTextInATooltipIsShownAsWritten()
+{
+    QFETCH(QString, name);
+    COverviewModel model;
+    model.BeginSearch();
+    model.Announce({CDeviceSummary(name, u"KS-210"_s, u"127.0.0.2"_s, u"uuid:2"_s)});
+    const QString tip = model.index(0, COverviewModel::COL_NAME).data(Qt::ToolTipRole).toString();
+    QTextDocument shown;
+    if (Qt::mightBeRichText(tip))
+        shown.setHtml(tip);
+    else
+        shown.setPlainText(tip);
+    QCOMPARE(shown.toPlainText(), name);
 }
 
 void TestOverviewModel::aResultOfAnOlderSearchIsDropped()
