@@ -88,6 +88,7 @@ void CSetupManager::ClearDeviceList()
     QMutexLocker locker(&DeviceListLock());
     m_devices.clear();
     m_deviceIps.fill(QString());
+    m_turnedAway.clear();
 }
 
 // Called with the discovery lock held, so announcements arrive one at a time.
@@ -107,8 +108,17 @@ bool CSetupManager::AddDevice(QString model, QString name, QString ip, QString u
         if (slot == ip)
             return false; // a repeat
     }
-    // Every slot is taken: the player is ignored until the next refresh.
+    // Every slot is taken: the player is ignored until the next refresh, but
+    // counted, so nobody takes the list for the whole site.
+    if (m_turnedAway.size() < MAX_TURNED_AWAY)
+        m_turnedAway.insert(ip);
     return false;
+}
+
+int CSetupManager::GetTurnedAwayCount() const
+{
+    QMutexLocker locker(&DeviceListLock());
+    return static_cast<int>(m_turnedAway.size());
 }
 
 int CSetupManager::RefreshDevices()

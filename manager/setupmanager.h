@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,9 @@ class CSetupManager : public CResultStore, public CDeviceSink
 public:
     // Slots for discovered players between two refreshes; later ones are ignored.
     static constexpr int MAX_DEVICES = 260;
+    // Players beyond the slots are counted up to this many, which a /16 of
+    // them would still not reach in practice.
+    static constexpr int MAX_TURNED_AWAY = 65536;
     // The wait for the first answer after a sweep: up to five polls of two
     // seconds, then a little longer so that players answering together with
     // the first one make it into the list.
@@ -72,6 +76,9 @@ public:
     QString GetDeviceIp(int index) const;
     // A copy of the discovered players, taken under the device list's lock.
     QList<CDeviceSummary> GetDevices() const;
+    // How many other players answered since the list was emptied while every
+    // slot was taken; they are not listed, and a front end says so.
+    int GetTurnedAwayCount() const;
 
     // Result store: a reply for the selected player.
     void StoreResult(const STP_CMD_RESULT_TAG &result) override { m_session.StoreResult(result); }
@@ -190,6 +197,9 @@ private:
     QStringList m_adapterDescriptions;
     QList<CDeviceSummary> m_devices;
     std::array<QString, MAX_DEVICES> m_deviceIps;
+    // Addresses of players that found the list full; bounded, as they come
+    // from the network.
+    QSet<QString> m_turnedAway;
     // The selected player's: every device operation goes to it.
     CPlayerSession m_session;
 };

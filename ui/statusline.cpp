@@ -64,11 +64,15 @@ void CStatusLine::ShowSearchingRange(const QString &range)
     Show(QStringLiteral("Searching for players in %1\u2026").arg(range), true, false);
 }
 
-void CStatusLine::ShowFound(int count)
+void CStatusLine::ShowFound(int count, int turnedAway)
 {
-    Show(count == 1 ? QStringLiteral("1 player found")
-                    : QStringLiteral("%1 players found").arg(count),
-         false, false);
+    QString text = count == 1 ? QStringLiteral("1 player found")
+                              : QStringLiteral("%1 players found").arg(count);
+    if (turnedAway > 0)
+        text += QStringLiteral("; %1 more answered, but the list holds no more. Scan a smaller "
+                               "range to see them.")
+                    .arg(turnedAway);
+    Show(text, false, false);
 }
 
 void CStatusLine::ShowNobody(const QString &adapter, const QString &subnet)

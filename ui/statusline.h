@@ -22,8 +22,9 @@ public:
     void ShowSearching(const QString &adapter, const QString &subnet);
     // A sweep of a range the user gave has begun.
     void ShowSearchingRange(const QString &range);
-    // The search is over (or the list changed since) with count players.
-    void ShowFound(int count);
+    // The search is over (or the list changed since) with count players,
+    // and turnedAway more that answered when the list was full.
+    void ShowFound(int count, int turnedAway = 0);
     // The search is over and no player answered; the checks are offered.
     void ShowNobody(const QString &adapter, const QString &subnet);
     // The same, after a sweep of a range the user gave.

@@ -308,6 +308,15 @@ void TestSetupManager::playersBeyondTheSlotsAreIgnored()
     QCOMPARE(devices.last().name, QString::number(CSetupManager::MAX_DEVICES - 1));
     QCOMPARE(Manager()->GetDeviceIp(CSetupManager::MAX_DEVICES - 1), devices.last().ip);
     QVERIFY(Manager()->GetDeviceIp(CSetupManager::MAX_DEVICES).isEmpty());
+    // Those turned away are counted once each, and forgotten with the list.
+    QCOMPARE(Manager()->GetTurnedAwayCount(), 1);
+    QVERIFY(
+        !AddPlayer(QStringLiteral("KS-210"), QStringLiteral("again"), QStringLiteral("10.0.1.10")));
+    QVERIFY(!AddPlayer(QStringLiteral("KS-210"), QStringLiteral("another"),
+                       QStringLiteral("10.0.9.9")));
+    QCOMPARE(Manager()->GetTurnedAwayCount(), 2);
+    Manager()->ClearDevices();
+    QCOMPARE(Manager()->GetTurnedAwayCount(), 0);
 }
 
 void TestSetupManager::updateDeviceNameChecksTheIndex()
