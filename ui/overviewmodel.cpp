@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QTextDocument>
 
+#include "playerkinds.h"
 #include "wirevocabulary.h"
 
 namespace {
@@ -73,6 +74,10 @@ QString COverviewModel::StatusText(const SRow &row) const
 {
     switch (row.m_state) {
     case EState::Announced:
+        // Only the players with a device page are read here; for the others
+        // an empty row would look like a failure.
+        if (row.m_nModelClass != PlayerKinds::DEVICE_PAGE_CLASS)
+            return QStringLiteral("Answering; its settings are on its own web page");
         return QStringLiteral("Answering");
     case EState::Reading:
         return QStringLiteral("Reading…");

@@ -126,7 +126,8 @@ void TestOverview::readsFillTheRowsIn()
     }
     // The classes shown through their web page are listed, not read.
     const int hall = RowOf(model, u"Hall"_s);
-    QCOMPARE(model.index(hall, COverviewModel::COL_STATUS).data().toString(), u"Answering"_s);
+    QCOMPARE(model.index(hall, COverviewModel::COL_STATUS).data().toString(),
+             u"Answering; its settings are on its own web page"_s);
     QVERIFY(model.index(hall, COverviewModel::COL_FIRMWARE).data().toString().isEmpty());
     QVERIFY(fixture.Network().ReceivedRequests(u"127.0.0.5"_s).isEmpty());
 }

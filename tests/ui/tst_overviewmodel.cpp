@@ -88,6 +88,11 @@ void TestOverviewModel::announcementsMakeRowsAtOnce()
     // The same key twice in one list: one row.
     model.Announce({Device(6), Device(7, QStringLiteral("uuid:6"))});
     QCOMPARE(model.rowCount(), 5);
+    // A model with its own web page is not read; its row says where its
+    // settings are rather than stand empty.
+    model.Announce({CDeviceSummary(u"Radio"_s, u"KS-100"_s, u"127.0.0.8"_s, u"uuid:8"_s)});
+    QCOMPARE(model.index(5, COverviewModel::COL_STATUS).data().toString(),
+             QStringLiteral("Answering; its settings are on its own web page"));
 }
 
 void TestOverviewModel::readsFillTheRowsIn()
