@@ -19,7 +19,6 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QThread>
-#include <QTimer>
 #include <QTimerEvent>
 
 #include "aboutdlg.h"
@@ -42,7 +41,8 @@
 
 CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
     : QDialog(parent), m_icon(CArtwork::Icon(CArtwork::ICON_MAIN)), m_mainView(m_manager, this),
-      m_webView(m_manager, this), m_overview(m_manager), m_search(m_manager)
+      m_webView(m_manager, this), m_searchStatus(m_manager), m_overview(m_manager),
+      m_search(m_manager)
 {
     CTemplateBuilder::Build(IDD, this);
     m_pAdapterList = CTemplateBuilder::Control<QComboBox>(this, IDC_ADAPTER_LIST);
@@ -154,6 +154,7 @@ void CHalvorinSetup101Dlg::CreatePageArea()
 void CHalvorinSetup101Dlg::CreateStatusLine()
 {
     m_pStatusLine = new CStatusLine(this);
+    m_searchStatus.SetLine(m_pStatusLine);
     const QRect page = m_pPageArea->geometry();
     const auto *logo = CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME);
     const int left = logo ? logo->geometry().left() : m_pDeviceList->geometry().left();
@@ -333,7 +334,7 @@ void CHalvorinSetup101Dlg::StartSearch(bool sayWhenNobody, const std::optional<C
     // the user.
     m_bSayWhenNobody = sayWhenNobody || (IsSearching() && m_bSayWhenNobody);
     m_overview.BeginSearch();
-    ShowSearchStarted();
+    m_searchStatus.ShowStarted();
     m_search.Start(range);
 }
 
@@ -343,7 +344,7 @@ void CHalvorinSetup101Dlg::OnSearchEnded(bool found)
     m_overview.EndSearch();
     // The line says at once that nobody answered and what to do; the box
     // follows.
-    ShowSearchEnded();
+    m_searchStatus.ShowEnded(m_pDeviceList->count());
     if (!found && m_bSayWhenNobody)
         CMessageBox::Show(QStringLiteral("failed device discovery"));
 }
@@ -386,7 +387,7 @@ void CHalvorinSetup101Dlg::FillDeviceList()
         line->setToolTip(device.model + QLatin1Char('\n') + device.ip);
     }
     m_manager.ClearSelectedIp();
-    ShowCount();
+    m_searchStatus.ShowCount(m_pDeviceList->count(), IsSearching());
     m_overview.Update();
 }
 
@@ -401,7 +402,7 @@ void CHalvorinSetup101Dlg::ClearForSearch()
     m_pLoading->hide();
     m_overview.Page().show();
     // A refresh or another adapter ends the search of a range.
-    m_strScanRange.clear();
+    m_searchStatus.ClearRange();
     repaint();
 }
 
@@ -623,50 +624,6 @@ void CHalvorinSetup101Dlg::OnAboutBox()
     about.exec();
 }
 
-QString CHalvorinSetup101Dlg::SearchedAdapter() const
-{
-    // A line of an adapter with several addresses names the address too; the
-    // network says it already.
-    const QString adapter =
-        m_manager.GetAdapterDescription().section(QStringLiteral(" \u2014 "), 0, 0);
-    return adapter.isEmpty() ? QStringLiteral("this computer") : adapter;
-}
-
-QString CHalvorinSetup101Dlg::SearchedSubnet() const
-{
-    // A refresh sweeps the /24 around the local address.
-    const std::optional<CSweepRange> swept =
-        CSweepRange::Parse(m_manager.GetLocalIp() + QStringLiteral("/24"), nullptr);
-    return swept ? swept->Text() : m_manager.GetLocalIp();
-}
-
-void CHalvorinSetup101Dlg::ShowSearchStarted()
-{
-    if (m_strScanRange.isEmpty())
-        m_pStatusLine->ShowSearching(SearchedAdapter(), SearchedSubnet());
-    else
-        m_pStatusLine->ShowSearchingRange(m_strScanRange);
-}
-
-void CHalvorinSetup101Dlg::ShowSearchEnded()
-{
-    const int count = m_pDeviceList->count();
-    if (count > 0)
-        m_pStatusLine->ShowFound(count);
-    else if (m_strScanRange.isEmpty())
-        m_pStatusLine->ShowNobody(SearchedAdapter(), SearchedSubnet());
-    else
-        m_pStatusLine->ShowNobodyInRange(m_strScanRange);
-}
-
-void CHalvorinSetup101Dlg::ShowCount()
-{
-    // A search in progress says so until it ends; afterwards a latecomer's
-    // announcement updates the count.
-    if (!IsSearching() && m_pDeviceList->count() > 0)
-        m_pStatusLine->ShowFound(m_pDeviceList->count());
-}
-
 void CHalvorinSetup101Dlg::ShowLoading(const QString &name, const QString &ip)
 {
     m_pLoading->setText(QStringLiteral("Reading %1 (%2)\u2026").arg(name, ip));
@@ -710,7 +667,7 @@ void CHalvorinSetup101Dlg::OnScanRange()
         return;
     }
     m_manager.ClearSelectedIp();
-    m_strScanRange = range.Text();
+    m_searchStatus.SetRange(range.Text());
     FillDeviceList();
     StartSearch(false, range);
 }

@@ -10,6 +10,7 @@
 #include "messagedeferral.h"
 #include "overviewcontroller.h"
 #include "playersearch.h"
+#include "searchstatus.h"
 #include "setupmainview.h"
 #include "setupmanager.h"
 #include "setupwebview.h"
@@ -114,13 +115,6 @@ private:
     void ClearForSearch();
     // The status line along the bottom; the window grows by its height.
     void CreateStatusLine();
-    // The adapter and the network a refresh sweeps, as the status line names them.
-    QString SearchedAdapter() const;
-    QString SearchedSubnet() const;
-    void ShowSearchStarted();
-    void ShowSearchEnded();
-    // After the list changed outside a search.
-    void ShowCount();
     void ShowLoading(const QString &name, const QString &ip);
     // False, having told the user why, when no search could hear a player.
     [[nodiscard]] bool CanHearPlayers();
@@ -145,9 +139,8 @@ private:
     QScrollArea *m_pPageArea = nullptr;
     QLabel *m_pLoading = nullptr;
     CStatusLine *m_pStatusLine = nullptr;
-    // Ends the search of a range the user gave.
-    // The range being searched; empty when none is.
-    QString m_strScanRange;
+    // What the status line says about the searches.
+    CSearchStatus m_searchStatus;
     CMainWindowLayout m_layout;
     // The size remembered from the last run, invalid when none.
     QSize m_sizeRemembered;
