@@ -19,7 +19,6 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QThread>
-#include <QTimer>
 #include <QTimerEvent>
 
 #include "aboutdlg.h"
@@ -42,7 +41,8 @@
 
 CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
     : QDialog(parent), m_icon(CArtwork::Icon(CArtwork::ICON_MAIN)), m_mainView(m_manager, this),
-      m_webView(m_manager, this)
+      m_webView(m_manager, this), m_searchStatus(m_manager), m_overview(m_manager),
+      m_search(m_manager)
 {
     CTemplateBuilder::Build(IDD, this);
     m_pAdapterList = CTemplateBuilder::Control<QComboBox>(this, IDC_ADAPTER_LIST);
@@ -54,7 +54,12 @@ CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
 
     CreatePageArea();
     CreateStatusLine();
-    CreateOverview();
+    // The overview lies in the page area with the two pages, and shows
+    // whenever neither of them does.
+    m_overview.CreatePage(qobject_cast<QGridLayout *>(m_pPageArea->widget()->layout()),
+                          QLatin1String(SETTINGS_GROUP));
+    connect(&m_overview.Page(), &COverviewPage::PlayerChosen, this,
+            &CHalvorinSetup101Dlg::OnOverviewPlayerChosen);
     CreateAllPlayersButton();
     m_layout.Capture(this, m_pDeviceList, m_pPageArea,
                      CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME), m_pStatusLine);
@@ -83,6 +88,7 @@ CHalvorinSetup101Dlg::CHalvorinSetup101Dlg(QWidget *parent)
     // handler that started it has returned, as if they had just arrived.
     connect(CBusyRunner::Instance(), &CBusyRunner::Idle, this, &CHalvorinSetup101Dlg::ReplayHeld,
             Qt::QueuedConnection);
+    connect(&m_search, &CPlayerSearch::Ended, this, &CHalvorinSetup101Dlg::OnSearchEnded);
 }
 
 CHalvorinSetup101Dlg::~CHalvorinSetup101Dlg()
@@ -93,11 +99,9 @@ CHalvorinSetup101Dlg::~CHalvorinSetup101Dlg()
         const bool enlarged = isMaximized() || isFullScreen();
         CWindowSettings::SaveSize(QLatin1String(SETTINGS_GROUP),
                                   enlarged && normal.isValid() ? normal.size() : size());
-        CWindowSettings::SaveState(QLatin1String(SETTINGS_GROUP), QStringLiteral("overview"),
-                                   m_pOverview->HeaderState());
+        m_overview.SaveHeaderState();
     }
-    if (m_pSeenSave->isActive())
-        m_seenPlayers.Save();
+    m_overview.SaveSeenPlayersNow();
     qApp->removeEventFilter(this);
     m_manager.StopDiscovery();
     m_manager.SetMainWindow(nullptr);
@@ -150,6 +154,7 @@ void CHalvorinSetup101Dlg::CreatePageArea()
 void CHalvorinSetup101Dlg::CreateStatusLine()
 {
     m_pStatusLine = new CStatusLine(this);
+    m_searchStatus.SetLine(m_pStatusLine);
     const QRect page = m_pPageArea->geometry();
     const auto *logo = CTemplateBuilder::Control<QFrame>(this, IDC_LOGO_FRAME);
     const int left = logo ? logo->geometry().left() : m_pDeviceList->geometry().left();
@@ -164,6 +169,30 @@ void CHalvorinSetup101Dlg::CreateStatusLine()
             &CHalvorinSetup101Dlg::OnDiagnose);
     connect(m_pStatusLine, &CStatusLine::ScanRangeRequested, this,
             &CHalvorinSetup101Dlg::OnScanRange);
+}
+
+// Beside the "Device List" caption, above the list and not a line of it:
+// line i stays the manager's player i.
+void CHalvorinSetup101Dlg::CreateAllPlayersButton()
+{
+    m_pAllPlayers = new QPushButton(QStringLiteral("A&ll players"), this);
+    m_pAllPlayers->setObjectName(QStringLiteral("allPlayers"));
+    m_pAllPlayers->setAccessibleName(QStringLiteral("All players"));
+    m_pAllPlayers->setToolTip(QStringLiteral("Show every player (Esc)"));
+    m_pAllPlayers->setAutoDefault(false);
+    const QRect list = m_pDeviceList->geometry();
+    QRect caption(list.left(), list.top() - list.height() / 8, list.width() / 2, 0);
+    for (const QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
+        if (label->text() == QLatin1String("Device List"))
+            caption = label->geometry();
+    }
+    const int width = std::min(list.width() / 2 + 1, m_pAllPlayers->sizeHint().width());
+    const int top = caption.top() - caption.height() / 2;
+    m_pAllPlayers->setGeometry(list.right() + 1 - width, top, width, list.top() - 1 - top);
+    // Between the adapter list and the device list in the tab order.
+    setTabOrder(CTemplateBuilder::Control<QWidget>(this, IDC_ADAPTER_LIST), m_pAllPlayers);
+    setTabOrder(m_pAllPlayers, m_pDeviceList);
+    connect(m_pAllPlayers, &QPushButton::clicked, this, &CHalvorinSetup101Dlg::ShowOverview);
 }
 
 // Before the window shows, its frame and its screen are known; the size and
@@ -209,8 +238,8 @@ void CHalvorinSetup101Dlg::OnInitDialog()
         frame->hide();
     m_mainView.hide();
     m_webView.hide();
-    m_pOverview->show();
-    LoadSeenPlayers();
+    m_overview.Page().show();
+    m_overview.LoadSeenPlayers();
 
     m_manager.SetMainWindow(this);
     m_manager.StartDiscovery();
@@ -251,7 +280,7 @@ bool CHalvorinSetup101Dlg::event(QEvent *event)
     // The overview takes every announcement at once, even while an
     // operation holds the list's refill back.
     if (event->type() == WM_DEVICE_LIST_CHANGED)
-        ScheduleOverviewUpdate();
+        m_overview.ScheduleUpdate();
     if (event->type() == QEvent::Timer) {
         // The start-up timer fires once, even when its handling has to wait.
         killTimer(m_nTimerId);
@@ -297,6 +326,29 @@ void CHalvorinSetup101Dlg::ReplayHeld()
     }
 }
 
+// The list, the overview and the status line follow the search as players
+// answer.
+void CHalvorinSetup101Dlg::StartSearch(bool sayWhenNobody, const std::optional<CSweepRange> &range)
+{
+    // A search started over another one the user asked for still answers
+    // the user.
+    m_bSayWhenNobody = sayWhenNobody || (IsSearching() && m_bSayWhenNobody);
+    m_overview.BeginSearch();
+    m_searchStatus.ShowStarted();
+    m_search.Start(range);
+}
+
+void CHalvorinSetup101Dlg::OnSearchEnded(bool found)
+{
+    FillDeviceList();
+    m_overview.EndSearch();
+    // The line says at once that nobody answered and what to do; the box
+    // follows.
+    m_searchStatus.ShowEnded(m_pDeviceList->count());
+    if (!found && m_bSayWhenNobody)
+        CMessageBox::Show(QStringLiteral("failed device discovery"));
+}
+
 void CHalvorinSetup101Dlg::OnFirstRefresh()
 {
     if (!CanHearPlayers())
@@ -335,8 +387,8 @@ void CHalvorinSetup101Dlg::FillDeviceList()
         line->setToolTip(device.model + QLatin1Char('\n') + device.ip);
     }
     m_manager.ClearSelectedIp();
-    ShowCount();
-    UpdateOverview();
+    m_searchStatus.ShowCount(m_pDeviceList->count(), IsSearching());
+    m_overview.Update();
 }
 
 void CHalvorinSetup101Dlg::ClearForSearch()
@@ -348,9 +400,9 @@ void CHalvorinSetup101Dlg::ClearForSearch()
     m_mainView.hide();
     m_webView.hide();
     m_pLoading->hide();
-    m_pOverview->show();
+    m_overview.Page().show();
     // A refresh or another adapter ends the search of a range.
-    m_strScanRange.clear();
+    m_searchStatus.ClearRange();
     repaint();
 }
 
@@ -385,10 +437,10 @@ void CHalvorinSetup101Dlg::OnAdapterChanged()
     }
     // A line no adapter has (any more): searched from no address, as the
     // manager does.
-    BeginOverviewSearch();
+    m_overview.BeginSearch();
     CBusyRunner::Run([this, description] { return m_manager.SelectAdapter(description); });
     FillDeviceList();
-    EndOverviewSearch();
+    m_overview.EndSearch();
 }
 
 void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
@@ -406,17 +458,45 @@ void CHalvorinSetup101Dlg::OnDeviceSelectionChanged()
     m_mainView.hide();
     m_webView.hide();
     ShowLoading(name, ip);
-    m_pOverview->hide();
+    m_overview.Page().hide();
     // The page is shown when the manager's WM_SHOW_DEVICE_PAGE arrives, after
     // this handler has returned.
     if (!CBusyRunner::Run([this, name, ip] { return m_manager.SelectDevice(name, ip); }))
         CCommandError::Show(&m_manager, QStringLiteral("Reading the player's settings failed."));
 }
 
+void CHalvorinSetup101Dlg::ShowOverview()
+{
+    m_mainView.hide();
+    m_webView.hide();
+    {
+        const QSignalBlocker blocker(m_pDeviceList);
+        m_pDeviceList->clearSelection();
+        m_pDeviceList->setCurrentRow(-1);
+    }
+    // Choosing the same player again afterwards reads it anew.
+    m_manager.ClearSelectedIp();
+    m_overview.Page().show();
+}
+
+// As a click on the player's line would: the line is found by the address
+// the player answered at in this search.
+void CHalvorinSetup101Dlg::OnOverviewPlayerChosen(const QString &ip)
+{
+    if (CBusyRunner::IsBusy())
+        return;
+    for (int line = 0; line < m_pDeviceList->count(); ++line) {
+        if (m_manager.GetDeviceIp(line) == ip) {
+            m_pDeviceList->setCurrentRow(line);
+            return;
+        }
+    }
+}
+
 void CHalvorinSetup101Dlg::OnShowDevicePage(qint64 deviceView)
 {
     m_pLoading->hide();
-    m_pOverview->hide();
+    m_overview.Page().hide();
     if (deviceView) {
         m_webView.hide();
         m_mainView.show();
@@ -492,7 +572,7 @@ bool CHalvorinSetup101Dlg::eventFilter(QObject *watched, QEvent *event)
     if (!enter && !CBusyRunner::IsBusy())
         ShowOverview();
     if (enter)
-        OverviewTakesEnter(watched);
+        m_overview.TakesEnter(watched);
     return true;
 }
 
@@ -544,50 +624,6 @@ void CHalvorinSetup101Dlg::OnAboutBox()
     about.exec();
 }
 
-QString CHalvorinSetup101Dlg::SearchedAdapter() const
-{
-    // A line of an adapter with several addresses names the address too; the
-    // network says it already.
-    const QString adapter =
-        m_manager.GetAdapterDescription().section(QStringLiteral(" \u2014 "), 0, 0);
-    return adapter.isEmpty() ? QStringLiteral("this computer") : adapter;
-}
-
-QString CHalvorinSetup101Dlg::SearchedSubnet() const
-{
-    // A refresh sweeps the /24 around the local address.
-    const std::optional<CSweepRange> swept =
-        CSweepRange::Parse(m_manager.GetLocalIp() + QStringLiteral("/24"), nullptr);
-    return swept ? swept->Text() : m_manager.GetLocalIp();
-}
-
-void CHalvorinSetup101Dlg::ShowSearchStarted()
-{
-    if (m_strScanRange.isEmpty())
-        m_pStatusLine->ShowSearching(SearchedAdapter(), SearchedSubnet());
-    else
-        m_pStatusLine->ShowSearchingRange(m_strScanRange);
-}
-
-void CHalvorinSetup101Dlg::ShowSearchEnded()
-{
-    const int count = m_pDeviceList->count();
-    if (count > 0)
-        m_pStatusLine->ShowFound(count);
-    else if (m_strScanRange.isEmpty())
-        m_pStatusLine->ShowNobody(SearchedAdapter(), SearchedSubnet());
-    else
-        m_pStatusLine->ShowNobodyInRange(m_strScanRange);
-}
-
-void CHalvorinSetup101Dlg::ShowCount()
-{
-    // A search in progress says so until it ends; afterwards a latecomer's
-    // announcement updates the count.
-    if (!IsSearching() && m_pDeviceList->count() > 0)
-        m_pStatusLine->ShowFound(m_pDeviceList->count());
-}
-
 void CHalvorinSetup101Dlg::ShowLoading(const QString &name, const QString &ip)
 {
     m_pLoading->setText(QStringLiteral("Reading %1 (%2)\u2026").arg(name, ip));
@@ -631,7 +667,7 @@ void CHalvorinSetup101Dlg::OnScanRange()
         return;
     }
     m_manager.ClearSelectedIp();
-    m_strScanRange = range.Text();
+    m_searchStatus.SetRange(range.Text());
     FillDeviceList();
     StartSearch(false, range);
 }

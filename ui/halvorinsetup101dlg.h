@@ -1,8 +1,6 @@
 // CHalvorinSetup101Dlg: the main window: adapter list, player list, the page area.
 #pragma once
 
-#include <algorithm>
-
 #include <QDialog>
 #include <QIcon>
 #include <QRect>
@@ -10,9 +8,9 @@
 
 #include "mainwindowlayout.h"
 #include "messagedeferral.h"
-#include "overviewmodel.h"
-#include "overviewreader.h"
-#include "seenplayers.h"
+#include "overviewcontroller.h"
+#include "playersearch.h"
+#include "searchstatus.h"
 #include "setupmainview.h"
 #include "setupmanager.h"
 #include "setupwebview.h"
@@ -24,7 +22,6 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QScrollArea;
-class QTimer;
 
 // The main window: logo, adapter list, player list, Refresh, and the page
 // area on the right that shows either the device page or the web page view
@@ -52,9 +49,6 @@ public:
     static constexpr int STATUS_LINE_GAP = 4;
     // The group under which the window's size is remembered.
     static constexpr char SETTINGS_GROUP[] = "mainWindow";
-    // What is remembered between runs is written this long after the last
-    // change, so a search that hears hundreds of players writes once.
-    static constexpr int SEEN_SAVE_DELAY_MS = 1000;
 
     explicit CHalvorinSetup101Dlg(QWidget *parent = nullptr);
     ~CHalvorinSetup101Dlg() override;
@@ -72,17 +66,17 @@ public:
     CStatusLine &StatusLine() { return *m_pStatusLine; }
     // Shows, in the page area, which player is being read.
     QLabel *LoadingLabel() const { return m_pLoading; }
-    COverviewPage &Overview() { return *m_pOverview; }
-    COverviewModel &OverviewModel() { return m_overviewModel; }
-    CSeenPlayers &SeenPlayers() { return m_seenPlayers; }
+    COverviewPage &Overview() { return m_overview.Page(); }
+    COverviewModel &OverviewModel() { return m_overview.Model(); }
+    CSeenPlayers &SeenPlayers() { return m_overview.SeenPlayers(); }
     QPushButton *AllPlayersButton() const { return m_pAllPlayers; }
     // No player chosen: the overview of all of them shows.
     void ShowOverview();
     // Whether a search waits for the players' answers; the window takes
     // input meanwhile.
-    bool IsSearching() const;
+    bool IsSearching() const { return m_search.IsSearching(); }
     // Tests make the search's waits this many times shorter.
-    void SetSearchSpeedup(int factor) { m_nSearchSpeedup = std::max(1, factor); }
+    void SetSearchSpeedup(int factor) { m_search.SetSpeedup(factor); }
     // Tests shorten the wait of a delayed refresh.
     void SetDelayedRefreshMs(int milliseconds) { m_nDelayedRefreshMs = milliseconds; }
     // Whether messages that came during an operation still wait to be handled.
@@ -121,40 +115,20 @@ private:
     void ClearForSearch();
     // The status line along the bottom; the window grows by its height.
     void CreateStatusLine();
-    // The adapter and the network a refresh sweeps, as the status line names them.
-    QString SearchedAdapter() const;
-    QString SearchedSubnet() const;
-    void ShowSearchStarted();
-    void ShowSearchEnded();
-    // After the list changed outside a search.
-    void ShowCount();
     void ShowLoading(const QString &name, const QString &ip);
     // False, having told the user why, when no search could hear a player.
     [[nodiscard]] bool CanHearPlayers();
     bool IsEnterOrEscape(const QEvent *event) const;
 
-    // The overview of every player and the players remembered between runs.
-    void CreateOverview();
     void CreateAllPlayersButton();
-    void LoadSeenPlayers();
-    void BeginOverviewSearch();
-    void EndOverviewSearch();
-    void ScheduleOverviewUpdate();
-    void UpdateOverview();
-    void OnOverviewRead(int generation, const QString &key, const CPlayerResult &result);
     void OnOverviewPlayerChosen(const QString &ip);
-    void OnForgetPlayers(const QStringList &keys);
-    void SaveSeenPlayersSoon();
-    // Enter on the overview's table chooses its current row; true when taken.
-    bool OverviewTakesEnter(QObject *watched);
 
     // A search that waits for answers without holding the window: the list
     // and the overview fill as players answer. sayWhenNobody: a search the
     // user asked for ends in a message when nobody answered.
     // A sweep of range, or of the adapter's /24 when none is given.
     void StartSearch(bool sayWhenNobody, const std::optional<CSweepRange> &range = std::nullopt);
-    void OnSearchTick();
-    void EndSearch(bool found);
+    void OnSearchEnded(bool found);
 
     QIcon m_icon;
     CSetupManager m_manager;
@@ -165,9 +139,8 @@ private:
     QScrollArea *m_pPageArea = nullptr;
     QLabel *m_pLoading = nullptr;
     CStatusLine *m_pStatusLine = nullptr;
-    // Ends the search of a range the user gave.
-    // The range being searched; empty when none is.
-    QString m_strScanRange;
+    // What the status line says about the searches.
+    CSearchStatus m_searchStatus;
     CMainWindowLayout m_layout;
     // The size remembered from the last run, invalid when none.
     QSize m_sizeRemembered;
@@ -177,16 +150,9 @@ private:
     QString m_strAboutMenu;
     int m_nDelayedRefreshMs = DELAYED_REFRESH_MS;
     CMessageDeferral m_deferral;
-    COverviewModel m_overviewModel;
-    COverviewReader m_overviewReader;
-    CSeenPlayers m_seenPlayers;
-    COverviewPage *m_pOverview = nullptr;
+    // The overview of every player and the players remembered between runs.
+    COverviewController m_overview;
     QPushButton *m_pAllPlayers = nullptr;
-    QTimer *m_pSeenSave = nullptr;
-    bool m_bOverviewPending = false;
-    QTimer *m_pSearchTimer = nullptr;
-    int m_nSearchPollsLeft = 0;
-    bool m_bSearchSettling = false;
+    CPlayerSearch m_search;
     bool m_bSayWhenNobody = false;
-    int m_nSearchSpeedup = 1;
 };
