@@ -17,7 +17,7 @@ void CSearchStatus::ShowStarted()
 void CSearchStatus::ShowEnded(int found)
 {
     if (found > 0)
-        m_pLine->ShowFound(found);
+        m_pLine->ShowFound(found, m_manager.GetTurnedAwayCount());
     else if (m_strRange.isEmpty())
         m_pLine->ShowNobody(Adapter(), Subnet());
     else
@@ -29,7 +29,7 @@ void CSearchStatus::ShowCount(int found, bool searching)
     // A search in progress says so until it ends; afterwards a latecomer's
     // announcement updates the count.
     if (!searching && found > 0)
-        m_pLine->ShowFound(found);
+        m_pLine->ShowFound(found, m_manager.GetTurnedAwayCount());
 }
 
 QString CSearchStatus::Adapter() const

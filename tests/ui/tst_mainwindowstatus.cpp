@@ -17,6 +17,8 @@
 #include "portholder.h"
 #include "messageboxrecorder.h"
 #include "scanrangedlg.h"
+#include "searchstatus.h"
+#include "setupmanager.h"
 #include "statusline.h"
 #include "templatebuilder.h"
 #include "uitestmain.h"
@@ -33,6 +35,7 @@ private slots:
     void initTestCase();
     void searchingThenTheCount_data();
     void searchingThenTheCount();
+    void aFullListSaysHowManyMoreAnswered();
     void nobodyAnsweredIsSaidAtOnceWithDiagnose();
     void heldAnnouncementPortIsSaidInTheLine();
     void diagnoseRunsTheChecksAndListensAgain();
@@ -124,6 +127,29 @@ void TestMainWindowStatus::searchingThenTheCount()
     QTRY_COMPARE_WITH_TIMEOUT(line.Text(), found, WAIT_MS);
     QVERIFY(!line.IsBusy());
     QVERIFY(!line.IsDiagnoseOffered());
+}
+
+// The list holds a limited number of players; those beyond it are not on
+// the list, and the line must not let it pass for the whole site.
+void TestMainWindowStatus::aFullListSaysHowManyMoreAnswered()
+{
+    CSetupManager manager;
+    CStatusLine line;
+    CSearchStatus status(manager);
+    status.SetLine(&line);
+    const int answered = CSetupManager::MAX_DEVICES + 3;
+    for (int i = 0; i < answered; ++i)
+        manager.AddDevice(QStringLiteral("KS-100"), QString::number(i),
+                          QStringLiteral("127.1.%1.%2").arg(i / 250).arg(i % 250 + 1), {});
+    status.ShowEnded(CSetupManager::MAX_DEVICES);
+    QCOMPARE(line.Text(), QStringLiteral("260 players found; 3 more answered, but the list holds "
+                                         "no more. Scan a smaller range to see them."));
+    // A new search starts from an empty list: nobody is turned away yet.
+    manager.ClearDevices();
+    manager.AddDevice(QStringLiteral("KS-100"), QStringLiteral("one"), QStringLiteral("127.1.0.1"),
+                      {});
+    status.ShowCount(1, false);
+    QCOMPARE(line.Text(), QStringLiteral("1 player found"));
 }
 
 void TestMainWindowStatus::nobodyAnsweredIsSaidAtOnceWithDiagnose()
