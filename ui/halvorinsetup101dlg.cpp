@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QTextDocument>
 #include <QThread>
 #include <QTimerEvent>
 
@@ -381,10 +382,12 @@ void CHalvorinSetup101Dlg::FillDeviceList()
     const QSignalBlocker blocker(m_pDeviceList);
     m_pDeviceList->clear();
     const QList<CDeviceSummary> devices = m_manager.GetDevices();
-    // Players may share a name; the tooltip tells them apart.
+    // Players may share a name; the tooltip tells them apart. A tip that
+    // looks like markup is drawn as markup: what a player announced is shown
+    // as written.
     for (const CDeviceSummary &device : devices) {
         auto *line = new QListWidgetItem(device.name, m_pDeviceList);
-        line->setToolTip(device.model + QLatin1Char('\n') + device.ip);
+        line->setToolTip(Qt::convertFromPlainText(device.model + QLatin1Char('\n') + device.ip));
     }
     m_manager.ClearSelectedIp();
     m_searchStatus.ShowCount(m_pDeviceList->count(), IsSearching());

@@ -50,7 +50,7 @@ void COverviewController::CreatePage(QGridLayout *stack, const QString &settings
 void COverviewController::SizeColumns()
 {
     const QFontMetrics metrics(m_pPage->font());
-    const QStringList samples = {QStringLiteral("Living Room"),
+    const QStringList samples = {QStringLiteral("Meeting Room 12"),
                                  QStringLiteral("KS-210"),
                                  QStringLiteral("192.168.10.200"),
                                  QStringLiteral("00:00:00:00:00:00"),
