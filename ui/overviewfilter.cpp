@@ -16,7 +16,7 @@ void COverviewFilter::SetText(const QString &text)
         return;
     m_strText = text;
     m_strFolded = text.toCaseFolded();
-    // Columns are not filtered: only the rows are looked at again.
+    // Only the rows are looked at again: the order stays as it is.
     invalidateRowsFilter();
 }
 

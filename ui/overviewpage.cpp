@@ -38,6 +38,8 @@ COverviewPage::COverviewPage(COverviewModel *model, QWidget *parent)
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pTable->setWordWrap(false);
     m_pTable->verticalHeader()->hide();
+    // Rows of one height: thousands of them cost the header nothing to lay out.
+    m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_pTable->horizontalHeader()->setStretchLastSection(true);
     m_pTable->horizontalHeader()->setSectionsMovable(false);
     m_pTable->setContextMenuPolicy(Qt::CustomContextMenu);
