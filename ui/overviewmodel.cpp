@@ -324,8 +324,9 @@ void COverviewModel::UpdateFilterText(SRow &row) const
     QStringList texts;
     for (int column = 0; column < COLUMN_COUNT; ++column)
         texts.append(Display(row, column).toString());
-    // A separator no typed text holds, so a match never spans two columns.
-    row.m_strFilterText = texts.join(QChar(0x1F));
+    // A separator no typed text holds, so a match never spans two columns;
+    // folded once here rather than on every keystroke.
+    row.m_strFilterText = texts.join(QChar(0x1F)).toCaseFolded();
 }
 
 void COverviewModel::RowChanged(int row)

@@ -51,8 +51,8 @@ public:
     static constexpr int AnsweringIpRole = Qt::UserRole + 2;
     // What a column sorts by: addresses by their number, texts as shown.
     static constexpr int SortRole = Qt::UserRole + 3;
-    // Every column's text in one, for a filter over all columns that looks
-    // at each row once per keystroke.
+    // Every column's text in one, case-folded, for a filter over all columns
+    // that looks at each row once per keystroke.
     static constexpr int FilterRole = Qt::UserRole + 4;
 
     explicit COverviewModel(QObject *parent = nullptr);

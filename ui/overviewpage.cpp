@@ -9,27 +9,20 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "overviewfilter.h"
 #include "overviewmodel.h"
 
 COverviewPage::COverviewPage(COverviewModel *model, QWidget *parent)
-    : QWidget(parent), m_pModel(model), m_pProxy(new QSortFilterProxyModel(this)),
+    : QWidget(parent), m_pModel(model), m_pProxy(new COverviewFilter(this)),
       m_pFilter(new QLineEdit(this)), m_pCount(new QLabel(this)), m_pTable(new QTableView(this)),
       m_pForget(new QPushButton(QStringLiteral("&Forget"), this))
 {
     setAccessibleName(QStringLiteral("Player overview"));
-    m_pProxy->setSourceModel(m_pModel);
     // Every column is searched: a name, a model, part of an address or MAC.
-    m_pProxy->setFilterRole(COverviewModel::FilterRole);
-    m_pProxy->setFilterKeyColumn(0);
-    m_pProxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    m_pProxy->setSortRole(COverviewModel::SortRole);
-    m_pProxy->setSortCaseSensitivity(Qt::CaseInsensitive);
-    // Rows that change keep to the order chosen.
-    m_pProxy->setDynamicSortFilter(true);
+    m_pProxy->setSourceModel(m_pModel);
 
     m_pFilter->setPlaceholderText(QStringLiteral("Filter (Ctrl+F)"));
     m_pFilter->setAccessibleName(QStringLiteral("Filter players"));
@@ -45,6 +38,8 @@ COverviewPage::COverviewPage(COverviewModel *model, QWidget *parent)
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pTable->setWordWrap(false);
     m_pTable->verticalHeader()->hide();
+    // Rows of one height: thousands of them cost the header nothing to lay out.
+    m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_pTable->horizontalHeader()->setStretchLastSection(true);
     m_pTable->horizontalHeader()->setSectionsMovable(false);
     m_pTable->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -68,8 +63,7 @@ COverviewPage::COverviewPage(COverviewModel *model, QWidget *parent)
     layout->addWidget(m_pTable, 1);
     layout->addLayout(bottom);
 
-    connect(m_pFilter, &QLineEdit::textChanged, m_pProxy,
-            &QSortFilterProxyModel::setFilterFixedString);
+    connect(m_pFilter, &QLineEdit::textChanged, m_pProxy, &COverviewFilter::SetText);
     // The source's own signals too: the view drops removed rows before the
     // source has lost them.
     for (QAbstractItemModel *counted : {static_cast<QAbstractItemModel *>(m_pProxy),

@@ -4,11 +4,11 @@
 #include <QStringList>
 #include <QWidget>
 
+class COverviewFilter;
 class COverviewModel;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSortFilterProxyModel;
 class QTableView;
 
 // Shown in the page area whenever no single player is chosen. The table is
@@ -25,7 +25,7 @@ public:
     QLineEdit *FilterBox() const { return m_pFilter; }
     QLabel *CountLabel() const { return m_pCount; }
     QPushButton *ForgetButton() const { return m_pForget; }
-    QSortFilterProxyModel *Proxy() const { return m_pProxy; }
+    COverviewFilter *Proxy() const { return m_pProxy; }
     // The keys of the chosen rows, in the order shown.
     QStringList SelectedKeys() const;
     // Asks for the page of the current row's player.
@@ -47,7 +47,7 @@ private:
     void RequestForget();
 
     COverviewModel *m_pModel;
-    QSortFilterProxyModel *m_pProxy;
+    COverviewFilter *m_pProxy;
     QLineEdit *m_pFilter;
     QLabel *m_pCount;
     QTableView *m_pTable;

@@ -40,6 +40,7 @@
 #include "simnetwork.h"
 #include "templatebuilder.h"
 #include "isolatednetwork.h"
+#include "overviewfilter.h"
 #include "overviewmodel.h"
 #include "overviewpage.h"
 

@@ -13,6 +13,7 @@
 #include "busyrunner.h"
 #include "mainwindowfixture.h"
 #include "messageboxrecorder.h"
+#include "overviewfilter.h"
 #include "overviewpage.h"
 #include "seenplayers.h"
 #include "templatebuilder.h"

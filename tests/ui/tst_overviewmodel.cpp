@@ -3,6 +3,7 @@
 #include <QTest>
 #include <QTextDocument>
 
+#include "overviewfilter.h"
 #include "overviewmodel.h"
 #include "uitestmain.h"
 #include "wirevocabulary.h"
@@ -260,6 +261,7 @@ void TestOverviewModel::filterSearchesEveryColumn_data()
     QTest::newRow("nothing") << QString()
                              << QStringList{u"Read 2"_s, u"Player 3"_s, u"Player 12"_s};
     QTest::newRow("a name, any case") << u"player"_s << QStringList{u"Player 3"_s, u"Player 12"_s};
+    QTest::newRow("upper case") << u"PLAYER 1"_s << QStringList{u"Player 12"_s};
     QTest::newRow("part of an address") << u".0.1"_s << QStringList{u"Player 12"_s};
     QTest::newRow("a firmware version") << u"2.0.2"_s << QStringList{u"Read 2"_s};
     QTest::newRow("a status") << u"reading"_s << QStringList{u"Player 3"_s};
@@ -271,17 +273,20 @@ void TestOverviewModel::filterSearchesEveryColumn()
     QFETCH(QString, filter);
     QFETCH(QStringList, names);
     COverviewModel model;
-    QSortFilterProxyModel proxy;
+    COverviewFilter proxy;
     proxy.setSourceModel(&model);
-    proxy.setFilterRole(COverviewModel::FilterRole);
-    proxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
     QAbstractItemModelTester tester(&proxy, QAbstractItemModelTester::FailureReportingMode::QtTest);
     const int generation = model.BeginSearch();
     model.Announce({Device(2), Device(3), Device(12)});
     model.ApplyRead(generation, QStringLiteral("uuid:2"), ReadOk(2));
     model.MarkReading(QStringLiteral("uuid:3"));
-    proxy.setFilterFixedString(filter);
+    proxy.SetText(filter);
     QCOMPARE(Column(proxy, COverviewModel::COL_NAME), names);
+    // A row that changes is filtered anew: the reading player is read.
+    if (filter == u"reading"_s) {
+        model.ApplyRead(generation, QStringLiteral("uuid:3"), ReadOk(3));
+        QCOMPARE(Column(proxy, COverviewModel::COL_NAME), QStringList{});
+    }
 }
 
 void TestOverviewModel::sortsByAnyColumn_data()
