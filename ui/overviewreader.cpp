@@ -8,6 +8,7 @@
 #include "playertask.h"
 #include "playerrequest.h"
 #include "playersession.h"
+#include "threadhandover.h"
 
 namespace {
 
@@ -58,10 +59,11 @@ public:
         COverviewReader *receiver = m_pReceiver;
         if (!receiver)
             return;
-        QMetaObject::invokeMethod(
-            receiver,
-            [receiver, generation, key, result] { emit receiver->Done(generation, key, result); },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(receiver,
+                                  ThreadHandover::Handed([receiver, generation, key, result] {
+                                      emit receiver->Done(generation, key, result);
+                                  }),
+                                  Qt::QueuedConnection);
     }
 
 private:
@@ -86,7 +88,9 @@ void COverviewReader::SetGeneration(int generation)
 
 void COverviewReader::Read(int generation, const QString &key, const QString &ip)
 {
-    Pool()->start([shared = m_pShared, generation, key, ip] {
+    // Handed over through the pool's own lock, which the race checker
+    // cannot see.
+    Pool()->start(ThreadHandover::Handed([shared = m_pShared, generation, key, ip] {
         if (!shared->IsWanted(generation))
             return;
         CPlayerRequest request;
@@ -98,5 +102,5 @@ void COverviewReader::Read(int generation, const QString &key, const QString &ip
             result = CPlayerTask(request).Run(session, ip);
         }
         shared->Deliver(generation, key, result);
-    });
+    }));
 }
