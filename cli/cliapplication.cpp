@@ -6,6 +6,7 @@
 
 #include "planapply.h"
 #include "playerbatch.h"
+#include "setupmanager.h"
 #include "sitediscovery.h"
 #include "doctor.h"
 #include "clidoctorreport.h"
@@ -143,6 +144,15 @@ std::optional<int> CCliApplication::Discover(CSiteDiscovery &discovery)
     }
     case CSiteDiscovery::EOutcome::Done:
         break;
+    }
+    // The list is not the whole site then; a script reading it must know.
+    if (discovery.TurnedAway() > 0) {
+        m_err << CCliUsage::ProgramName() << ": "
+              << QStringLiteral("warning: %1 more players answered than the %2 a search can list; "
+                                "search a smaller --subnet to see them\n")
+                     .arg(discovery.TurnedAway())
+                     .arg(CSetupManager::MAX_DEVICES);
+        m_err.flush();
     }
     return std::nullopt;
 }

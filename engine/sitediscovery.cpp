@@ -35,6 +35,7 @@ CSiteDiscovery::EOutcome CSiteDiscovery::Run()
     Listen(m_nWaitMs);
 
     m_devices = manager.GetDevices();
+    m_nTurnedAway = manager.GetTurnedAwayCount();
     // Answers arrive in a different order every time; scripts compare lists.
     SortByAddress(m_devices);
     return EOutcome::Done;

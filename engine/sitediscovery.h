@@ -39,6 +39,8 @@ public:
     EOutcome Run();
     // The players that answered, ordered by address.
     QList<CDeviceSummary> Devices() const { return m_devices; }
+    // How many more players answered than the list could hold.
+    int TurnedAway() const { return m_nTurnedAway; }
     // The address whose network was swept.
     QString SweepAddress() const { return m_strSweepIp; }
     // Sweeps again and again until every player in udns has answered or the
@@ -63,4 +65,5 @@ private:
     std::unique_ptr<CSetupManager> m_pManager;
     QString m_strSweepIp;
     QList<CDeviceSummary> m_devices;
+    int m_nTurnedAway = 0;
 };
