@@ -380,7 +380,7 @@ void TestCliFirmware::imageChangedAfterTheCheckChangesNothing_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("replacement");
-    for (const QString command : {QStringLiteral("firmware"), QStringLiteral("apply")}) {
+    for (const QString &command : {QStringLiteral("firmware"), QStringLiteral("apply")}) {
         const QByteArray prefix = command.toLatin1() + ": ";
         QTest::newRow(prefix + "another image written over it")
             << command << QStringLiteral("other");
@@ -454,7 +454,7 @@ void TestCliFirmware::fifoOrDeviceIsRefusedAtOnce_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("replacement");
-    for (const QString command : {QStringLiteral("firmware"), QStringLiteral("apply")}) {
+    for (const QString &command : {QStringLiteral("firmware"), QStringLiteral("apply")}) {
         const QByteArray prefix = command.toLatin1() + ": ";
         QTest::newRow(prefix + "a FIFO no one writes to") << command << QStringLiteral("fifo");
         QTest::newRow(prefix + "a link to /dev/zero") << command << QStringLiteral("zero");
