@@ -86,10 +86,10 @@ QString COverviewModel::StatusText(const SRow &row) const
     case EState::Failed:
         return QStringLiteral("Reading failed: %1").arg(row.m_strError);
     case EState::NotSeen:
-        if (!row.m_lastSeen.isValid())
+        if (!row.m_player.m_lastSeen.isValid())
             return QStringLiteral("not answering");
         return QStringLiteral("not seen since %1")
-            .arg(QLocale().toString(row.m_lastSeen.toLocalTime(), QLocale::ShortFormat));
+            .arg(QLocale().toString(row.m_player.m_lastSeen.toLocalTime(), QLocale::ShortFormat));
     }
     return {};
 }
@@ -98,15 +98,15 @@ QVariant COverviewModel::Display(const SRow &row, int column) const
 {
     switch (column) {
     case COL_NAME:
-        return row.m_strName;
+        return row.m_player.m_strName;
     case COL_MODEL:
-        return row.m_strModel;
+        return row.m_player.m_strModel;
     case COL_ADDRESS:
-        return row.m_strIp;
+        return row.m_player.m_strIp;
     case COL_LANMAC:
-        return row.m_strLanMac;
+        return row.m_player.m_strLanMac;
     case COL_FIRMWARE:
-        return row.m_strFirmware;
+        return row.m_player.m_strFirmware;
     case COL_WIFI:
         if (!row.m_wifi)
             return QString();
@@ -137,14 +137,14 @@ QVariant COverviewModel::data(const QModelIndex &index, int role) const
         return {};
     case SortRole:
         if (index.column() == COL_ADDRESS)
-            return QHostAddress(row.m_strIp).toIPv4Address();
+            return QHostAddress(row.m_player.m_strIp).toIPv4Address();
         return Display(row, index.column());
     case FilterRole:
         return row.m_strFilterText;
     case KeyRole:
         return row.m_strKey;
     case AnsweringIpRole:
-        return row.m_nGeneration == m_nGeneration ? row.m_strIp : QString();
+        return row.m_nGeneration == m_nGeneration ? row.m_player.m_strIp : QString();
     default:
         return {};
     }
@@ -194,13 +194,13 @@ QList<CDeviceSummary> COverviewModel::Announce(const QList<CDeviceSummary> &devi
             row = &added.last();
             row->m_strKey = key;
         }
-        row->m_strUdn = device.udn;
-        row->m_strName = device.name;
-        row->m_strModel = device.model;
-        row->m_strIp = device.ip;
+        row->m_player.m_strUdn = device.udn;
+        row->m_player.m_strName = device.name;
+        row->m_player.m_strModel = device.model;
+        row->m_player.m_strIp = device.ip;
         row->m_nModelClass = device.modelClass;
         row->m_nGeneration = m_nGeneration;
-        row->m_lastSeen = now;
+        row->m_player.m_lastSeen = now;
         row->m_state = EState::Announced;
         row->m_strError.clear();
         fresh.append(device);
@@ -239,9 +239,9 @@ void COverviewModel::ApplyRead(int generation, const QString &key, const CPlayer
         using namespace WireVocabulary;
         const QString name = Field(result.m_fields, NAME);
         if (!name.isEmpty())
-            row.m_strName = name;
-        row.m_strLanMac = Field(result.m_fields, LANMAC);
-        row.m_strFirmware = Field(result.m_fields, FIRMVERSION);
+            row.m_player.m_strName = name;
+        row.m_player.m_strLanMac = Field(result.m_fields, LANMAC);
+        row.m_player.m_strFirmware = Field(result.m_fields, FIRMVERSION);
         row.m_wifi = Flag(result.m_fields, WIFIONOFF);
         row.m_state = EState::Read;
         row.m_strError.clear();
@@ -260,13 +260,7 @@ void COverviewModel::AddRemembered(const QList<CSeenPlayers::SPlayer> &players)
             continue;
         SRow row;
         row.m_strKey = player.m_strUdn;
-        row.m_strUdn = player.m_strUdn;
-        row.m_strName = player.m_strName;
-        row.m_strModel = player.m_strModel;
-        row.m_strIp = player.m_strIp;
-        row.m_strLanMac = player.m_strLanMac;
-        row.m_strFirmware = player.m_strFirmware;
-        row.m_lastSeen = player.m_lastSeen;
+        row.m_player = player;
         row.m_state = EState::NotSeen;
         added.append(row);
     }
@@ -297,19 +291,8 @@ void COverviewModel::Remove(const QStringList &keys)
 
 CSeenPlayers::SPlayer COverviewModel::Seen(const QString &key) const
 {
-    CSeenPlayers::SPlayer player;
     const int index = RowOf(key);
-    if (index < 0)
-        return player;
-    const SRow &row = m_rows.at(index);
-    player.m_strUdn = row.m_strUdn;
-    player.m_strName = row.m_strName;
-    player.m_strModel = row.m_strModel;
-    player.m_strIp = row.m_strIp;
-    player.m_strLanMac = row.m_strLanMac;
-    player.m_strFirmware = row.m_strFirmware;
-    player.m_lastSeen = row.m_lastSeen;
-    return player;
+    return index < 0 ? CSeenPlayers::SPlayer{} : m_rows.at(index).m_player;
 }
 
 int COverviewModel::ReadsPending() const

@@ -93,16 +93,11 @@ private:
     struct SRow
     {
         QString m_strKey;
-        QString m_strUdn;
-        QString m_strName;
-        QString m_strModel;
-        QString m_strIp;
-        QString m_strLanMac;
-        QString m_strFirmware;
+        // What is remembered of it between runs, kept as it is shown.
+        CSeenPlayers::SPlayer m_player;
         std::optional<bool> m_wifi;
         EState m_state = EState::Announced;
         QString m_strError;
-        QDateTime m_lastSeen;
         // The search in which it last answered; 0 for none of this run.
         int m_nGeneration = 0;
         qint32 m_nModelClass = 0;
